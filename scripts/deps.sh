@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs, from Debian's archive, whatever of the build and test tools is
+# missing. Sourced by run.sh and test.sh; does nothing when all are there.
+set -euo pipefail
+
+bitvane_deps=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev libqt6opengl6-dev libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-dejavu-core
+)
+
+bitvane_install_missing() {
+  local missing=()
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  echo "Installing: ${missing[*]}" >&2
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+bitvane_install_missing "${bitvane_deps[@]}"

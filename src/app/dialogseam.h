@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace bitvane {
+
+// Everything modal the window asks of the user goes through this seam, so
+// that widget tests script the answers and never wait on a real dialog.
+// frmMain owns one; tests hand it a scripted one.
+class DialogSeam {
+public:
+    virtual ~DialogSeam() = default;
+
+    // Open-file dialog. filter is in the "Description|*.a;*.b" form (pairs
+    // separated by '|'). The answer is the selection text: one full path, or
+    // the folder followed by each name after a NUL character. nullopt when
+    // the user cancels.
+    virtual std::optional<QString> showOpen(QWidget *parent, const QString &fileName,
+                                            const QString &filter, bool multiSelect) = 0;
+
+    // Save-file dialog: asks before replacing a file, adds the filter's
+    // extension to a name typed without one. nullopt when the user cancels.
+    virtual std::optional<QString> showSave(QWidget *parent, const QString &fileName,
+                                            const QString &filter) = 0;
+
+    // A message box with an OK button only; returns when it is closed.
+    virtual void showMessage(QWidget *parent, const QString &text, const QString &title,
+                             QMessageBox::Icon icon) = 0;
+
+    // The number-format dialog: true for hexadecimal, false for binary.
+    virtual bool hexOrBin(QWidget *parent) = 0;
+};
+
+// The real dialogs.
+class QtDialogSeam : public DialogSeam {
+public:
+    std::optional<QString> showOpen(QWidget *parent, const QString &fileName, const QString &filter,
+                                    bool multiSelect) override;
+    std::optional<QString> showSave(QWidget *parent, const QString &fileName,
+                                    const QString &filter) override;
+    void showMessage(QWidget *parent, const QString &text, const QString &title,
+                     QMessageBox::Icon icon) override;
+    bool hexOrBin(QWidget *parent) override;
+};
+
+} // namespace bitvane

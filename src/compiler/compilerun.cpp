@@ -1,0 +1,3 @@
+#include "compiler/compilerun.h"
+
+// Placeholder until this stage is written.

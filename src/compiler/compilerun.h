@@ -1,0 +1,48 @@
+#pragma once
+
+#include "imaging/surface.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace bitvane {
+
+// The web address in the header's second line.
+inline constexpr char MakerAddress[] = "http://www.bitvane.example/";
+
+struct CompileEntry {
+    QString name;     // the array name, written verbatim
+    QString location; // the picture's path, for the project record
+    std::int16_t brightness = 0;
+    std::int16_t contrast = 0;
+};
+
+struct CompileJob {
+    std::vector<CompileEntry> entries;
+    bool hex = true;
+    QString headerPath;
+    QString projectPath; // empty: no project file is written
+
+    // The stored four-shade image of entry i, asked once per entry in order.
+    // May throw Error (bitvane-compile decodes here).
+    std::function<PictureSurface(int index)> image;
+    // Called after each entry with the number done and the total.
+    std::function<void(int done, int total)> progress;
+};
+
+// The header's first three lines, CR LF ended.
+QByteArray HeaderPreamble();
+
+// The one compile both the window and bitvane-compile run. Writes the header
+// (preamble; per entry the image with contrast then brightness applied, its
+// array line and an empty line) and, when asked, the project file (one record
+// per entry). Both are written beside their targets and replace them only
+// when the whole run has succeeded: on any failure this throws Error and
+// both targets keep their previous bytes.
+void RunCompile(const CompileJob &job);
+
+} // namespace bitvane

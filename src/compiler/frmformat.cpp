@@ -1,0 +1,7 @@
+#include "compiler/frmformat.h"
+
+namespace bitvane {
+
+frmFormat::frmFormat(QWidget *parent) : QDialog(parent) {}
+
+} // namespace bitvane

@@ -1,0 +1,3 @@
+#include "compiler/spritearray.h"
+
+// Placeholder until this stage is written.

@@ -1,0 +1,3 @@
+#include "imaging/adjustments.h"
+
+// Placeholder until this stage is written.

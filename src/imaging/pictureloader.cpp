@@ -1,0 +1,3 @@
+#include "imaging/pictureloader.h"
+
+// Placeholder until this stage is written.

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "imaging/surface.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace bitvane {
+
+inline constexpr int MaxSpriteHeight = 240;
+
+// The sprite width a picture w pixels wide is fitted to: 8, 16 or 32.
+constexpr int SpriteWidthFor(int w)
+{
+    return w <= 8 ? 8 : w <= 16 ? 16 : 32;
+}
+
+// Decodes a BMP, GIF, JPEG or PNG picture at its own size (the first frame
+// of an animation), without colour management, transparency composited over
+// white. Throws Error naming the file and saying why it cannot be read:
+// missing, a folder, not readable, empty, not a picture, truncated.
+PictureSurface DecodePicture(const QString &path);
+// The same from bytes already read; fileName only names the file in errors.
+PictureSurface DecodePicture(const QByteArray &data, const QString &fileName);
+
+// Width rule (8, 16 or 32: padded on the right with white, or cut) and
+// height rule (cut at 240).
+void FitToSprite(PictureSurface &picture);
+
+// Decode, fit and reduce to the four shades: the image a picture entry keeps.
+PictureSurface LoadPicture(const QString &path);
+
+} // namespace bitvane

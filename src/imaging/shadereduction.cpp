@@ -1,0 +1,3 @@
+#include "imaging/shadereduction.h"
+
+// Placeholder until this stage is written.

@@ -1,0 +1,3 @@
+#include "project/paths.h"
+
+// Placeholder until this stage is written.

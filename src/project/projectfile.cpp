@@ -1,0 +1,3 @@
+#include "project/projectfile.h"
+
+// Placeholder until this stage is written.

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace bitvane {
+
+// One line of a .bvp project file: "location",brightness,contrast CR LF.
+struct ProjectRecord {
+    QString location;
+    std::int16_t brightness = 0;
+    std::int16_t contrast = 0;
+
+    friend bool operator==(const ProjectRecord &, const ProjectRecord &) = default;
+};
+
+inline constexpr int MaxProjectRecords = 32767;
+inline constexpr int MinBrightness = -255, MaxBrightness = 255;
+inline constexpr int MinContrast = -100, MaxContrast = 100;
+
+// The record's line, CR LF included. Locations are stored as the file
+// system's own bytes (UTF-8). Throws Error for a location the format cannot
+// hold (a double quote or a line break in it).
+QByteArray FormatProjectRecord(const ProjectRecord &record);
+
+// Parses a whole project file; fileName only names the file in errors.
+// Throws Error naming the file, the line and what is wrong; there is never a
+// partial result.
+std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName);
+
+// Reads and parses the file at path. Throws Error (missing, unreadable,
+// malformed).
+std::vector<ProjectRecord> ReadProjectFile(const QString &path);
+
+} // namespace bitvane
