@@ -1,5 +1,7 @@
 #include "app/dialogseam.h"
 
+#include "compiler/frmformat.h"
+
 namespace bitvane {
 
 std::optional<QString> QtDialogSeam::showOpen(QWidget *, const QString &, const QString &, bool)
@@ -19,9 +21,10 @@ void QtDialogSeam::showMessage(QWidget *parent, const QString &text, const QStri
     box.exec();
 }
 
-bool QtDialogSeam::hexOrBin(QWidget *)
+bool QtDialogSeam::hexOrBin(QWidget *parent)
 {
-    return true;
+    frmFormat dialog(parent);
+    return dialog.HexOrBin();
 }
 
 } // namespace bitvane

@@ -4,4 +4,9 @@ namespace bitvane {
 
 frmFormat::frmFormat(QWidget *parent) : QDialog(parent) {}
 
+bool frmFormat::HexOrBin()
+{
+    return true;
+}
+
 } // namespace bitvane

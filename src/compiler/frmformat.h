@@ -2,12 +2,26 @@
 
 #include <QDialog>
 
+class QRadioButton;
+class QPushButton;
+
 namespace bitvane {
 
+// Asks once per compile whether the header's numbers are hexadecimal or
+// binary.
 class frmFormat : public QDialog {
     Q_OBJECT
 public:
     explicit frmFormat(QWidget *parent = nullptr);
+
+    // Shows the dialog centred over its parent and waits for the answer:
+    // true for hexadecimal, false for binary. Every call starts with
+    // "Hexidecimal" selected.
+    bool HexOrBin();
+
+    QRadioButton *optHex = nullptr;
+    QRadioButton *optBin = nullptr;
+    QPushButton *cmdOK = nullptr;
 };
 
 } // namespace bitvane
