@@ -1,14 +1,141 @@
-#include "imaging/surface.h"
+#include "compiler/spritearray.h"
+#include "imaging/adjustments.h"
+#include "imaging/pictureloader.h"
+#include "imaging/shadereduction.h"
+
+#include <QImage>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-static void BM_SurfaceCopy(benchmark::State &state)
+#include <random>
+
+using namespace bitvane;
+
+namespace {
+
+constexpr int Width = 32;
+constexpr int Height = 240;
+constexpr double Pixels = Width * Height;
+
+// A photo-like sprite: random colours, fixed seed.
+PictureSurface ColourSprite()
 {
-    bitvane::PictureSurface src(32, 240);
-    for (auto _ : state) {
-        bitvane::PictureSurface dst(32, 240);
-        bitvane::StretchCopy(dst, src);
-        benchmark::DoNotOptimize(dst);
-    }
+    std::mt19937 rng(1234);
+    PictureSurface s(Width, Height);
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+            s.setPixel(x, y, ColorValue(rng() & 0xFFFFFF));
+    return s;
 }
-BENCHMARK(BM_SurfaceCopy);
+
+PictureSurface ShadeSprite()
+{
+    PictureSurface s = ColourSprite();
+    ReduceToShades(s, s);
+    return s;
+}
+
+void PerPixel(benchmark::State &state)
+{
+    state.counters["time/pixel"] = benchmark::Counter(
+        Pixels, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_ReduceToShades(benchmark::State &state)
+{
+    const PictureSurface src = ColourSprite();
+    PictureSurface dst(Width, Height);
+    for (auto _ : state) {
+        ReduceToShades(dst, src);
+        benchmark::DoNotOptimize(dst.row(0));
+    }
+    PerPixel(state);
+}
+BENCHMARK(BM_ReduceToShades);
+
+void BM_ApplyContrast(benchmark::State &state)
+{
+    const PictureSurface src = ShadeSprite();
+    PictureSurface dst(Width, Height);
+    for (auto _ : state) {
+        ApplyContrast(dst, src, 50);
+        benchmark::DoNotOptimize(dst.row(0));
+    }
+    PerPixel(state);
+}
+BENCHMARK(BM_ApplyContrast);
+
+void BM_ApplyBrightness(benchmark::State &state)
+{
+    const PictureSurface src = ShadeSprite();
+    PictureSurface dst(Width, Height);
+    for (auto _ : state) {
+        ApplyBrightness(dst, src, 85);
+        benchmark::DoNotOptimize(dst.row(0));
+    }
+    PerPixel(state);
+}
+BENCHMARK(BM_ApplyBrightness);
+
+// What loading and compiling together spend on one picture's pixels.
+void BM_ThreePasses(benchmark::State &state)
+{
+    const PictureSurface src = ColourSprite();
+    PictureSurface work(Width, Height);
+    for (auto _ : state) {
+        ReduceToShades(work, src);
+        ApplyContrast(work, work, 50);
+        ApplyBrightness(work, work, 85);
+        benchmark::DoNotOptimize(work.row(0));
+    }
+    PerPixel(state);
+}
+BENCHMARK(BM_ThreePasses);
+
+void BM_MakeSpriteArray(benchmark::State &state)
+{
+    const PictureSurface sprite = ShadeSprite();
+    const bool hex = state.range(0) != 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(MakeSpriteArray(sprite, QStringLiteral("sprite"), hex));
+    state.SetLabel(hex ? "hex" : "binary");
+}
+BENCHMARK(BM_MakeSpriteArray)->Arg(1)->Arg(0);
+
+class BmpFile : public benchmark::Fixture {
+public:
+    void SetUp(const benchmark::State &) override
+    {
+        if (!path.isEmpty())
+            return;
+        const PictureSurface colours = ColourSprite();
+        path = dir.filePath(QStringLiteral("sprite.bmp"));
+        colours.toImage().save(path, "BMP");
+    }
+
+    QTemporaryDir dir;
+    QString path;
+};
+
+BENCHMARK_F(BmpFile, DecodePicture)(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DecodePicture(path));
+}
+
+BENCHMARK_F(BmpFile, LoadPicture)(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadPicture(path));
+}
+
+// The whole road of one sprite: its file to its line of the header.
+BENCHMARK_F(BmpFile, FileToArrayText)(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            MakeSpriteArray(LoadPicture(path), QStringLiteral("sprite"), true));
+}
+
+} // namespace

@@ -2,22 +2,98 @@
 
 #include "compiler/frmformat.h"
 
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
+
 namespace bitvane {
 
-std::optional<QString> QtDialogSeam::showOpen(QWidget *, const QString &, const QString &, bool)
+QString toQtFilter(const QString &filter)
 {
-    return std::nullopt;
+    const QStringList parts = filter.split(u'|');
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        // "Bitvane Projects (*.bvp)" already shows its pattern; Qt would
+        // show it twice.
+        static const QRegularExpression shownPatterns(QStringLiteral("\\s*\\([^()]*\\*[^()]*\\)$"));
+        description.remove(shownPatterns);
+        const QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        entries << QStringLiteral("%1 (%2)").arg(description, patterns.join(u' ').trimmed());
+    }
+    return entries.join(QStringLiteral(";;"));
 }
 
-std::optional<QString> QtDialogSeam::showSave(QWidget *, const QString &, const QString &)
+QString defaultSuffix(const QString &qtFilterEntry)
 {
-    return std::nullopt;
+    static const QRegularExpression firstPattern(QStringLiteral("\\(\\s*\\*\\.([^\\s*?()]+)"));
+    const QRegularExpressionMatch match = firstPattern.match(qtFilterEntry);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+QString selectionText(const QStringList &files)
+{
+    if (files.isEmpty())
+        return QString();
+    if (files.size() == 1)
+        return files.front();
+    const QDir folder = QFileInfo(files.front()).absoluteDir();
+    QString text = folder.path();
+    for (const QString &file : files)
+        text += QChar(0) + folder.relativeFilePath(file);
+    return text;
+}
+
+QString displayText(const QString &message)
+{
+    QString text = message;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+std::optional<QString> QtDialogSeam::showOpen(QWidget *parent, const QString &fileName,
+                                              const QString &filter, bool multiSelect)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setNameFilter(toQtFilter(filter));
+    if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return selectionText(dialog.selectedFiles());
+}
+
+std::optional<QString> QtDialogSeam::showSave(QWidget *parent, const QString &fileName,
+                                              const QString &filter)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QString qtFilter = toQtFilter(filter);
+    dialog.setNameFilter(qtFilter);
+    dialog.setDefaultSuffix(defaultSuffix(qtFilter.section(QStringLiteral(";;"), 0, 0)));
+    // The suffix follows the filter the user picks.
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog](const QString &entry) { dialog.setDefaultSuffix(defaultSuffix(entry)); });
+    if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front();
 }
 
 void QtDialogSeam::showMessage(QWidget *parent, const QString &text, const QString &title,
                                QMessageBox::Icon icon)
 {
-    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, title, displayText(text), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    // The web addresses of the about text can be copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
 }
 

@@ -36,6 +36,23 @@ public:
     virtual bool hexOrBin(QWidget *parent) = 0;
 };
 
+// Translates a filter of "Description|*.a;*.b" pairs to Qt's
+// "Description (*.a *.b)" entries joined by ";;". A description that already
+// shows its patterns in parentheses keeps only the translated list.
+QString toQtFilter(const QString &filter);
+
+// The extension (without the dot) that the first pattern of the Qt filter
+// entry names, or empty for a pattern like "*" or "*.*".
+QString defaultSuffix(const QString &qtFilterEntry);
+
+// The selection text for the files an open dialog returned: one file gives
+// its full path; several give their folder, then each name after a NUL.
+QString selectionText(const QStringList &files);
+
+// Turns a message's CR LF line breaks and lone CRs into the newlines a Qt
+// label breaks lines at.
+QString displayText(const QString &message);
+
 // The real dialogs.
 class QtDialogSeam : public DialogSeam {
 public:

@@ -16,12 +16,16 @@ public:
 
     // Shows the dialog centred over its parent and waits for the answer:
     // true for hexadecimal, false for binary. Every call starts with
-    // "Hexidecimal" selected.
+    // "Hexidecimal" selected. However the dialog is dismissed ("OK", Enter,
+    // Escape or the close box), the answer is the choice it shows.
     bool HexOrBin();
 
     QRadioButton *optHex = nullptr;
     QRadioButton *optBin = nullptr;
     QPushButton *cmdOK = nullptr;
+
+private:
+    void centreOverParent();
 };
 
 } // namespace bitvane

@@ -1,3 +1,268 @@
 #include "project/projectfile.h"
 
-// Placeholder until this stage is written.
+#include "error.h"
+#include "project/paths.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace bitvane {
+
+namespace {
+
+QString rangeText(const char *what, int min, int max, const QString &value)
+{
+    return QStringLiteral("%1 %2 is outside %3 to %4")
+        .arg(QLatin1StringView(what), value)
+        .arg(min)
+        .arg(max);
+}
+
+// A field value as the message shows it: long garbage is cut, so that the
+// message stays one readable line.
+QString shown(QByteArrayView bytes, qsizetype limit = 40)
+{
+    const QString s = QString::fromUtf8(bytes.first(std::min(bytes.size(), limit)));
+    return bytes.size() > limit ? s + QStringLiteral("...") : s;
+}
+
+// Reads the fields of a project file one at a time, as the format's reader
+// always has: a field is not a line, and a quoted location may hold commas.
+class FieldReader {
+public:
+    enum class End { Comma, LineEnd, FileEnd };
+    struct Field {
+        QByteArrayView value;
+        End end;
+    };
+
+    FieldReader(QByteArrayView bytes, const QString &fileName) : m_bytes(bytes), m_file(fileName)
+    {
+        // An editor that saved the file as UTF-8 may have put a byte order
+        // mark in front; it is not part of the first location.
+        if (m_bytes.startsWith("\xEF\xBB\xBF"))
+            m_pos = 3;
+    }
+
+    int line() const { return m_line; }
+
+    // Passes over lines that hold nothing but blanks; false at the end of
+    // the file.
+    bool nextRecord()
+    {
+        for (;;) {
+            qsizetype p = m_pos;
+            while (p < m_bytes.size() && isBlank(m_bytes[p]))
+                ++p;
+            if (p == m_bytes.size()) {
+                m_pos = p;
+                return false;
+            }
+            if (!isLineEnd(m_bytes[p]))
+                return true;
+            m_pos = p;
+            consumeLineEnd();
+        }
+    }
+
+    // quotedAllowed: a text field; number fields take a quote as just
+    // another character, which then makes them no number.
+    Field read(bool quotedAllowed)
+    {
+        skipBlanks();
+        if (quotedAllowed && m_pos < m_bytes.size() && m_bytes[m_pos] == '"') {
+            const qsizetype start = m_pos + 1;
+            qsizetype p = start;
+            while (p < m_bytes.size() && m_bytes[p] != '"' && !isLineEnd(m_bytes[p]))
+                ++p;
+            if (p == m_bytes.size() || m_bytes[p] != '"')
+                throw Error(m_file, m_line,
+                            QStringLiteral("the quote that opens the location is never closed"));
+            const QByteArrayView value = m_bytes.sliced(start, p - start);
+            m_pos = p + 1;
+            // Whatever stands between the closing quote and the field's end
+            // is passed over, as the format's reader always did.
+            while (m_pos < m_bytes.size() && m_bytes[m_pos] != ',' && !isLineEnd(m_bytes[m_pos]))
+                ++m_pos;
+            return {value, consumeEnd()};
+        }
+        const qsizetype start = m_pos;
+        while (m_pos < m_bytes.size() && m_bytes[m_pos] != ',' && !isLineEnd(m_bytes[m_pos]))
+            ++m_pos;
+        qsizetype stop = m_pos;
+        while (stop > start && isBlank(m_bytes[stop - 1]))
+            --stop;
+        const QByteArrayView value = m_bytes.sliced(start, stop - start);
+        return {value, consumeEnd()};
+    }
+
+private:
+    static bool isBlank(char c) { return c == ' ' || c == '\t'; }
+    static bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+    void skipBlanks()
+    {
+        while (m_pos < m_bytes.size() && isBlank(m_bytes[m_pos]))
+            ++m_pos;
+    }
+
+    // CR LF, a lone LF and a lone CR each end one line.
+    void consumeLineEnd()
+    {
+        if (m_bytes[m_pos] == '\r' && m_pos + 1 < m_bytes.size() && m_bytes[m_pos + 1] == '\n')
+            ++m_pos;
+        ++m_pos;
+        ++m_line;
+    }
+
+    End consumeEnd()
+    {
+        if (m_pos == m_bytes.size())
+            return End::FileEnd;
+        if (m_bytes[m_pos] == ',') {
+            ++m_pos;
+            return End::Comma;
+        }
+        consumeLineEnd();
+        return End::LineEnd;
+    }
+
+    QByteArrayView m_bytes;
+    const QString &m_file;
+    qsizetype m_pos = 0;
+    int m_line = 1;
+};
+
+// Only what a person would write as a whole number: an optional sign and
+// decimal digits. Anything else is refused rather than read as far as it
+// goes, so a typo never turns silently into a setting.
+std::int16_t toSetting(QByteArrayView text, const char *what, int min, int max, const QString &file,
+                       int line)
+{
+    if (text.isEmpty())
+        throw Error(file, line, QStringLiteral("the %1 is missing").arg(QLatin1StringView(what)));
+    qsizetype i = (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (i == text.size())
+        throw Error(file, line,
+                    QStringLiteral("%1 \"%2\" is not a decimal integer")
+                        .arg(QLatin1StringView(what), shown(text)));
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            throw Error(file, line,
+                        QStringLiteral("%1 \"%2\" is not a decimal integer")
+                            .arg(QLatin1StringView(what), shown(text)));
+        // Past a million the exact size no longer matters: it is out of range.
+        if (value < 1000000)
+            value = value * 10 + (c - '0');
+    }
+    if (text[0] == '-')
+        value = -value;
+    if (value < min || value > max)
+        throw Error(file, line, rangeText(what, min, max, shown(text)));
+    return static_cast<std::int16_t>(value);
+}
+
+} // namespace
+
+QByteArray FormatProjectRecord(const ProjectRecord &record)
+{
+    // Everything written here must read back as written: a record the reader
+    // would refuse is refused now, while the previous project file is intact.
+    if (record.location.contains(u'"'))
+        throw Error(record.location, QStringLiteral("cannot be stored in a project file: the "
+                                                    "location holds a double quote"));
+    if (record.location.contains(u'\r') || record.location.contains(u'\n'))
+        throw Error(record.location, QStringLiteral("cannot be stored in a project file: the "
+                                                    "location holds a line break"));
+    if (record.brightness < MinBrightness || record.brightness > MaxBrightness)
+        throw Error(record.location, rangeText("brightness", MinBrightness, MaxBrightness,
+                                               QString::number(record.brightness)));
+    if (record.contrast < MinContrast || record.contrast > MaxContrast)
+        throw Error(record.location, rangeText("contrast", MinContrast, MaxContrast,
+                                               QString::number(record.contrast)));
+    GetBaseName(record.location);
+
+    QByteArray line;
+    const QByteArray location = QFile::encodeName(record.location);
+    line.reserve(location.size() + 16);
+    line += '"';
+    line += location;
+    line += "\",";
+    line += QByteArray::number(record.brightness);
+    line += ',';
+    line += QByteArray::number(record.contrast);
+    line += "\r\n";
+    return line;
+}
+
+std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName)
+{
+    std::vector<ProjectRecord> records;
+    FieldReader reader(bytes, fileName);
+    while (reader.nextRecord()) {
+        const int line = reader.line();
+        if (records.size() == std::size_t(MaxProjectRecords))
+            throw Error(fileName, line,
+                        QStringLiteral("more than %1 records: a project holds at most %1 pictures")
+                            .arg(MaxProjectRecords));
+
+        auto cutShort = [&](FieldReader::End end, const char *missing) {
+            if (end == FieldReader::End::FileEnd)
+                return Error(fileName, line,
+                             QStringLiteral("the file ends inside a record: %1 missing")
+                                 .arg(QLatin1StringView(missing)));
+            return Error(fileName, line,
+                         QStringLiteral("the record ends early: %1 missing")
+                             .arg(QLatin1StringView(missing)));
+        };
+
+        const FieldReader::Field location = reader.read(true);
+        if (location.end != FieldReader::End::Comma)
+            throw cutShort(location.end, "brightness and contrast are");
+        if (location.value.contains('"'))
+            throw Error(fileName, line,
+                        QStringLiteral("the location holds a double quote outside the quotes"));
+        const FieldReader::Field brightness = reader.read(false);
+        if (brightness.end != FieldReader::End::Comma)
+            throw cutShort(brightness.end, "the contrast is");
+        const FieldReader::Field contrast = reader.read(false);
+        if (contrast.end == FieldReader::End::Comma)
+            throw Error(fileName, line, QStringLiteral("the record has more than three fields"));
+
+        ProjectRecord record;
+        record.location = QFile::decodeName(location.value.toByteArray());
+        record.brightness =
+            toSetting(brightness.value, "brightness", MinBrightness, MaxBrightness, fileName, line);
+        record.contrast =
+            toSetting(contrast.value, "contrast", MinContrast, MaxContrast, fileName, line);
+        try {
+            GetBaseName(record.location);
+        } catch (const Error &e) {
+            throw Error(
+                fileName, line,
+                QStringLiteral("location \"%1\": %2").arg(shown(location.value, 200), e.reason()));
+        }
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+std::vector<ProjectRecord> ReadProjectFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        throw Error(path, QStringLiteral("is a folder, not a project file"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(path, QStringLiteral("cannot be opened: %1").arg(file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Error(path, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    return ParseProject(bytes, path);
+}
+
+} // namespace bitvane

@@ -1,0 +1,190 @@
+// The window's long steps as the user meets them: loading a project's
+// pictures, moving a slider, and "Finish". Runs on the offscreen platform
+// unless QT_QPA_PLATFORM says otherwise; every repaint is real.
+
+#include "app/dialogseam.h"
+#include "app/frmmain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <random>
+
+using namespace bitvane;
+
+namespace {
+
+constexpr int Sprites = 1000;
+
+// Answers every question at once: the pictures chosen at setup, hexadecimal,
+// and two files in the scratch folder.
+class InstantDialogs : public DialogSeam {
+public:
+    QString selection;
+    QString projectPath, headerPath;
+    int failures = 0;
+    int saves = 0;
+
+    std::optional<QString> showOpen(QWidget *, const QString &, const QString &, bool) override
+    {
+        return selection;
+    }
+    std::optional<QString> showSave(QWidget *, const QString &, const QString &) override
+    {
+        return saves++ % 2 == 0 ? projectPath : headerPath;
+    }
+    void showMessage(QWidget *, const QString &text, const QString &, QMessageBox::Icon) override
+    {
+        if (text != QLatin1String("Compilation complete!")) {
+            ++failures;
+            qWarning("%s", qPrintable(text));
+        }
+    }
+    bool hexOrBin(QWidget *) override { return true; }
+};
+
+// 32 x 240 pictures of random colours (fixed seed), written once.
+class SpriteFolder {
+public:
+    static SpriteFolder &get()
+    {
+        static SpriteFolder folder;
+        return folder;
+    }
+
+    QString selection(int count) const
+    {
+        QString text = m_dir.path();
+        for (int i = 0; i < count; ++i)
+            text += QChar(0) + QStringLiteral("s%1.bmp").arg(i, 4, 10, QChar('0'));
+        return text;
+    }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    SpriteFolder()
+    {
+        std::mt19937 rng(20261207);
+        QImage image(32, 240, QImage::Format_RGB32);
+        for (int i = 0; i < Sprites; ++i) {
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    image.setPixel(x, y, rng() & 0xFFFFFF);
+            image.save(m_dir.filePath(QStringLiteral("s%1.bmp").arg(i, 4, 10, QChar('0'))), "BMP");
+        }
+    }
+    QTemporaryDir m_dir;
+};
+
+// A shown window on page 1 holding count pictures.
+std::unique_ptr<frmMain> windowWith(InstantDialogs &dialogs, int count)
+{
+    dialogs.selection = SpriteFolder::get().selection(count);
+    dialogs.projectPath = SpriteFolder::get().path(QStringLiteral("bench.bvp"));
+    dialogs.headerPath = SpriteFolder::get().path(QStringLiteral("bench.h"));
+    auto window = std::make_unique<frmMain>(&dialogs);
+    window->show();
+    QApplication::processEvents();
+    window->optNewProject->setChecked(true);
+    window->cmdNext_Click();
+    window->cmdAddFile_Click();
+    return window;
+}
+
+void BM_LoadPictures(benchmark::State &state)
+{
+    InstantDialogs dialogs;
+    auto window = windowWith(dialogs, Sprites);
+    window->setTab(frmMain::PageLoadFiles);
+    for (auto _ : state) {
+        window->LoadPictures();
+        QApplication::processEvents();
+    }
+    if (window->Entries.size() != std::size_t(Sprites) || dialogs.failures)
+        state.SkipWithError("the pictures did not load");
+    state.counters["pictures"] = Sprites;
+}
+BENCHMARK(BM_LoadPictures)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// "Next >" on the file list: the loading plus the picture list and the
+// first preview.
+void BM_NextToEditPictures(benchmark::State &state)
+{
+    InstantDialogs dialogs;
+    auto window = windowWith(dialogs, Sprites);
+    for (auto _ : state) {
+        window->cmdNext_Click();
+        QApplication::processEvents();
+        state.PauseTiming();
+        window->cmdBack_Click();
+        state.ResumeTiming();
+    }
+    if (window->lstPictures->count() != Sprites || dialogs.failures)
+        state.SkipWithError("the pictures did not load");
+}
+BENCHMARK(BM_NextToEditPictures)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// From the slider's new value to the preview repainted, on one 32 x 240
+// sprite; the values walk through both ranges so every pass does real work.
+void BM_SliderChange(benchmark::State &state)
+{
+    InstantDialogs dialogs;
+    auto window = windowWith(dialogs, 1);
+    window->cmdNext_Click();
+    QApplication::processEvents();
+    const int brightness[] = {-255, -170, -85, 0, 85, 170, 255};
+    const int contrast[] = {-100, -50, 0, 30, 60, 100};
+    std::size_t step = 0;
+    for (auto _ : state) {
+        QSlider *slider = step % 2 ? window->sldContrast : window->sldBrightness;
+        slider->setValue(step % 2 ? contrast[step / 2 % std::size(contrast)]
+                                  : brightness[step / 2 % std::size(brightness)]);
+        QApplication::processEvents();
+        ++step;
+    }
+    if (dialogs.failures)
+        state.SkipWithError("a slider change failed");
+}
+BENCHMARK(BM_SliderChange)->Unit(benchmark::kMicrosecond);
+
+// "Finish" without the message and the reset: CompileProject of 1000
+// sprites, both files written.
+void BM_CompileFromWindow(benchmark::State &state)
+{
+    InstantDialogs dialogs;
+    auto window = windowWith(dialogs, Sprites);
+    window->cmdNext_Click();
+    window->cmdNext_Click();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        if (!window->CompileProject())
+            state.SkipWithError("the compile failed");
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_CompileFromWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,379 @@
+#include "windowfixture.h"
+
+#include "error.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+
+namespace bitvane::testing {
+namespace {
+
+struct Placement {
+    const char *name;
+    int left, top, width, height; // twips, relative to the container
+};
+
+// The layout as drawn, in twips.
+const Placement Layout[] = {
+    {"Picture1", 0, 0, 9735, 1500},
+    {"tabMain", 120, 1560, 9555, 5655},
+    {"cmdBack", 6480, 7560, 975, 375},
+    {"cmdNext", 7455, 7560, 975, 375},
+    {"cmdCancel", 8640, 7560, 975, 375},
+    {"Frame1", 0, 0, 9615, 5655},
+    {"Frame2", 0, 0, 9615, 5775},
+    {"Frame3", 0, 0, 9615, 5655},
+    {"Frame4", 0, 0, 9615, 5655},
+    {"Frame5", 0, 0, 9615, 5655},
+    {"optNewProject", 3353, 1965, 2055, 495},
+    {"optExistingProject", 3353, 2445, 2295, 495},
+    {"txtProjectFile", 3593, 2925, 2535, 285},
+    {"cmdProjectFile", 6113, 2925, 255, 285},
+    {"lvwFiles", 0, 120, 9495, 4935},
+    {"cmdAddFile", 7560, 5160, 975, 375},
+    {"cmdRemove", 8535, 5160, 975, 375},
+    {"Label4", 120, 5160, 2235, 240},
+    {"picLoad", 0, 0, 240, 240},
+    {"prbLoadFiles", 0, 5160, 9495, 375},
+    {"Label1", 0, 0, 690, 240},
+    {"lstPictures", 0, 240, 2055, 5100},
+    {"picTemp", 2160, 0, 495, 495},
+    {"picDisp", 2160, 600, 495, 495},
+    {"Label3", 2400, 4680, 675, 240},
+    {"sldContrast", 2280, 5040, 1455, 435},
+    {"Label2", 3960, 4680, 795, 240},
+    {"sldBrightness", 3960, 5040, 1455, 435},
+    {"picCompile", 0, 0, 495, 495},
+    {"lblPic", 2160, 1560, 1440, 1455},
+    {"lblMSG1", 3270, 2055, 3195, 330},
+    {"lblMSG2", 3570, 2460, 2580, 240},
+    {"prbCompile", 0, 5160, 9495, 375},
+};
+
+int px(int twips)
+{
+    return static_cast<int>(std::lround(twips / 15.0));
+}
+
+TEST_F(WindowTest, EveryControlSitsWhereTheLayoutPutsIt)
+{
+    for (const Placement &p : Layout) {
+        SCOPED_TRACE(p.name);
+        auto *control = w->findChild<QWidget *>(QLatin1String(p.name));
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->geometry(), QRect(px(p.left), px(p.top), px(p.width), px(p.height)));
+    }
+}
+
+TEST_F(WindowTest, RulesAndWindowHaveTheirFixedSizes)
+{
+    EXPECT_EQ(w->size(), QSize(648, 537));
+    EXPECT_EQ(w->minimumSize(), QSize(648, 537));
+    EXPECT_EQ(w->maximumSize(), QSize(648, 537));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Bitvane"));
+    // The etched rule: shadow, then highlight one pixel below.
+    EXPECT_EQ(w->Line1->geometry(), QRect(8, 488, 632, 1));
+    EXPECT_EQ(w->Line2->geometry(), QRect(8, 489, 632, 1));
+    EXPECT_EQ(w->Line3->parentWidget(), w->Picture1);
+    EXPECT_EQ(w->Line3->geometry(), QRect(0, 99, 648, 1));
+    EXPECT_NE(w->Line1->palette().color(QPalette::Window),
+              w->Line2->palette().color(QPalette::Window));
+}
+
+TEST_F(WindowTest, ArtworkHasTheLayoutSizes)
+{
+    EXPECT_EQ(w->Picture1->pixmap().size(), QSize(650, 100));
+    EXPECT_EQ(w->lblPic->pixmap().size(), QSize(96, 97));
+    const QList<QSize> iconSizes = w->windowIcon().availableSizes();
+    EXPECT_TRUE(iconSizes.contains(QSize(32, 32)));
+    EXPECT_TRUE(iconSizes.contains(QSize(48, 48)));
+}
+
+TEST_F(WindowTest, StartsOnPageZeroInTheLayoutState)
+{
+    EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
+    EXPECT_EQ(w->tabMain->count(), 5);
+    const char *captions[] = {"project select", "edit files", "load files", "edit pictures",
+                              "compile pictures"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(w->tabMain->widget(i)->windowTitle(), QLatin1String(captions[i]));
+    EXPECT_TRUE(w->optNewProject->isChecked());
+    EXPECT_FALSE(w->optExistingProject->isChecked());
+    EXPECT_TRUE(w->txtProjectFile->text().isEmpty());
+    EXPECT_FALSE(w->txtProjectFile->isEnabled());
+    EXPECT_FALSE(w->cmdProjectFile->isEnabled());
+    EXPECT_FALSE(w->cmdBack->isEnabled());
+    EXPECT_TRUE(w->cmdNext->isEnabled());
+    EXPECT_EQ(w->cmdNext->text(), QStringLiteral("Next >"));
+    EXPECT_TRUE(w->cmdCancel->isEnabled());
+    EXPECT_FALSE(w->cmdRemove->isEnabled());
+    EXPECT_TRUE(w->cmdAddFile->isEnabled());
+    EXPECT_TRUE(w->prbCompile->isHidden());
+    EXPECT_TRUE(w->picLoad->isHidden());
+    EXPECT_TRUE(w->picTemp->isHidden());
+    EXPECT_TRUE(w->picCompile->isHidden());
+    EXPECT_FALSE(w->picDisp->isHidden());
+    EXPECT_EQ(w->prbLoadFiles->maximum(), 100);
+    EXPECT_EQ(w->prbCompile->maximum(), 100);
+    EXPECT_EQ(w->lvwFiles->headerItem()->text(0), QStringLiteral("Name"));
+    EXPECT_EQ(w->lvwFiles->headerItem()->text(1), QStringLiteral("Location"));
+    EXPECT_EQ(w->lvwFiles->columnWidth(0), 96);
+    EXPECT_EQ(w->Label4->text(), QStringLiteral("Tip: You can edit names here!"));
+    EXPECT_EQ(w->lblMSG2->text(), QStringLiteral("Press \"Finish\" to begin compiling..."));
+}
+
+TEST_F(WindowTest, FontsAreTheLayoutsWithCaptionsShownWhole)
+{
+    EXPECT_DOUBLE_EQ(w->font().pointSizeF(), 8.25);
+    EXPECT_EQ(w->font().families().front(), QStringLiteral("Trebuchet MS"));
+    EXPECT_EQ(w->txtProjectFile->font().families().front(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(w->cmdProjectFile->font().families().front(), QStringLiteral("MS Sans Serif"));
+    EXPECT_TRUE(w->lblMSG1->font().bold());
+    EXPECT_EQ(w->lblMSG1->font().families().front(), QStringLiteral("Trebuchet MS"));
+    // 12 pt, or as near as a wider fallback face allows.
+    EXPECT_LE(w->lblMSG1->font().pointSizeF(), 12.0);
+    EXPECT_GE(w->lblMSG1->font().pointSizeF(), 10.0);
+    for (QLabel *label : {w->Label1, w->Label2, w->Label3, w->Label4, w->lblMSG1, w->lblMSG2}) {
+        SCOPED_TRACE(label->objectName().toStdString());
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+        EXPECT_LE(label->fontMetrics().height(), label->height());
+    }
+    for (QAbstractButton *button : std::initializer_list<QAbstractButton *>{
+             w->optNewProject, w->optExistingProject, w->cmdBack, w->cmdNext, w->cmdCancel,
+             w->cmdAddFile, w->cmdRemove}) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width());
+    }
+}
+
+TEST_F(WindowTest, SlidersReachTheirEndsInTheirSteps)
+{
+    struct Case {
+        QSlider *slider;
+        int limit, step;
+    } cases[] = {{w->sldBrightness, 255, 85}, {w->sldContrast, 100, 10}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.slider->objectName().toStdString());
+        EXPECT_EQ(c.slider->minimum(), -c.limit);
+        EXPECT_EQ(c.slider->maximum(), c.limit);
+        EXPECT_EQ(c.slider->value(), 0);
+        c.slider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        EXPECT_EQ(c.slider->value(), c.step);
+        c.slider->triggerAction(QAbstractSlider::SliderPageStepSub);
+        c.slider->triggerAction(QAbstractSlider::SliderPageStepSub);
+        EXPECT_EQ(c.slider->value(), -c.step);
+        c.slider->triggerAction(QAbstractSlider::SliderToMaximum);
+        EXPECT_EQ(c.slider->value(), c.limit);
+        c.slider->triggerAction(QAbstractSlider::SliderToMinimum);
+        EXPECT_EQ(c.slider->value(), -c.limit);
+    }
+}
+
+TEST_F(WindowTest, LocationColumnEndsFourPixelsShortOfTheListEdge)
+{
+    w->show();
+    EXPECT_EQ(w->lvwFiles->columnWidth(0) + w->lvwFiles->columnWidth(1), w->lvwFiles->width() - 4);
+    newProject();
+    add(QStringLiteral("/pics/a-rather-long-file-name-that-fills-the-column.bmp"));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w->lvwFiles->horizontalScrollBar()->isVisible());
+}
+
+TEST_F(WindowTest, WindowIsCentredOnTheScreen)
+{
+    const QRect screen = w->screen()->geometry();
+    EXPECT_EQ(w->pos(), QPoint(screen.x() + (screen.width() - w->width()) / 2,
+                               screen.y() + (screen.height() - w->height()) / 2));
+}
+
+TEST_F(WindowTest, OnlyTheShownPageIsVisible)
+{
+    w->show();
+    QFrame *frames[] = {w->Frame1, w->Frame2, w->Frame3, w->Frame4, w->Frame5};
+    for (int page = 0; page < 5; ++page) {
+        w->setTab(page);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(frames[i]->isVisible(), i == page) << "page " << page << " frame " << i;
+    }
+}
+
+// The focus order of the layout's tab indices, for the controls that take
+// the focus.
+const char *const FocusOrder[] = {
+    "cmdNext",        "cmdBack",        "cmdCancel",  "optNewProject", "optExistingProject",
+    "txtProjectFile", "cmdProjectFile", "lvwFiles",   "cmdAddFile",    "cmdRemove",
+    "lstPictures",    "sldBrightness",  "sldContrast"};
+
+TEST_F(WindowTest, FocusChainFollowsTheTabIndices)
+{
+    QStringList named;
+    for (const char *name : FocusOrder)
+        named << QLatin1String(name);
+    QStringList chain;
+    QWidget *at = w->cmdNext;
+    do {
+        if (named.contains(at->objectName()) && !chain.contains(at->objectName()))
+            chain << at->objectName();
+        at = at->nextInFocusChain();
+    } while (at != w->cmdNext);
+    EXPECT_EQ(chain, named);
+}
+
+TEST_F(WindowTest, TabKeyWalksPageZeroAndPageOneInOrder)
+{
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    EXPECT_EQ(QApplication::focusWidget(), w->cmdNext);
+
+    auto walk = [&](int steps) {
+        QStringList seen;
+        for (int i = 0; i < steps; ++i) {
+            seen << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        return seen;
+    };
+    // Page 0 with "Open an existing project": Back is disabled and skipped.
+    w->optExistingProject->setChecked(true);
+    w->cmdNext->setFocus();
+    EXPECT_EQ(walk(6), (QStringList{"cmdNext", "cmdCancel", "optExistingProject", "txtProjectFile",
+                                    "cmdProjectFile", "cmdNext"}));
+
+    newProject();
+    add(QStringLiteral("/pics/a.bmp"));
+    w->cmdNext->setFocus();
+    EXPECT_EQ(walk(7), (QStringList{"cmdNext", "cmdBack", "cmdCancel", "lvwFiles", "cmdAddFile",
+                                    "cmdRemove", "cmdNext"}));
+}
+
+const QByteArray AboutText = "Bitvane 2.0\r\r\n"
+                             "If you find Bitvane 2.0 usefull please donate!\r\n"
+                             "Visit the following link to support freeware.\r\r\n"
+                             "http://www.bitvane.example/downloads.php\r\r\n"
+                             "To send questions, comments, bug reports, program\r\n"
+                             "feature requests, etc. Visit the following link.\r\r\n"
+                             "http://www.bitvane.example/contact.php";
+
+TEST_F(WindowTest, BannerClickShowsTheAboutTextOnEveryPage)
+{
+    w->show();
+    for (int page = 0; page < 5; ++page) {
+        w->setTab(page);
+        seam.messages.clear();
+        QTest::mouseClick(w->Picture1, Qt::LeftButton, {}, QPoint(300, 50));
+        ASSERT_EQ(seam.messages.size(), 1u) << "page " << page;
+        EXPECT_EQ(seam.messages[0].text.toLatin1(), AboutText);
+        EXPECT_EQ(seam.messages[0].title, QStringLiteral("Bitvane"));
+        EXPECT_EQ(seam.messages[0].icon, QMessageBox::Information);
+        EXPECT_EQ(w->Tab(), page);
+    }
+}
+
+TEST(AboutText, ShowsSevenLinesWithEmptyLinesBetweenParagraphs)
+{
+    const QStringList lines = displayText(QString::fromLatin1(AboutText)).split(u'\n');
+    ASSERT_EQ(lines.size(), 11);
+    for (int empty : {1, 4, 6, 9})
+        EXPECT_TRUE(lines[empty].isEmpty()) << empty;
+    EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("."))).size(), 7);
+}
+
+// The program's own event loop ends when the window goes, as it does for
+// the user.
+TEST_F(WindowTest, CancelAndTheCloseBoxEndTheProgram)
+{
+    for (bool useCancel : {true, false}) {
+        SCOPED_TRACE(useCancel ? "Cancel" : "close box");
+        auto window = std::make_unique<frmMain>(&seam);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+        QTimer::singleShot(0, window.get(), [&] {
+            if (useCancel)
+                window->cmdCancel->click();
+            else
+                window->close();
+        });
+        // A safety net only: the loop is expected to end at once.
+        bool timedOut = false;
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            timedOut = true;
+            QCoreApplication::quit();
+        });
+        guard.start(10000);
+        EXPECT_EQ(QApplication::exec(), 0);
+        EXPECT_FALSE(timedOut);
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(lastClosed.count(), 1);
+        EXPECT_TRUE(seam.messages.empty());
+    }
+}
+
+TEST_F(WindowTest, CancelEndsTheProgramFromEveryPage)
+{
+    for (int page = 0; page < 5; ++page) {
+        auto window = std::make_unique<frmMain>(&seam);
+        window->show();
+        window->setTab(page);
+        window->cmdCancel->click();
+        EXPECT_FALSE(window->isVisible()) << page;
+    }
+}
+
+TEST_F(WindowTest, CloseIsRefusedWhileCompilingAndStopsALoading)
+{
+    w->show();
+    w->m_busyCompiling = true;
+    EXPECT_FALSE(w->close());
+    EXPECT_TRUE(w->isVisible());
+    w->m_busyCompiling = false;
+
+    w->m_loading = true;
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(w->m_loadCancelled);
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(WindowTest, CloseWhileLoadingStopsTheLoading)
+{
+    w->show();
+    newProject();
+    add(writePicture(QStringLiteral("a.bmp")));
+    // The close arrives while the load page paints, before any picture.
+    QTimer::singleShot(0, w.get(), [this] { w->close(); });
+    next();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(w->m_loadCancelled);
+    EXPECT_FALSE(w->m_loading);
+    EXPECT_EQ(w->Tab(), frmMain::PageLoadFiles);
+    EXPECT_TRUE(seam.messages.empty());
+}
+
+TEST_F(WindowTest, UncaughtFailureIsShownAndTheWindowGoesOn)
+{
+    w->runGuarded([] { throw Error(QStringLiteral("/x/a.bmp"), 3, QStringLiteral("broken")); });
+    w->runGuarded([] { throw std::runtime_error("plain failure"); });
+    ASSERT_EQ(seam.messages.size(), 2u);
+    EXPECT_EQ(seam.messages[0].text, QStringLiteral("/x/a.bmp:3: broken"));
+    EXPECT_EQ(seam.messages[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(seam.messages[0].title, QStringLiteral("Bitvane"));
+    EXPECT_EQ(seam.messages[1].text, QStringLiteral("plain failure"));
+    EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
+}
+
+} // namespace
+} // namespace bitvane::testing

@@ -1,0 +1,349 @@
+#include "windowfixture.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPalette>
+#include <QProgressBar>
+#include <QTimer>
+
+namespace bitvane::testing {
+namespace {
+
+struct Buttons {
+    bool back, next, cancel;
+    const char *caption;
+};
+
+void expectButtons(const frmMain &w, Buttons s)
+{
+    EXPECT_EQ(w.cmdBack->isEnabled(), s.back);
+    EXPECT_EQ(w.cmdNext->isEnabled(), s.next);
+    EXPECT_EQ(w.cmdCancel->isEnabled(), s.cancel);
+    EXPECT_EQ(w.cmdNext->text(), QLatin1String(s.caption));
+}
+
+using WizardTest = WindowTest;
+
+TEST_F(WizardTest, NewProjectEmptiesTheListAndWaitsForAPicture)
+{
+    newProject();
+    add(QStringLiteral("/pics/a.bmp"));
+    back();
+    EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
+    expectButtons(*w, {false, true, true, "Next >"});
+    EXPECT_EQ(rows(), 1) << "Back leaves the list alone";
+
+    next();
+    EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
+    EXPECT_EQ(rows(), 0);
+    expectButtons(*w, {true, false, true, "Next >"});
+    EXPECT_FALSE(w->cmdRemove->isEnabled());
+}
+
+TEST_F(WizardTest, OpeningAProjectReplacesTheListWithItsRecords)
+{
+    newProject();
+    add(QStringLiteral("/pics/old.bmp"));
+    back();
+    const QString project = writeFile(
+        QStringLiteral("tiles.bvp"),
+        "\"/art/ship.bmp\",10,-5\r\n\"/art/alien.gif\",0,0\r\n\"/art/ship.bmp\",-255,100\r\n");
+    openProject(project);
+    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
+    expectButtons(*w, {true, true, true, "Next >"});
+    EXPECT_TRUE(w->cmdRemove->isEnabled());
+    ASSERT_EQ(rows(), 3);
+    struct Expected {
+        const char *name, *location;
+        int brightness, contrast;
+    } expected[] = {{"ship", "/art/ship.bmp", 10, -5},
+                    {"alien", "/art/alien.gif", 0, 0},
+                    {"ship", "/art/ship.bmp", -255, 100}};
+    ASSERT_EQ(w->Entries.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(row(i)->text(0), QLatin1String(expected[i].name));
+        EXPECT_EQ(row(i)->text(1), QLatin1String(expected[i].location));
+        EXPECT_EQ(row(i)->data(0, frmMain::RoleBrightness).toInt(), expected[i].brightness);
+        EXPECT_EQ(row(i)->data(0, frmMain::RoleContrast).toInt(), expected[i].contrast);
+        EXPECT_EQ(w->Entries[i].Name, QLatin1String(expected[i].name));
+        EXPECT_EQ(w->Entries[i].Brightness, expected[i].brightness);
+        EXPECT_EQ(w->Entries[i].Contrast, expected[i].contrast);
+    }
+    EXPECT_TRUE(seam.messages.empty());
+}
+
+TEST_F(WizardTest, AnEmptyProjectOpensWithNextDisabled)
+{
+    openProject(writeFile(QStringLiteral("empty.bvp"), QByteArray()));
+    EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
+    EXPECT_EQ(rows(), 0);
+    expectButtons(*w, {true, false, true, "Next >"});
+    EXPECT_FALSE(w->cmdRemove->isEnabled());
+    add(QStringLiteral("/pics/a.bmp"));
+    expectButtons(*w, {true, true, true, "Next >"});
+}
+
+TEST_F(WizardTest, AProjectThatCannotBeOpenedKeepsPageZero)
+{
+    const QString missing = path(QStringLiteral("missing.bvp"));
+    struct Case {
+        const char *what;
+        QString path;
+        const char *mentions;
+    } cases[] = {{"missing file", missing, "missing.bvp"},
+                 {"empty path", QString(), "No project file"},
+                 {"blank path", QStringLiteral("   "), "No project file"},
+                 {"folder", dir.path(), "cannot be opened"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        seam.messages.clear();
+        openProject(c.path);
+        EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
+        expectButtons(*w, {false, true, true, "Next >"});
+        ASSERT_EQ(seam.messages.size(), 1u);
+        EXPECT_EQ(seam.messages[0].title, QStringLiteral("Bitvane"));
+        EXPECT_EQ(seam.messages[0].icon, QMessageBox::Critical);
+        EXPECT_TRUE(seam.messages[0].text.contains(QLatin1String(c.mentions)))
+            << seam.messages[0].text.toStdString();
+    }
+}
+
+TEST_F(WizardTest, AMalformedProjectNamesFileAndLineAndKeepsTheList)
+{
+    newProject();
+    add(QString::fromUtf8("/pics\0a.bmp\0b.bmp", 17));
+    back();
+    const QString project =
+        writeFile(QStringLiteral("bad.bvp"), "\"/art/ship.bmp\",10,-5\r\n\"/art/alien.gif\",7\r\n");
+    openProject(project);
+    EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
+    expectButtons(*w, {false, true, true, "Next >"});
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(seam.messages[0].title, QStringLiteral("Bitvane"));
+    EXPECT_TRUE(seam.messages[0].text.startsWith(project + QStringLiteral(":2: ")))
+        << seam.messages[0].text.toStdString();
+    ASSERT_EQ(rows(), 2);
+    EXPECT_EQ(row(0)->text(0), QStringLiteral("a"));
+    EXPECT_EQ(row(1)->text(0), QStringLiteral("b"));
+}
+
+TEST_F(WizardTest, OptionsSwitchThePathBoxAndKeepItsText)
+{
+    const QColor buttonFace = w->palette().color(QPalette::Button);
+    const QColor windowBack = w->palette().color(QPalette::Base);
+    EXPECT_EQ(w->txtProjectFile->palette().color(QPalette::Base), buttonFace);
+
+    w->optExistingProject->click();
+    EXPECT_TRUE(w->txtProjectFile->isEnabled());
+    EXPECT_TRUE(w->cmdProjectFile->isEnabled());
+    EXPECT_EQ(w->txtProjectFile->palette().color(QPalette::Base), windowBack);
+    w->txtProjectFile->setText(QStringLiteral("/p/x.bvp"));
+
+    w->optNewProject->click();
+    EXPECT_FALSE(w->txtProjectFile->isEnabled());
+    EXPECT_FALSE(w->cmdProjectFile->isEnabled());
+    EXPECT_EQ(w->txtProjectFile->palette().color(QPalette::Base), buttonFace);
+    EXPECT_EQ(w->txtProjectFile->text(), QStringLiteral("/p/x.bvp"));
+
+    // They keep their state through a visit to page 1.
+    w->optExistingProject->click();
+    openProject(writeFile(QStringLiteral("one.bvp"), "\"/a/b.bmp\",0,0\r\n"));
+    back();
+    EXPECT_TRUE(w->optExistingProject->isChecked());
+    EXPECT_TRUE(w->txtProjectFile->isEnabled());
+    EXPECT_EQ(w->txtProjectFile->text(), path(QStringLiteral("one.bvp")));
+}
+
+TEST_F(WizardTest, BrowseAsksForOneProjectFileWithAnEmptyName)
+{
+    w->optExistingProject->click();
+    w->txtProjectFile->setText(QStringLiteral("/kept.bvp"));
+    seam.openAnswers = {std::nullopt, QStringLiteral("/p/tiles.bvp")};
+
+    w->cmdProjectFile->click();
+    EXPECT_EQ(w->txtProjectFile->text(), QStringLiteral("/kept.bvp")) << "cancel keeps the box";
+    w->cmdProjectFile->click();
+    EXPECT_EQ(w->txtProjectFile->text(), QStringLiteral("/p/tiles.bvp"));
+
+    ASSERT_EQ(seam.opens.size(), 2u);
+    for (const auto &call : seam.opens) {
+        EXPECT_TRUE(call.fileName.isEmpty());
+        EXPECT_EQ(call.filter, QStringLiteral("Bitvane Projects|*.bvp"));
+        EXPECT_FALSE(call.multiSelect);
+    }
+    EXPECT_TRUE(seam.messages.empty());
+}
+
+// Pages 1 -> 2 -> 3 -> 4 and back, with the button states of each page.
+TEST_F(WizardTest, WalksThePagesWithTheirButtonStates)
+{
+    newProject();
+    add(writePicture(QStringLiteral("a.bmp")));
+    expectButtons(*w, {true, true, true, "Next >"});
+
+    // Inside the step, page 2 shows with Back and Next disabled.
+    int seenPage = -1;
+    bool seenBack = true, seenNext = true, seenCancel = false;
+    int seenProgress = -1;
+    QTimer::singleShot(0, w.get(), [&] {
+        seenPage = w->Tab();
+        seenBack = w->cmdBack->isEnabled();
+        seenNext = w->cmdNext->isEnabled();
+        seenCancel = w->cmdCancel->isEnabled();
+        seenProgress = w->prbLoadFiles->value();
+    });
+    next();
+    EXPECT_EQ(seenPage, frmMain::PageLoadFiles);
+    EXPECT_FALSE(seenBack);
+    EXPECT_FALSE(seenNext);
+    EXPECT_TRUE(seenCancel);
+    EXPECT_EQ(seenProgress, 0);
+
+    EXPECT_EQ(w->Tab(), frmMain::PageEditPictures);
+    expectButtons(*w, {true, true, true, "Next >"});
+    EXPECT_FALSE(w->picDisp->isHidden());
+
+    back();
+    EXPECT_EQ(w->Tab(), frmMain::PageEditFiles) << "Back skips the load page";
+    expectButtons(*w, {true, true, true, "Next >"});
+    next();
+    EXPECT_EQ(w->Tab(), frmMain::PageEditPictures);
+
+    next();
+    EXPECT_EQ(w->Tab(), frmMain::PageCompile);
+    expectButtons(*w, {true, true, true, "Finish"});
+
+    back();
+    EXPECT_EQ(w->Tab(), frmMain::PageEditPictures);
+    expectButtons(*w, {true, true, true, "Next >"});
+    EXPECT_TRUE(seam.messages.empty());
+}
+
+// Settings belong to their picture, not to a position in the list.
+TEST_F(WizardTest, SettingsFollowTheirRowsThroughBackRemoveAndNext)
+{
+    newProject();
+    add(writePicture(QStringLiteral("a.bmp")));
+    add(writePicture(QStringLiteral("b.bmp")));
+    add(writePicture(QStringLiteral("c.bmp")));
+    next();
+    ASSERT_EQ(w->Tab(), frmMain::PageEditPictures);
+    w->lstPictures->setCurrentRow(2);
+    w->sldBrightness->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    w->sldContrast->triggerAction(QAbstractSlider::SliderPageStepSub);
+    ASSERT_EQ(w->Entries[2].Brightness, 85);
+    ASSERT_EQ(w->Entries[2].Contrast, -10);
+
+    back();
+    row(0)->setSelected(true);
+    w->cmdRemove->click();
+    ASSERT_EQ(rows(), 2);
+    EXPECT_EQ(row(1)->data(0, frmMain::RoleBrightness).toInt(), 85);
+    EXPECT_EQ(row(1)->data(0, frmMain::RoleContrast).toInt(), -10);
+
+    next();
+    ASSERT_EQ(w->Tab(), frmMain::PageEditPictures);
+    ASSERT_EQ(w->Entries.size(), 2u);
+    EXPECT_EQ(w->Entries[0].Name, QStringLiteral("b"));
+    EXPECT_EQ(w->Entries[0].Brightness, 0);
+    EXPECT_EQ(w->Entries[1].Name, QStringLiteral("c"));
+    EXPECT_EQ(w->Entries[1].Brightness, 85);
+    EXPECT_EQ(w->Entries[1].Contrast, -10);
+    w->lstPictures->setCurrentRow(1);
+    EXPECT_EQ(w->sldBrightness->value(), 85);
+    EXPECT_EQ(w->sldContrast->value(), -10);
+}
+
+TEST_F(WizardTest, BackAndNextDoNothingWhereThePageHasNoStep)
+{
+    w->cmdBack_Click();
+    EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
+    w->setTab(frmMain::PageLoadFiles);
+    w->cmdNext_Click();
+    w->cmdBack_Click();
+    EXPECT_EQ(w->Tab(), frmMain::PageLoadFiles);
+}
+
+TEST_F(WizardTest, AFailedOrCancelledFinishRestoresPageFour)
+{
+    toEditPictures();
+    next();
+    ASSERT_EQ(w->Tab(), frmMain::PageCompile);
+
+    // While the compile runs, page 4 has its labels hidden, the progress
+    // bar shown, every button disabled, and a close is refused.
+    bool busyButtons = true, barShown = false, labelsHidden = false, closed = true;
+    QTimer::singleShot(0, w.get(), [&] {
+        busyButtons =
+            w->cmdBack->isEnabled() || w->cmdNext->isEnabled() || w->cmdCancel->isEnabled();
+        barShown = !w->prbCompile->isHidden();
+        labelsHidden = w->lblMSG1->isHidden() && w->lblMSG2->isHidden() && w->lblPic->isHidden();
+        closed = w->close();
+    });
+    seam.saveAnswers = {std::nullopt};
+    seam.formatAnswers = {true};
+    next();
+    EXPECT_FALSE(busyButtons);
+    EXPECT_TRUE(barShown);
+    EXPECT_TRUE(labelsHidden);
+    EXPECT_FALSE(closed);
+
+    EXPECT_EQ(w->Tab(), frmMain::PageCompile);
+    expectButtons(*w, {true, true, true, "Finish"});
+    EXPECT_TRUE(w->prbCompile->isHidden());
+    EXPECT_EQ(w->prbCompile->value(), 0);
+    EXPECT_FALSE(w->lblMSG1->isHidden());
+    EXPECT_FALSE(w->lblMSG2->isHidden());
+    EXPECT_FALSE(w->lblPic->isHidden());
+    for (const auto &m : seam.messages)
+        EXPECT_NE(m.text, QStringLiteral("Compilation complete!"));
+}
+
+TEST_F(WizardTest, ASuccessfulFinishResetsTheWizardForANewProject)
+{
+    w->optExistingProject->click();
+    openProject(writeFile(QStringLiteral("tiles.bvp"),
+                          "\"" + writePicture(QStringLiteral("ship.bmp")).toUtf8() + "\",0,0\r\n"));
+    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
+    next();
+    ASSERT_EQ(w->Tab(), frmMain::PageEditPictures);
+    next();
+    seam.formatAnswers = {true};
+    seam.saveAnswers = {path(QStringLiteral("out.bvp")), path(QStringLiteral("out.h"))};
+    next();
+
+    ASSERT_FALSE(seam.messages.empty());
+    EXPECT_EQ(seam.messages.back().text, QStringLiteral("Compilation complete!"));
+    EXPECT_EQ(seam.messages.back().title, QStringLiteral("Bitvane"));
+    EXPECT_EQ(seam.messages.back().icon, QMessageBox::NoIcon);
+    EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
+    expectButtons(*w, {false, true, true, "Next >"});
+    EXPECT_TRUE(w->optNewProject->isChecked());
+    EXPECT_TRUE(w->txtProjectFile->text().isEmpty());
+    EXPECT_FALSE(w->txtProjectFile->isEnabled());
+    EXPECT_FALSE(w->cmdProjectFile->isEnabled());
+    EXPECT_EQ(w->txtProjectFile->palette().color(QPalette::Base),
+              w->palette().color(QPalette::Button));
+    EXPECT_TRUE(w->prbCompile->isHidden());
+    EXPECT_FALSE(w->lblMSG1->isHidden());
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("out.h"))));
+}
+
+TEST_F(WizardTest, APictureThatCannotBeLoadedReturnsToTheFileList)
+{
+    newProject();
+    add(writePicture(QStringLiteral("good.bmp")));
+    add(writeFile(QStringLiteral("broken.bmp"), "this is no picture"));
+    next();
+    EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
+    expectButtons(*w, {true, true, true, "Next >"});
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(seam.messages[0].title, QStringLiteral("Bitvane"));
+    EXPECT_TRUE(seam.messages[0].text.contains(QStringLiteral("broken.bmp")))
+        << seam.messages[0].text.toStdString();
+    EXPECT_EQ(rows(), 2);
+}
+
+} // namespace
+} // namespace bitvane::testing

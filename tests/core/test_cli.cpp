@@ -1,0 +1,294 @@
+// bitvane-compile end to end: the built program on pictures written here,
+// and the golden cases under tests/golden.
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray Preamble = "// Sprite header file made with Bitvane 2.0\r\n"
+                            "// http://www.bitvane.example/\r\n"
+                            "\r\n";
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome runCompile(const QStringList &args, const QString &workingDir = QString())
+{
+    QProcess p;
+    if (!workingDir.isEmpty())
+        p.setWorkingDirectory(workingDir);
+    p.start(QStringLiteral(BITVANE_COMPILE_EXE), args);
+    Outcome r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return f.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Rows of grey levels (0, 85, 170, 255) as a picture file; Qt writes BMP and
+// PNG without loss, so the shades arrive exactly.
+void writePicture(const QString &path, const std::vector<std::vector<int>> &rows)
+{
+    QImage image(int(rows.front().size()), int(rows.size()), QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const int g = rows[std::size_t(y)][std::size_t(x)];
+            image.setPixel(x, y, qRgb(g, g, g));
+        }
+    ASSERT_TRUE(image.save(path)) << path.toStdString();
+}
+
+QByteArray record(const QString &location, int brightness = 0, int contrast = 0)
+{
+    return "\"" + location.toUtf8() + "\"," + QByteArray::number(brightness) + "," +
+           QByteArray::number(contrast) + "\r\n";
+}
+
+QStringList entriesOf(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        writePicture(dir.filePath("sprite.bmp"), {{0, 85, 170, 255, 255, 255, 255, 0},
+                                                  {255, 255, 255, 255, 255, 255, 255, 255}});
+        // 12 wide: fitted to 16 with white on the right.
+        writePicture(dir.filePath("wide.one.png"), {std::vector<int>(12, 0)});
+    }
+
+    QTemporaryDir dir;
+    QString header = dir.filePath("out.h");
+    QString project = dir.filePath("p.bvp");
+};
+
+} // namespace
+
+TEST_F(Cli, CompilesAProjectInHexadecimalAndBinary)
+{
+    const QByteArray projectBytes =
+        record(dir.filePath("sprite.bmp")) + record(dir.filePath("wide.one.png"));
+    writeFile(project, projectBytes);
+
+    Outcome r = runCompile({"-o", header, project});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QByteArray());
+    EXPECT_EQ(r.out, QByteArray());
+    EXPECT_EQ(readAll(header),
+              Preamble + "static unsigned char sprite[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n\r\n"
+                         "static unsigned short wide.one[2] = {0xfff0, 0xfff0};\r\n\r\n");
+    EXPECT_EQ(readAll(project), projectBytes);
+
+    r = runCompile({"--binary", "--output", header, project});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readAll(header),
+              Preamble + "static unsigned char sprite[4] = {0b10100001, 0b00000000, 0b11000001, "
+                         "0b00000000};\r\n\r\n"
+                         "static unsigned short wide.one[2] = {0b1111111111110000, "
+                         "0b1111111111110000};\r\n\r\n");
+    EXPECT_EQ(entriesOf(dir.path()), (QStringList{"out.h", "p.bvp", "sprite.bmp", "wide.one.png"}));
+}
+
+TEST_F(Cli, AppliesEachRecordsContrastThenBrightness)
+{
+    writePicture(dir.filePath("light.bmp"), {std::vector<int>(8, 170)});
+    // Contrast 50 then brightness -85 keeps light grey; brightness 85 alone
+    // lifts it to white.
+    writeFile(project, record(dir.filePath("light.bmp"), -85, 50) +
+                           record(dir.filePath("light.bmp"), 85, 0));
+    const Outcome r = runCompile({"-o", header, project});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readAll(header), Preamble + "static unsigned char light[2] = {0xff, 0x0};\r\n\r\n"
+                                          "static unsigned char light[2] = {0x0, 0x0};\r\n\r\n");
+}
+
+TEST_F(Cli, KeepsProjectOrderAndReportsTheFirstBadPictureInIt)
+{
+    // Enough pictures for the decoding to run ahead of the writing.
+    QByteArray projectBytes, expected = Preamble;
+    for (int k = 0; k < 60; ++k) {
+        const int black = k % 9;
+        std::vector<int> row(8, 255);
+        std::fill_n(row.begin(), black, 0);
+        const QString path = dir.filePath(QStringLiteral("p%1.bmp").arg(k, 2, 10, QChar(u'0')));
+        writePicture(path, {row});
+        projectBytes += record(path);
+        const QByteArray element = "0x" + QByteArray::number((0xFF00 >> black) & 0xFF, 16);
+        expected += "static unsigned char p" + QByteArray::number(k).rightJustified(2, '0') +
+                    "[2] = {" + element + ", " + element + "};\r\n\r\n";
+    }
+    writeFile(project, projectBytes);
+    Outcome r = runCompile({"-o", header, project});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readAll(header), expected);
+
+    // Two bad pictures: the message is always about the earlier one.
+    const QByteArray good = readAll(header);
+    QFile::remove(dir.filePath("p41.bmp"));
+    writeFile(dir.filePath("p45.bmp"), "not a picture");
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        r = runCompile({"-o", header, project});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.startsWith("bitvane-compile: " + dir.filePath("p41.bmp").toUtf8()))
+            << r.err.toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.endsWith('\n'));
+        EXPECT_EQ(readAll(header), good);
+    }
+    EXPECT_EQ(entriesOf(dir.path()).filter("out").size(), 1);
+}
+
+TEST_F(Cli, FailuresLeaveTheHeaderAndSayWhereOnOneLine)
+{
+    const QByteArray old = "// old header\r\n";
+    const struct {
+        const char *what;
+        QByteArray project;
+        QByteArray message;
+    } cases[] = {
+        {"a bad record",
+         record(dir.filePath("sprite.bmp")) + "\"" + dir.filePath("x.bmp").toUtf8() + "\",1\r\n",
+         ":2: the record ends early: the contrast is missing\n"},
+        {"a contrast out of range", record(dir.filePath("sprite.bmp"), 0, 140),
+         ":1: contrast 140 is outside -100 to 100\n"},
+        {"a picture that is missing",
+         record(dir.filePath("sprite.bmp")) + record(dir.filePath("gone.bmp")), ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(header, old);
+        writeFile(project, c.project);
+        const Outcome r = runCompile({"-o", header, project});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith("bitvane-compile: ")) << r.err.toStdString();
+        if (!c.message.isEmpty())
+            EXPECT_EQ(r.err, "bitvane-compile: " + project.toUtf8() + c.message);
+        else
+            EXPECT_TRUE(r.err.contains(dir.filePath("gone.bmp").toUtf8())) << r.err.toStdString();
+        EXPECT_EQ(readAll(header), old);
+        EXPECT_EQ(readAll(project), c.project);
+    }
+    EXPECT_EQ(entriesOf(dir.path()), (QStringList{"out.h", "p.bvp", "sprite.bmp", "wide.one.png"}));
+
+    const Outcome missing = runCompile({"-o", header, dir.filePath("none.bvp")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(
+        missing.err.startsWith("bitvane-compile: " + dir.filePath("none.bvp").toUtf8() + ": "))
+        << missing.err.toStdString();
+
+    const Outcome nowhere = runCompile({"-o", dir.filePath("no/such/dir/x.h"), project});
+    EXPECT_EQ(nowhere.exitCode, 1);
+    EXPECT_EQ(nowhere.err.count('\n'), 1);
+}
+
+TEST_F(Cli, RefusesToWriteTheHeaderOverItsProject)
+{
+    const QByteArray bytes = record(dir.filePath("sprite.bmp"));
+    writeFile(project, bytes);
+    const Outcome r = runCompile({"-o", dir.filePath("./p.bvp"), project});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(readAll(project), bytes);
+}
+
+TEST_F(Cli, AnEmptyProjectGivesThePreambleOnly)
+{
+    writeFile(project, "");
+    const Outcome r = runCompile({"-o", header, project});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readAll(header), Preamble);
+}
+
+TEST_F(Cli, AnswersHelpVersionAndUsageErrors)
+{
+    Outcome r = runCompile({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.contains("--binary")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("PROJECT.bvp"));
+
+    r = runCompile({"--version"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "bitvane-compile 2.0\n");
+
+    const QStringList bad[] = {
+        {},
+        {project},
+        {"-o", header},
+        {"-o", header, project, project},
+        {"--frobnicate", "-o", header, project},
+        {"-o"},
+        {"-o", header, "-o", header, project},
+    };
+    for (const QStringList &args : bad) {
+        r = runCompile(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("Usage: bitvane-compile")) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(header));
+    }
+}
+
+// Golden cases: each folder under tests/golden holds project.bvp with paths
+// relative to the folder, the pictures, args.txt (extra arguments, one a
+// line, optional) and either expected.h or expected_error.txt. The program
+// runs with the case folder as its working directory, so the paths stay as
+// written and the message names the files as the project does.
+class Golden : public ::testing::TestWithParam<QString> {};
+
+TEST_P(Golden, MatchesByteForByte)
+{
+    const QDir caseDir(QStringLiteral(BITVANE_GOLDEN_DIR) + u'/' + GetParam());
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    const QString header = out.filePath("out.h");
+
+    QStringList args;
+    if (caseDir.exists("args.txt"))
+        args = QString::fromUtf8(readAll(caseDir.filePath("args.txt")))
+                   .split(u'\n', Qt::SkipEmptyParts);
+    args << "-o" << header << "project.bvp";
+    const Outcome r = runCompile(args, caseDir.path());
+
+    if (caseDir.exists("expected.h")) {
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(readAll(header), readAll(caseDir.filePath("expected.h")));
+    } else {
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, readAll(caseDir.filePath("expected_error.txt")));
+        EXPECT_FALSE(QFile::exists(header));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Golden,
+                         ::testing::ValuesIn(QDir(QStringLiteral(BITVANE_GOLDEN_DIR))
+                                                 .entryList(QDir::Dirs | QDir::NoDotAndDotDot,
+                                                            QDir::Name)),
+                         [](const auto &info) { return info.param.toStdString(); });

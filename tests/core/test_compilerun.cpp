@@ -1,0 +1,254 @@
+#include "compiler/compilerun.h"
+#include "error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace bitvane;
+
+namespace {
+
+const QByteArray Preamble = "// Sprite header file made with Bitvane 2.0\r\n"
+                            "// http://www.bitvane.example/\r\n"
+                            "\r\n";
+
+// The 8 by 2 picture whose array is worked out by hand in the format's notes.
+PictureSurface workedExample()
+{
+    PictureSurface s(8, 2, ShadeWhite);
+    const ColorValue row0[] = {ShadeBlack, ShadeDark,  ShadeLight, ShadeWhite,
+                               ShadeWhite, ShadeWhite, ShadeWhite, ShadeBlack};
+    for (int x = 0; x < 8; ++x)
+        s.setPixel(x, 0, row0[x]);
+    return s;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return f.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QStringList entriesOf(const QString &dir)
+{
+    return QDir(dir).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+class CompileRun : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString header = dir.filePath("sprites.h");
+    QString project = dir.filePath("sprites.bvp");
+
+    CompileJob job(std::vector<PictureSurface> images, bool hex = true)
+    {
+        CompileJob j;
+        j.hex = hex;
+        j.headerPath = header;
+        for (std::size_t i = 0; i < images.size(); ++i)
+            j.entries.push_back(
+                {QStringLiteral("p%1").arg(i), QStringLiteral("/art/p%1.bmp").arg(i), 0, 0});
+        j.image = [images = std::move(images)](int i) { return images.at(std::size_t(i)); };
+        return j;
+    }
+};
+
+} // namespace
+
+TEST_F(CompileRun, OnePictureGivesExactlyFiveLines)
+{
+    CompileJob j = job({workedExample()});
+    j.entries[0].name = "sprite";
+    RunCompile(j);
+    EXPECT_EQ(readAll(header),
+              Preamble + "static unsigned char sprite[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n\r\n");
+    EXPECT_FALSE(QFile::exists(project));
+
+    j.hex = false;
+    RunCompile(j);
+    EXPECT_EQ(readAll(header),
+              Preamble + "static unsigned char sprite[4] = {0b10100001, 0b00000000, 0b11000001, "
+                         "0b00000000};\r\n\r\n");
+}
+
+TEST_F(CompileRun, AWidthWithoutArrayGivesAnEmptyLineAndStillItsRecord)
+{
+    CompileJob j = job({PictureSurface(10, 3, ShadeBlack), workedExample()});
+    j.entries[1].name = "sprite";
+    j.entries[0].brightness = -3;
+    j.entries[0].contrast = 7;
+    j.projectPath = project;
+    RunCompile(j);
+    EXPECT_EQ(readAll(header),
+              Preamble +
+                  "\r\n\r\nstatic unsigned char sprite[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n\r\n");
+    EXPECT_EQ(readAll(project), "\"/art/p0.bmp\",-3,7\r\n\"/art/p1.bmp\",0,0\r\n");
+}
+
+TEST_F(CompileRun, AppliesContrastBeforeBrightness)
+{
+    // Light grey with contrast 50 then brightness -85 stays light grey; the
+    // other order would make it black.
+    CompileJob j = job({PictureSurface(8, 1, ShadeLight)});
+    j.entries[0].contrast = 50;
+    j.entries[0].brightness = -85;
+    RunCompile(j);
+    EXPECT_EQ(readAll(header), Preamble + "static unsigned char p0[2] = {0xff, 0x0};\r\n\r\n");
+}
+
+TEST_F(CompileRun, LeavesTheStoredImageAlone)
+{
+    const PictureSurface stored(8, 1, ShadeDark);
+    CompileJob j = job({});
+    j.entries.push_back({"s", "/a/s.bmp", 255, 100});
+    j.image = [&stored](int) { return stored; };
+    RunCompile(j);
+    EXPECT_EQ(stored, PictureSurface(8, 1, ShadeDark));
+}
+
+TEST_F(CompileRun, NoEntriesGiveThePreambleAndAnEmptyProject)
+{
+    CompileJob j = job({});
+    j.projectPath = project;
+    writeFile(project, "\"/old/a.bmp\",0,0\r\n");
+    RunCompile(j);
+    EXPECT_EQ(readAll(header), Preamble);
+    EXPECT_EQ(readAll(project), QByteArray());
+}
+
+TEST_F(CompileRun, ReportsProgressAfterEachEntry)
+{
+    CompileJob j = job({workedExample(), workedExample(), workedExample()});
+    std::vector<std::pair<int, int>> seen;
+    j.progress = [&](int done, int total) { seen.emplace_back(done, total); };
+    RunCompile(j);
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+}
+
+TEST_F(CompileRun, AFailedRunLeavesBothTargetsAsTheyWere)
+{
+    const QByteArray oldHeader = "// the previous good header\r\n";
+    const QByteArray oldProject = "\"/old/a.bmp\",1,2\r\n";
+
+    struct Failure {
+        const char *what;
+        std::function<void(CompileJob &)> arrange;
+    };
+    const Failure failures[] = {
+        {"the third picture cannot be loaded",
+         [](CompileJob &j) {
+             auto images = j.image;
+             j.image = [images](int i) {
+                 if (i == 2)
+                     throw Error("/art/p2.bmp", "not a picture (unknown format)");
+                 return images(i);
+             };
+         }},
+        {"a record cannot be stored",
+         [](CompileJob &j) { j.entries[3].location = "/art/\"q\".bmp"; }},
+        {"a setting overflows", [](CompileJob &j) { j.entries[3].contrast = 32000; }},
+        {"progress throws",
+         [](CompileJob &j) {
+             j.progress = [](int done, int) {
+                 if (done == 4)
+                     throw Error("stopped");
+             };
+         }},
+    };
+    for (const Failure &f : failures) {
+        SCOPED_TRACE(f.what);
+        writeFile(header, oldHeader);
+        writeFile(project, oldProject);
+        CompileJob j = job({workedExample(), workedExample(), workedExample(), workedExample()});
+        j.projectPath = project;
+        f.arrange(j);
+        EXPECT_THROW(RunCompile(j), Error);
+        EXPECT_EQ(readAll(header), oldHeader);
+        EXPECT_EQ(readAll(project), oldProject);
+        EXPECT_EQ(entriesOf(dir.path()), (QStringList{"sprites.bvp", "sprites.h"}));
+    }
+}
+
+TEST_F(CompileRun, ErrorsNameTheEntryOrTheFile)
+{
+    CompileJob j = job({workedExample()});
+    j.entries[0].brightness = 32700;
+    try {
+        RunCompile(j);
+        ADD_FAILURE() << "an overflowing brightness was compiled";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.file(), "/art/p0.bmp");
+    }
+    EXPECT_FALSE(QFile::exists(header));
+
+    CompileJob k = job({workedExample()});
+    k.entries[0].location = "/art/\"q\".bmp";
+    k.projectPath = project;
+    try {
+        RunCompile(k);
+        ADD_FAILURE() << "a location with a quote was stored";
+    } catch (const Error &e) {
+        EXPECT_TRUE(e.reason().contains("double quote")) << e.what();
+    }
+    EXPECT_TRUE(entriesOf(dir.path()).isEmpty());
+}
+
+TEST_F(CompileRun, RefusesTargetsThatCannotBeWritten)
+{
+    const QByteArray oldProject = "\"/old/a.bmp\",1,2\r\n";
+    writeFile(project, oldProject);
+    const QString nowhere = dir.filePath("no/such/folder/sprites.h");
+    CompileJob j = job({workedExample()});
+    j.headerPath = nowhere;
+    j.projectPath = project;
+    try {
+        RunCompile(j);
+        ADD_FAILURE() << "a header in a missing folder was written";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.file(), nowhere);
+    }
+    EXPECT_EQ(readAll(project), oldProject);
+
+    // A folder where the header should go.
+    QDir(dir.path()).mkdir("sprites.h");
+    j.headerPath = header;
+    EXPECT_THROW(RunCompile(j), Error);
+    EXPECT_EQ(readAll(project), oldProject);
+    EXPECT_EQ(entriesOf(dir.path()), (QStringList{"sprites.bvp", "sprites.h"}));
+}
+
+TEST_F(CompileRun, RefusesTheSameFileAsHeaderAndProject)
+{
+    const QByteArray old = "\"/old/a.bmp\",1,2\r\n";
+    writeFile(project, old);
+    CompileJob j = job({workedExample()});
+    for (const QString &alias :
+         {project, dir.filePath("./sprites.bvp"), dir.filePath("x/../sprites.bvp")}) {
+        j.headerPath = alias;
+        j.projectPath = project;
+        EXPECT_THROW(RunCompile(j), Error) << alias.toStdString();
+        EXPECT_EQ(readAll(project), old);
+    }
+    ASSERT_TRUE(QFile::link(project, dir.filePath("link.bvp")));
+    j.headerPath = dir.filePath("link.bvp");
+    EXPECT_THROW(RunCompile(j), Error);
+    EXPECT_EQ(readAll(project), old);
+}
+
+TEST(HeaderPreamble, IsTheTwoCommentLinesAndAnEmptyLine)
+{
+    EXPECT_EQ(HeaderPreamble(), Preamble);
+}

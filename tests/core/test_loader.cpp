@@ -1,0 +1,488 @@
+#include "error.h"
+#include "gifwriter.h"
+#include "imaging/pictureloader.h"
+#include "imaging/shadereduction.h"
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <unistd.h>
+
+using namespace bitvane;
+
+namespace {
+
+ColorValue Rgb(int red, int green, int blue)
+{
+    return PackColor({std::uint8_t(blue), std::uint8_t(green), std::uint8_t(red)});
+}
+
+ColorValue Grey(int g)
+{
+    return Rgb(g, g, g);
+}
+
+ColorValue FromQRgb(QRgb c)
+{
+    return Rgb(qRed(c), qGreen(c), qBlue(c));
+}
+
+QImage RandomImage(int width, int height, std::uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, 0xFF000000u | (rng() & 0xFFFFFF));
+    return image;
+}
+
+QByteArray Encode(const QImage &image, const char *format, int quality = -1)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, format, quality)) << format;
+    return bytes;
+}
+
+// Every pixel of a decoded picture against the image it was written from.
+void ExpectSameColours(const PictureSurface &s, const QImage &image)
+{
+    ASSERT_EQ(s.width(), image.width());
+    ASSERT_EQ(s.height(), image.height());
+    int wrong = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            wrong += s.pixel(x, y) != FromQRgb(image.pixel(x, y));
+    EXPECT_EQ(wrong, 0);
+}
+
+class Loader : public ::testing::Test {
+protected:
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    QString save(const QString &name, const QImage &image, const char *format, int quality = -1)
+    {
+        return write(name, Encode(image, format, quality));
+    }
+
+    // Both entry points refuse the file with an error naming it.
+    static void expectRefused(const QString &path, const QString &reason)
+    {
+        for (int entry = 0; entry < 2; ++entry) {
+            try {
+                if (entry == 0)
+                    DecodePicture(path);
+                else
+                    LoadPicture(path);
+                ADD_FAILURE() << "accepted " << qPrintable(path);
+            } catch (const Error &e) {
+                EXPECT_EQ(e.file(), QDir::toNativeSeparators(path));
+                EXPECT_TRUE(e.reason().contains(reason))
+                    << qPrintable(e.message()) << " lacks " << qPrintable(reason);
+            }
+        }
+    }
+
+    QTemporaryDir dir;
+};
+
+QByteArray SmallRle8Bmp()
+{
+    // 4 x 2, two colours; bottom row all colour 1, top row 0 0 1 1.
+    const QByteArray runs("\x04\x01\x00\x00\x02\x00\x02\x01\x00\x01", 10);
+    QByteArray b("BM");
+    auto le32 = [&](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            b.append(char((v >> (8 * i)) & 0xFF));
+    };
+    auto le16 = [&](quint16 v) {
+        b.append(char(v & 0xFF));
+        b.append(char(v >> 8));
+    };
+    le32(14 + 40 + 8 + runs.size());
+    le32(0);
+    le32(14 + 40 + 8);
+    le32(40);
+    le32(4);
+    le32(2);
+    le16(1);
+    le16(8);
+    le32(1); // RLE8
+    le32(quint32(runs.size()));
+    le32(2835);
+    le32(2835);
+    le32(2);
+    le32(2);
+    b.append("\x20\x40\x60\x00\xF0\xE0\xD0\x00", 8); // blue, green, red, 0
+    b.append(runs);
+    return b;
+}
+
+// An uncompressed 24-bit BMP written by hand, to vary what a writer may
+// vary: row order, a gap before the pixel data, an offset that points into
+// the header.
+QByteArray Bmp24(const QImage &image, bool topDown, int gap, bool offsetIntoHeader)
+{
+    const int stride = (image.width() * 3 + 3) / 4 * 4;
+    QByteArray b("BM");
+    auto le = [&](quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b.append(char((v >> (8 * i)) & 0xFF));
+    };
+    le(quint32(54 + gap + stride * image.height()), 4);
+    le(0, 4);
+    le(offsetIntoHeader ? 20 : quint32(54 + gap), 4);
+    le(40, 4);
+    le(quint32(image.width()), 4);
+    le(quint32(topDown ? -image.height() : image.height()), 4);
+    le(1, 2);
+    le(24, 2);
+    le(0, 4);
+    le(quint32(stride * image.height()), 4);
+    le(2835, 4);
+    le(2835, 4);
+    le(0, 4);
+    le(0, 4);
+    if (!offsetIntoHeader)
+        b.append(QByteArray(gap, '\x7F'));
+    for (int i = 0; i < image.height(); ++i) {
+        const int y = topDown ? i : image.height() - 1 - i;
+        QByteArray row;
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            row.append(char(qBlue(c)));
+            row.append(char(qGreen(c)));
+            row.append(char(qRed(c)));
+        }
+        row.append(QByteArray(stride - row.size(), '\x5A'));
+        b.append(row);
+    }
+    return b;
+}
+
+QByteArray SmallGif(int transparentIndex = -1)
+{
+    const QList<QRgb> palette{qRgb(0, 0, 0), qRgb(200, 30, 10), qRgb(5, 250, 9), qRgb(1, 2, 3)};
+    giftest::Frame frame;
+    frame.transparentIndex = transparentIndex;
+    for (int i = 0; i < 6 * 3; ++i)
+        frame.indices.push_back(std::uint8_t(i % 4));
+    return giftest::makeGif(QSize(6, 3), palette, {frame});
+}
+
+} // namespace
+
+TEST_F(Loader, Bmp24KeepsExactColours)
+{
+    const QImage image = RandomImage(37, 19, 1);
+    ExpectSameColours(DecodePicture(save("a.bmp", image, "bmp")), image);
+}
+
+TEST_F(Loader, PlainBmpReadsAsTheGenericReaderDoes)
+{
+    std::uint32_t seed = 100;
+    for (int width : {1, 2, 3, 4, 5, 7, 8, 31, 32, 33, 40})
+        for (int height : {1, 2, 5, 241})
+            for (bool topDown : {false, true})
+                for (int variant = 0; variant < 3; ++variant) {
+                    const QImage image = RandomImage(width, height, ++seed);
+                    const QByteArray bytes =
+                        Bmp24(image, topDown, variant == 1 ? 6 : 0, variant == 2);
+                    QBuffer buffer;
+                    buffer.setData(bytes);
+                    buffer.open(QIODevice::ReadOnly);
+                    const QImage generic = QImageReader(&buffer, "bmp").read();
+                    ASSERT_FALSE(generic.isNull());
+                    ASSERT_EQ(DecodePicture(bytes, "b.bmp"), PictureSurface::fromImage(generic))
+                        << width << "x" << height << " top-down " << topDown << " variant "
+                        << variant;
+                    ExpectSameColours(DecodePicture(bytes, "b.bmp"), image);
+                }
+}
+
+TEST_F(Loader, PalettedBmpKeepsExactColours)
+{
+    std::mt19937 rng(2);
+    for (int colours : {2, 16, 256}) {
+        QImage image(13, 7, colours == 2 ? QImage::Format_Mono : QImage::Format_Indexed8);
+        QList<QRgb> table;
+        for (int i = 0; i < colours; ++i)
+            table << (0xFF000000u | (rng() & 0xFFFFFF));
+        image.setColorTable(table);
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 13; ++x)
+                image.setPixel(x, y, uint(rng() % colours));
+        ExpectSameColours(DecodePicture(save(QStringLiteral("p%1.bmp").arg(colours), image, "bmp")),
+                          image);
+    }
+}
+
+TEST_F(Loader, RunLengthBmp)
+{
+    const PictureSurface s = DecodePicture(write("rle.bmp", SmallRle8Bmp()));
+    ASSERT_EQ(s.width(), 4);
+    ASSERT_EQ(s.height(), 2);
+    const ColorValue zero = Rgb(0x60, 0x40, 0x20), one = Rgb(0xD0, 0xE0, 0xF0);
+    EXPECT_EQ(s.pixel(0, 0), zero);
+    EXPECT_EQ(s.pixel(1, 0), zero);
+    EXPECT_EQ(s.pixel(2, 0), one);
+    EXPECT_EQ(s.pixel(3, 0), one);
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(s.pixel(x, 1), one);
+}
+
+TEST_F(Loader, PngGreyAndSixteenBitKeepExactColours)
+{
+    QImage grey(256, 1, QImage::Format_Grayscale8);
+    QImage grey16(256, 1, QImage::Format_Grayscale16);
+    QImage rgba64(256, 1, QImage::Format_RGBA64);
+    for (int x = 0; x < 256; ++x) {
+        grey.scanLine(0)[x] = uchar(x);
+        reinterpret_cast<quint16 *>(grey16.scanLine(0))[x] = quint16(x * 257);
+        rgba64.setPixelColor(x, 0,
+                             QColor::fromRgba64(quint16(x * 257), quint16((255 - x) * 257),
+                                                quint16((x * 7 % 256) * 257), 65535));
+    }
+    const PictureSurface g = DecodePicture(save("g.png", grey, "png"));
+    const PictureSurface g16 = DecodePicture(save("g16.png", grey16, "png"));
+    const PictureSurface c16 = DecodePicture(save("c16.png", rgba64, "png"));
+    for (int x = 0; x < 256; ++x) {
+        EXPECT_EQ(g.pixel(x, 0), Grey(x));
+        EXPECT_EQ(g16.pixel(x, 0), Grey(x));
+        EXPECT_EQ(c16.pixel(x, 0), Rgb(x, 255 - x, x * 7 % 256));
+    }
+}
+
+TEST_F(Loader, NoColourManagement)
+{
+    QImage image = RandomImage(16, 16, 3);
+    image.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
+    const QByteArray png = Encode(image, "png");
+    ASSERT_TRUE(QImage::fromData(png).colorSpace().isValid()) << "the file carries no profile";
+    image.setColorSpace(QColorSpace());
+    ExpectSameColours(DecodePicture(write("p3.png", png)), image);
+}
+
+TEST_F(Loader, PngAlphaIsCompositedOverWhite)
+{
+    QImage image(4, 1, QImage::Format_ARGB32);
+    image.setPixel(0, 0, qRgba(10, 20, 30, 255));
+    image.setPixel(1, 0, qRgba(10, 20, 30, 0));
+    image.setPixel(2, 0, qRgba(0, 0, 0, 128));
+    image.setPixel(3, 0, qRgba(255, 255, 255, 40));
+    const PictureSurface s = DecodePicture(save("alpha.png", image, "png"));
+    EXPECT_EQ(s.pixel(0, 0), Rgb(10, 20, 30));
+    EXPECT_EQ(s.pixel(1, 0), ShadeWhite);
+    const ColorTriple half = SplitColor(s.pixel(2, 0));
+    EXPECT_TRUE(half.red >= 126 && half.red <= 128 && half.red == half.green &&
+                half.green == half.blue);
+    EXPECT_EQ(s.pixel(3, 0), ShadeWhite);
+}
+
+TEST_F(Loader, GifColoursAndTransparency)
+{
+    const PictureSurface s = DecodePicture(write("a.gif", SmallGif()));
+    const ColorValue palette[] = {Rgb(0, 0, 0), Rgb(200, 30, 10), Rgb(5, 250, 9), Rgb(1, 2, 3)};
+    for (int i = 0; i < 18; ++i)
+        EXPECT_EQ(s.pixel(i % 6, i / 6), palette[i % 4]) << i;
+
+    const PictureSurface t = DecodePicture(write("t.gif", SmallGif(3)));
+    for (int i = 0; i < 18; ++i)
+        EXPECT_EQ(t.pixel(i % 6, i / 6), i % 4 == 3 ? ShadeWhite : palette[i % 4]) << i;
+}
+
+TEST_F(Loader, AnimatedGifGivesFirstFrame)
+{
+    const QList<QRgb> palette{qRgb(0, 0, 0), qRgb(255, 255, 255)};
+    giftest::Frame first, second;
+    first.indices = {0, 1, 1, 0};
+    second.indices = {1, 1, 1, 1};
+    const PictureSurface s =
+        DecodePicture(write("anim.gif", giftest::makeGif(QSize(2, 2), palette, {first, second})));
+    EXPECT_EQ(s.pixel(0, 0), ShadeBlack);
+    EXPECT_EQ(s.pixel(1, 0), ShadeWhite);
+    EXPECT_EQ(s.pixel(0, 1), ShadeWhite);
+    EXPECT_EQ(s.pixel(1, 1), ShadeBlack);
+}
+
+TEST_F(Loader, JpegColourAndGrey)
+{
+    // Flat 8 x 8 blocks survive the compression close enough for the shades.
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            image.setPixel(x, y, qRgb(0, 0, 0));
+            image.setPixel(x + 8, y + 8, qRgb(85, 85, 85));
+        }
+    for (const QImage &written : {image, image.convertToFormat(QImage::Format_Grayscale8)}) {
+        const PictureSurface s = LoadPicture(save("j.jpg", written, "jpeg", 100));
+        ASSERT_EQ(s.width(), 16);
+        ASSERT_EQ(s.height(), 16);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const ColorValue expected = x < 8 && y < 8     ? ShadeBlack
+                                            : x >= 8 && y >= 8 ? ShadeDark
+                                                               : ShadeWhite;
+                ASSERT_EQ(s.pixel(x, y), expected) << x << "," << y;
+            }
+    }
+}
+
+TEST_F(Loader, FormatComesFromContentNotName)
+{
+    const QImage image = RandomImage(5, 5, 4);
+    ExpectSameColours(DecodePicture(save("really-a-png.bmp", image, "png")), image);
+    ExpectSameColours(DecodePicture(save("no-extension", image, "bmp")), image);
+}
+
+TEST_F(Loader, WidthAndHeightClasses)
+{
+    struct Case {
+        int width, height, spriteWidth, spriteHeight;
+    };
+    const Case cases[] = {{5, 3, 8, 3},     {8, 3, 8, 3},     {9, 3, 16, 3},     {16, 3, 16, 3},
+                          {17, 3, 32, 3},   {32, 3, 32, 3},   {33, 3, 32, 3},    {1, 1, 8, 1},
+                          {8, 240, 8, 240}, {8, 241, 8, 240}, {40, 300, 32, 240}};
+    for (const Case &c : cases) {
+        // Black, with the last column and the last row light grey, so that
+        // what is cut and what is padded both show.
+        QImage image(c.width, c.height, QImage::Format_RGB32);
+        image.fill(qRgb(0, 0, 0));
+        for (int y = 0; y < c.height; ++y)
+            image.setPixel(c.width - 1, y, qRgb(160, 160, 160));
+        for (int x = 0; x < c.width; ++x)
+            image.setPixel(x, c.height - 1, qRgb(160, 160, 160));
+        const QString path =
+            save(QStringLiteral("w%1h%2.bmp").arg(c.width).arg(c.height), image, "bmp");
+
+        const PictureSurface decoded = DecodePicture(path);
+        EXPECT_EQ(decoded.width(), c.width);
+        EXPECT_EQ(decoded.height(), c.height);
+
+        const PictureSurface s = LoadPicture(path);
+        ASSERT_EQ(s.width(), c.spriteWidth) << c.width;
+        ASSERT_EQ(s.height(), c.spriteHeight) << c.height;
+        for (int y = 0; y < s.height(); ++y)
+            for (int x = 0; x < s.width(); ++x) {
+                const ColorValue expected = x >= c.width                            ? ShadeWhite
+                                            : x == c.width - 1 || y == c.height - 1 ? ShadeLight
+                                                                                    : ShadeBlack;
+                ASSERT_EQ(s.pixel(x, y), expected)
+                    << c.width << "x" << c.height << " at " << x << "," << y;
+            }
+    }
+}
+
+TEST_F(Loader, LoadEqualsDecodeFitReduce)
+{
+    for (QSize size : {QSize(7, 9), QSize(20, 250), QSize(64, 64)}) {
+        const QString path = save("r.bmp", RandomImage(size.width(), size.height(), 5), "bmp");
+        PictureSurface expected = DecodePicture(path);
+        FitToSprite(expected);
+        ReduceToShades(expected, expected);
+        EXPECT_EQ(LoadPicture(path), expected) << size.width() << "x" << size.height();
+    }
+}
+
+TEST_F(Loader, BadFiles)
+{
+    expectRefused(dir.filePath("missing.bmp"), "not found");
+    expectRefused(dir.path(), "folder");
+    expectRefused(write("empty.bmp", {}), "empty");
+    expectRefused(write("notes.gif", "just some text, not a picture\n"), "not a picture");
+    expectRefused(save("a.tif", RandomImage(4, 4, 6), "tiff"), "not a picture");
+    // The right magic, nothing decodable behind it.
+    expectRefused(write("junk.png", QByteArray("\x89PNG\r\n\x1A\n", 8) +
+                                        QByteArray("\0\0\0\x0DIHDR", 8) + QByteArray(17, 'x') +
+                                        QByteArray("\0\0\0\0IEND\xAE\x42\x60\x82", 12)),
+                  "damaged");
+}
+
+TEST_F(Loader, UnreadableFile)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
+    const QString path = save("locked.bmp", RandomImage(4, 4, 7), "bmp");
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::Permissions()));
+    expectRefused(path, "cannot be read");
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+TEST_F(Loader, TruncatedFilesAreRefused)
+{
+    const QImage image = RandomImage(32, 40, 8);
+    QImage paletted = image.convertToFormat(QImage::Format_Indexed8);
+    struct Sample {
+        const char *name;
+        QByteArray bytes;
+        int keepAtEnd; // bytes at the end that the first picture does not need
+    };
+    const Sample samples[] = {
+        {"bmp24", Encode(image, "bmp"), 0},
+        {"bmp8", Encode(paletted, "bmp"), 0},
+        {"rle8", SmallRle8Bmp(), 0},
+        {"png", Encode(image, "png"), 0},
+        {"jpeg", Encode(image, "jpeg", 90), 0},
+        {"gif", SmallGif(), 1}, // the trailer byte after the only frame
+    };
+    for (const Sample &sample : samples) {
+        const QString whole = write(QStringLiteral("%1-whole").arg(sample.name), sample.bytes);
+        EXPECT_NO_THROW(DecodePicture(whole)) << sample.name;
+        const qsizetype size = sample.bytes.size();
+        for (qsizetype keep :
+             {size - sample.keepAtEnd - 1, size / 2, qsizetype(20), qsizetype(3)}) {
+            const QString path =
+                write(QStringLiteral("%1-%2").arg(sample.name).arg(keep), sample.bytes.left(keep));
+            expectRefused(path, "truncated");
+        }
+    }
+}
+
+TEST_F(Loader, BytesEntryNamesTheFileInErrors)
+{
+    try {
+        DecodePicture(QByteArray("GIF89a"), "ship.gif");
+        FAIL() << "accepted";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.file(), "ship.gif");
+    }
+    const QImage image = RandomImage(3, 2, 9);
+    ExpectSameColours(DecodePicture(Encode(image, "png"), "x.png"), image);
+}
+
+TEST_F(Loader, AbsurdDeclaredSizeIsRefusedBeforeDecoding)
+{
+    // A one-pixel GIF whose screen claims 65535 x 65535 pixels.
+    QByteArray gif = giftest::makeGif(QSize(1, 1), {qRgb(0, 0, 0), qRgb(255, 255, 255)},
+                                      {giftest::Frame{{0}, -1}});
+    gif[6] = gif[7] = gif[8] = gif[9] = char(0xFF);
+    expectRefused(write("bomb.gif", gif), "too large");
+}
+
+TEST(FitToSprite, PadsWhiteAndCuts)
+{
+    PictureSurface s(5, 300, ShadeBlack);
+    FitToSprite(s);
+    EXPECT_EQ(s.width(), 8);
+    EXPECT_EQ(s.height(), 240);
+    EXPECT_EQ(s.pixel(4, 239), ShadeBlack);
+    EXPECT_EQ(s.pixel(5, 0), ShadeWhite);
+    EXPECT_EQ(s.pixel(7, 239), ShadeWhite);
+}

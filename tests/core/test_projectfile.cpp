@@ -1,0 +1,189 @@
+#include "error.h"
+#include "project/projectfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace bitvane;
+
+namespace {
+
+QByteArray format(const std::vector<ProjectRecord> &records)
+{
+    QByteArray bytes;
+    for (const ProjectRecord &r : records)
+        bytes += FormatProjectRecord(r);
+    return bytes;
+}
+
+ProjectRecord rec(const char *location, int brightness = 0, int contrast = 0)
+{
+    return {QString::fromUtf8(location), std::int16_t(brightness), std::int16_t(contrast)};
+}
+
+} // namespace
+
+TEST(ProjectFile, WritesTheTwoRecordExampleByteForByte)
+{
+    const QByteArray bytes = format({rec("C:\\art\\ship.bmp", 10, -5), rec("C:\\art\\alien.gif")});
+    EXPECT_EQ(bytes, QByteArray("\"C:\\art\\ship.bmp\",10,-5\r\n\"C:\\art\\alien.gif\",0,0\r\n"));
+    EXPECT_EQ(bytes.size(), 49);
+    EXPECT_EQ(format({}).size(), 0);
+    EXPECT_EQ(FormatProjectRecord(rec("/a/b.bmp", -255, 100)),
+              QByteArray("\"/a/b.bmp\",-255,100\r\n"));
+}
+
+TEST(ProjectFile, ReadsBackWhatItWrites)
+{
+    const std::vector<ProjectRecord> records = {
+        rec("C:\\art\\ship.bmp", 10, -5),
+        rec("/home/ann/my art, old/ship, final.gif", -255, 100),
+        rec("/home/ann/  spaced  /  lead.jpg", 255, -100),
+        rec("/home/ann/Übersicht/schiff ä €.big.bmp", 1, 2),
+        rec("/home/ann/日本/スプライト.jpeg", -1, -1),
+        rec("/home/ann/art/ship.big.old.bmp"),
+        rec("/home/ann/art/ship.big.old.bmp"), // the same picture twice stays twice
+        rec("C:\\art\\tab\there.bmp"),
+    };
+    EXPECT_EQ(ParseProject(format(records), "p.bvp"), records);
+    EXPECT_TRUE(ParseProject(QByteArray(), "p.bvp").empty());
+}
+
+TEST(ProjectFile, StoresNonAsciiLocationsAsUtf8)
+{
+    EXPECT_EQ(FormatProjectRecord(rec("/ä/ö.bmp")),
+              QByteArray("\"/\xC3\xA4/\xC3\xB6.bmp\",0,0\r\n"));
+}
+
+TEST(ProjectFile, ReadsHandEditedFiles)
+{
+    const struct {
+        const char *text;
+        std::vector<ProjectRecord> records;
+    } cases[] = {
+        {"\"/a/b.bmp\", 10,  -5\r\n", {rec("/a/b.bmp", 10, -5)}},
+        {"  \"/a/b.bmp\"  ,10,-5\r\n", {rec("/a/b.bmp", 10, -5)}},
+        {"\"/a/b.bmp\",10,-5\n\"/a/c.gif\",0,0\n", {rec("/a/b.bmp", 10, -5), rec("/a/c.gif")}},
+        {"\"/a/b.bmp\",10,-5", {rec("/a/b.bmp", 10, -5)}}, // no line end after the last record
+        {"\r\n\"/a/b.bmp\",1,2\r\n\r\n  \r\n\"/a/c.gif\",3,4\r\n\n",
+         {rec("/a/b.bmp", 1, 2), rec("/a/c.gif", 3, 4)}},
+        {"\"/a/b.bmp\"junk,1,2\r\n", {rec("/a/b.bmp", 1, 2)}}, // passed over after the quote
+        {"/a/b c.bmp,+7,007\r\n", {rec("/a/b c.bmp", 7, 7)}},  // unquoted location
+        {"\"/a/b.bmp\",1 ,2 \r\n", {rec("/a/b.bmp", 1, 2)}},
+        {"\"/a/b.bmp\",-0,0\r", {rec("/a/b.bmp")}},
+        {"\xEF\xBB\xBF\"/a/b.bmp\",1,2\r\n",
+         {rec("/a/b.bmp", 1, 2)}}, // an editor's byte order mark
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ParseProject(c.text, "p.bvp"), c.records) << c.text;
+}
+
+TEST(ProjectFile, RefusesBadInputNamingFileLineAndReason)
+{
+    const struct {
+        const char *text;
+        int line;
+        const char *reason;
+    } cases[] = {
+        {"\"/a/b.bmp\",1,2\r\n\"/a/c.bmp\",1\r\n", 2,
+         "the record ends early: the contrast is missing"},
+        {"\"/a/b.bmp\"\r\n", 1, "the record ends early: brightness and contrast are missing"},
+        {"\"/a/b.bmp\",1", 1, "the file ends inside a record: the contrast is missing"},
+        {"\r\n\r\n\"/a/b.bmp\"", 3,
+         "the file ends inside a record: brightness and contrast are missing"},
+        {"\"/a/b.bmp,1,2\r\n\"/a/c.bmp\",1,2\r\n", 1,
+         "the quote that opens the location is never closed"},
+        {"\"/a/b.bmp\",1,2\n\"/a/c.bmp", 2, "the quote that opens the location is never closed"},
+        {"\"/a/b.bmp\",1x,2\r\n", 1, "brightness \"1x\" is not a decimal integer"},
+        {"\"/a/b.bmp\",1,0x10\r\n", 1, "contrast \"0x10\" is not a decimal integer"},
+        {"\"/a/b.bmp\",1.5,2\r\n", 1, "brightness \"1.5\" is not a decimal integer"},
+        {"\"/a/b.bmp\",-,2\r\n", 1, "brightness \"-\" is not a decimal integer"},
+        {"\"/a/b.bmp\",\"1\",2\r\n", 1, "brightness \"\"1\"\" is not a decimal integer"},
+        {"\"/a/b.bmp\",,2\r\n", 1, "the brightness is missing"},
+        {"\"/a/b.bmp\",1,\r\n", 1, "the contrast is missing"},
+        {"\"/a/b.bmp\",256,0\r\n", 1, "brightness 256 is outside -255 to 255"},
+        {"\"/a/b.bmp\",-256,0\r\n", 1, "brightness -256 is outside -255 to 255"},
+        {"\"/a/b.bmp\",0,140\r\n", 1, "contrast 140 is outside -100 to 100"},
+        {"\"/a/b.bmp\",0,-101\r\n", 1, "contrast -101 is outside -100 to 100"},
+        {"\"/a/b.bmp\",99999999999999999999,0\r\n", 1,
+         "brightness 99999999999999999999 is outside -255 to 255"},
+        {"\"/a/b.bmp\",1,2,3\r\n", 1, "the record has more than three fields"},
+        {"/a/b\".bmp,1,2\r\n", 1, "the location holds a double quote outside the quotes"},
+        {"\"C:\\old.art\\ship\",0,0\r\n", 1,
+         "location \"C:\\old.art\\ship\": no name can be taken: \"ship\" has no extension"},
+        {"\"/a/b.bmp\",0,0\r\n\"ship.bmp\",0,0\r\n", 2,
+         "location \"ship.bmp\": no name can be taken: the path has no folder"},
+        {"\"\",0,0\r\n", 1, "location \"\": no name can be taken from an empty path"},
+    };
+    for (const auto &c : cases) {
+        try {
+            const auto records = ParseProject(c.text, "/tmp/tiles.bvp");
+            ADD_FAILURE() << c.text << " gave " << records.size() << " records";
+        } catch (const Error &e) {
+            EXPECT_EQ(e.file(), "/tmp/tiles.bvp") << c.text;
+            EXPECT_EQ(e.line(), c.line) << c.text;
+            EXPECT_EQ(e.reason(), QString::fromUtf8(c.reason)) << c.text;
+        }
+    }
+}
+
+TEST(ProjectFile, RefusesMoreThan32767Records)
+{
+    const QByteArray line = "\"/a/b.bmp\",1,2\r\n";
+    QByteArray bytes = line.repeated(MaxProjectRecords);
+    EXPECT_EQ(ParseProject(bytes, "big.bvp").size(), std::size_t(MaxProjectRecords));
+    bytes += line;
+    try {
+        ParseProject(bytes, "big.bvp");
+        ADD_FAILURE() << "32768 records were accepted";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.line(), 32768);
+        EXPECT_TRUE(e.reason().startsWith("more than 32767 records")) << e.what();
+    }
+}
+
+TEST(ProjectFile, WriterRefusesWhatCouldNotBeReadBack)
+{
+    const ProjectRecord bad[] = {
+        rec("/a/say \"hi\".bmp"), rec("/a/two\nlines.bmp"), rec("/a/cr\r.bmp"),
+        rec("/a/b.bmp", 256, 0),  rec("/a/b.bmp", 0, -101), rec("ship.bmp"),
+        rec("/a/noext"),
+    };
+    for (const ProjectRecord &r : bad)
+        EXPECT_THROW(FormatProjectRecord(r), Error) << r.location.toStdString();
+}
+
+TEST(ProjectFile, ReadProjectFileNamesTheFileThatCannotBeRead)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString missing = dir.filePath("missing.bvp");
+    try {
+        ReadProjectFile(missing);
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.file(), missing);
+        EXPECT_TRUE(e.reason().contains("No such file")) << e.what();
+    }
+    try {
+        ReadProjectFile(dir.path());
+        ADD_FAILURE() << "a folder was read";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.file(), dir.path());
+    }
+
+    const QString path = dir.filePath("p.bvp");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("\"/a/b.bmp\",1,2\r\n\"/a/c.bmp\",1\r\n");
+    f.close();
+    try {
+        ReadProjectFile(path);
+        ADD_FAILURE() << "a bad file was read";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.message(), path + ":2: the record ends early: the contrast is missing");
+    }
+}

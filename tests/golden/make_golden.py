@@ -1,0 +1,282 @@
+#!/usr/bin/env python3
+"""Writes the golden cases of bitvane-compile into the folder of this script.
+
+    /usr/bin/python3 tests/golden/make_golden.py
+
+Needs PIL (Debian: python3-pil). Each case folder gets its pictures, a
+project.bvp whose locations are relative to the folder ("./name.ext"; the
+test runs the program with the case folder as working directory), args.txt
+when the case needs extra arguments, and expected.h, or expected_error.txt
+for a case that must fail.
+
+expected.h is computed here, from the pictures as PIL decodes them, by a
+reference of the whole pipeline written from the format's rules (fit, four
+shades, contrast then brightness, the array line), not from the program's
+code. Re-running gives the same bytes (fixed seeds).
+"""
+import os
+import random
+import shutil
+
+from PIL import Image, ImageDraw
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PREAMBLE = "// Sprite header file made with Bitvane 2.0\r\n// http://www.bitvane.example/\r\n\r\n"
+
+
+# ---- the reference pipeline -------------------------------------------------
+
+def snap(b):
+    return int(round(b / 85.0)) * 85          # round() ties to even
+
+
+def clamp(v):
+    return 0 if v < 0 else 255 if v > 255 else v
+
+
+def decode(path):
+    """Rows of (r, g, b); transparency composited over white."""
+    im = Image.open(path)
+    im.seek(0)
+    rgba = im.convert("RGBA")
+    w, h = rgba.size
+    px = rgba.load()
+    rows = []
+    for y in range(h):
+        row = []
+        for x in range(w):
+            r, g, b, a = px[x, y]
+            if a != 255:
+                r, g, b = ((c * a + 255 * (255 - a) + 127) // 255 for c in (r, g, b))
+            row.append((r, g, b))
+        rows.append(row)
+    return rows
+
+
+def fit(rows):
+    w = len(rows[0])
+    sw = 8 if w <= 8 else 16 if w <= 16 else 32
+    rows = rows[:240]
+    return [(row + [(255, 255, 255)] * sw)[:sw] for row in rows]
+
+
+def reduce(rows):
+    out = []
+    for row in rows:
+        out.append([])
+        for r, g, b in row:
+            u = g * 0.59 + r * 0.30 + b * 0.11
+            v = snap(int(round(u)))
+            out[-1].append(v)
+    return out
+
+
+def contrast(rows, c):
+    factor = ((c + 100) / 100) ** 2
+    return [[snap(clamp(int(round(((v / 255 - 0.5) * factor + 0.5) * 255)))) for v in row]
+            for row in rows]
+
+
+def brightness(rows, b):
+    return [[snap(clamp(v + b)) for v in row] for row in rows]
+
+
+CODES = {0: ("1", "1"), 85: ("1", "0"), 170: ("0", "1"), 255: ("0", "0")}   # high, low
+
+
+def array_line(rows, name, hexa):
+    w = len(rows[0])
+    prefix = {8: "static unsigned char ", 16: "static unsigned short ", 32: "static unsigned long "}[w]
+    lows, highs = [], []
+    for row in rows:
+        hi = "".join(CODES[v][0] for v in row)
+        lo = "".join(CODES[v][1] for v in row)
+        if hexa:
+            lows.append("0x%x" % int(lo, 2))
+            highs.append("0x%x" % int(hi, 2))
+        else:
+            lows.append("0b" + lo)
+            highs.append("0b" + hi)
+    return "%s%s[%d] = {%s, %s};" % (prefix, name, 2 * len(rows), ", ".join(lows), ", ".join(highs))
+
+
+def expected_header(folder, records, hexa):
+    text = PREAMBLE
+    for location, b, c in records:
+        name = os.path.splitext(os.path.basename(location))[0]
+        rows = brightness(contrast(reduce(fit(decode(os.path.join(folder, location)))), c), b)
+        text += array_line(rows, name, hexa) + "\r\n\r\n"
+    return text
+
+
+# ---- pictures ------------------------------------------------------------------
+
+def colour(rng):
+    return (rng.randrange(256), rng.randrange(256), rng.randrange(256))
+
+
+def scribble(rng, w, h):
+    im = Image.new("RGB", (w, h), colour(rng))
+    d = ImageDraw.Draw(im)
+    for _ in range(3 + h // 8):
+        x0, y0 = rng.randrange(w), rng.randrange(h)
+        d.rectangle([x0, y0, x0 + rng.randint(0, w), y0 + rng.randint(0, 1 + h // 3)], fill=colour(rng))
+    px = im.load()
+    for _ in range(w * h // 4):
+        px[rng.randrange(w), rng.randrange(h)] = colour(rng)
+    return im
+
+
+def grey_steps(w, h):
+    """Every grey level and the levels around the shade boundaries."""
+    im = Image.new("RGB", (w, h))
+    px = im.load()
+    for y in range(h):
+        for x in range(w):
+            g = (y * w + x) % 256
+            px[x, y] = (g, g, g)
+    return im
+
+
+def blocks():
+    """The four shades in 8-pixel columns, with a red and a blue band."""
+    im = Image.new("RGB", (32, 48))
+    d = ImageDraw.Draw(im)
+    for i, g in enumerate([0, 85, 170, 255]):
+        d.rectangle([8 * i, 0, 8 * i + 7, 47], fill=(g, g, g))
+    d.rectangle([0, 16, 31, 23], fill=(255, 0, 0))
+    d.rectangle([0, 32, 31, 39], fill=(0, 0, 255))
+    return im
+
+
+def worked_example():
+    im = Image.new("RGB", (8, 2), (255, 255, 255))
+    for x, g in enumerate([0, 85, 170, 255, 255, 255, 255, 0]):
+        im.putpixel((x, 0), (g, g, g))
+    return im
+
+
+# ---- cases -----------------------------------------------------------------------
+
+def new_case(name):
+    folder = os.path.join(HERE, name)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    return folder
+
+
+def write_project(folder, records, extra=b""):
+    with open(os.path.join(folder, "project.bvp"), "wb") as f:
+        for location, b, c in records:
+            f.write(b'"%s",%d,%d\r\n' % (location.encode("utf-8"), b, c))
+        f.write(extra)
+
+
+def success_case(name, pictures, settings, hexa=True):
+    folder = new_case(name)
+    records = []
+    for (fname, save), (b, c) in zip(pictures, settings):
+        save(os.path.join(folder, fname))
+        records.append(("./" + fname, b, c))
+    write_project(folder, records)
+    if not hexa:
+        with open(os.path.join(folder, "args.txt"), "w") as f:
+            f.write("--binary\n")
+    with open(os.path.join(folder, "expected.h"), "wb") as f:
+        f.write(expected_header(folder, records, hexa).encode("utf-8"))
+
+
+def error_case(name, pictures, project_bytes, message):
+    folder = new_case(name)
+    for fname, save in pictures:
+        save(os.path.join(folder, fname))
+    with open(os.path.join(folder, "project.bvp"), "wb") as f:
+        f.write(project_bytes)
+    with open(os.path.join(folder, "expected_error.txt"), "wb") as f:
+        f.write(("bitvane-compile: " + message + "\n").encode("utf-8"))
+
+
+def bmp(im):
+    return lambda p: im.save(p, "BMP")
+
+
+def bmp8(im, colours):
+    return lambda p: im.quantize(colors=colours, dither=Image.Dither.NONE).save(p, "BMP")
+
+
+def gif(im, colours, transparent=None):
+    def save(p):
+        q = im.quantize(colors=colours, dither=Image.Dither.NONE)
+        if transparent is None:
+            q.save(p, "GIF")
+        else:
+            q.save(p, "GIF", transparency=transparent)
+    return save
+
+
+def png(im):
+    return lambda p: im.save(p, "PNG")
+
+
+def jpeg(im, quality):
+    return lambda p: im.save(p, "JPEG", quality=quality)
+
+
+def main():
+    rng = random.Random(20261207)
+
+    success_case("worked_example", [("sprite.bmp", bmp(worked_example()))], [(0, 0)])
+
+    success_case("widths_and_heights_binary", [
+        ("w5h7.bmp", bmp(scribble(rng, 5, 7))),
+        ("w8h1.png", png(scribble(rng, 8, 1))),
+        ("w9h3.gif", gif(scribble(rng, 9, 3), 16)),
+        ("w16h16.bmp", bmp8(scribble(rng, 16, 16), 16)),
+        ("w17h2.png", png(scribble(rng, 17, 2))),
+        ("w33h241.bmp", bmp(scribble(rng, 33, 241))),
+        ("w40h250.gif", gif(scribble(rng, 40, 250), 64)),
+    ], [(0, 0)] * 7, hexa=False)
+
+    settings = [(0, 0), (42, 0), (43, 0), (-43, 0), (-127, 0), (-128, 0), (255, 0), (-255, 0),
+                (0, 25), (0, 50), (0, -50), (0, -100), (0, 100), (85, 100), (-85, 50), (-170, -100),
+                (170, 75), (-42, -25)]
+    success_case("settings", [("grey.bmp", bmp(grey_steps(16, 16)))] * len(settings), settings)
+
+    rgba = scribble(rng, 12, 20).convert("RGBA")
+    for i in range(12 * 20):
+        x, y = i % 12, i // 12
+        r, g, b, _ = rgba.getpixel((x, y))
+        rgba.putpixel((x, y), (r, g, b, (i * 37) % 256))
+    success_case("formats", [
+        ("blocks.jpg", jpeg(blocks(), 90)),
+        ("scribble.jpg", jpeg(scribble(rng, 32, 240), 95)),
+        ("transparent.gif", gif(scribble(rng, 16, 10), 4, transparent=0)),
+        ("alpha.png", png(rgba)),
+        ("grey.png", png(grey_steps(32, 8).convert("L"))),
+        ("schiff ä, 1.bmp", bmp(scribble(rng, 8, 8))),
+        ("ship.big.gif", gif(scribble(rng, 32, 32), 64)),
+    ], [(0, 0), (10, -10), (0, 0), (0, 0), (0, 0), (-85, 0), (0, 50)])
+
+    error_case("error_record_ends_early", [("a.bmp", bmp(worked_example()))],
+               b'"./a.bmp",0,0\r\n"./a.bmp",0\r\n',
+               "project.bvp:2: the record ends early: the contrast is missing")
+    error_case("error_contrast_out_of_range", [("a.bmp", bmp(worked_example()))],
+               b'"./a.bmp",0,0\n"./a.bmp", 10, 140\n',
+               "project.bvp:2: contrast 140 is outside -100 to 100")
+    error_case("error_unterminated_quote", [("a.bmp", bmp(worked_example()))],
+               b'"./a.bmp",0,0\r\n"./a.bmp,0,0\r\n',
+               "project.bvp:2: the quote that opens the location is never closed")
+    error_case("error_no_extension", [("a.bmp", bmp(worked_example()))],
+               b'"./a.bmp",0,0\r\n"./noext",0,0\r\n',
+               'project.bvp:2: location "./noext": no name can be taken: "noext" has no extension')
+    error_case("error_missing_picture", [("a.bmp", bmp(worked_example()))],
+               b'"./a.bmp",0,0\r\n"./gone.bmp",0,0\r\n"./a.bmp",0,0\r\n',
+               "./gone.bmp: file not found")
+    error_case("error_not_a_picture", [("a.bmp", bmp(worked_example())),
+                                       ("text.gif", lambda p: open(p, "w").write("hello\n"))],
+               b'"./a.bmp",0,0\r\n"./text.gif",0,0\r\n',
+               "./text.gif: not a picture (not a BMP, GIF, JPEG or PNG file)")
+
+
+if __name__ == "__main__":
+    main()
