@@ -59,6 +59,10 @@ hyperfine -N -w 3 -r 20 --export-json "$work/corpus.json" \
     "$exe -o $work/corpus.h $work/corpus/project.bvp" >/dev/null
 echo "corpus, 1000 pictures:    $(median "$work/corpus.json")   [target < 0.15 s]"
 echo "                          $(peak "$exe" -o "$work/corpus.h" "$work/corpus/project.bvp")   [target < 60 MB]"
+# The floor the corpus' figures are read against: decoding alone, with PIL.
+hyperfine -N -w 2 -r 10 --export-json "$work/pil.json" \
+    "/usr/bin/python3 -c \"from PIL import Image; [Image.open(p.strip()).load() for p in open('$work/corpus/files.txt')]\"" >/dev/null
+echo "for scale, PIL decoding:  $(median "$work/pil.json")"
 
 hyperfine -N -w 1 -r 3 --export-json "$work/max.json" "$exe -o $work/max.h $work/max.bvp" >/dev/null
 echo "32767 records:            $(median "$work/max.json")   [target < 5 s]"

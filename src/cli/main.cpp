@@ -168,18 +168,9 @@ int usageError(const QString &reason)
     return 2;
 }
 
-bool sameFile(const QString &a, const QString &b)
-{
-    const QFileInfo fa(a), fb(b);
-    if (fa.absoluteFilePath() == fb.absoluteFilePath())
-        return true;
-    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
-    return !ca.isEmpty() && ca == cb;
-}
-
 int compile(const QString &projectPath, const QString &headerPath, bool hex)
 {
-    if (sameFile(projectPath, headerPath))
+    if (SameFile(projectPath, headerPath))
         throw Error(headerPath,
                     QStringLiteral("the header would replace the project file it is made from"));
 

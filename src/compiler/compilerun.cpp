@@ -20,17 +20,6 @@ namespace {
 
 constexpr char LineEnd[] = "\r\n";
 
-// Two names for one file (a relative and an absolute path, a symbolic link)
-// must be recognised as one, or the second save would replace the first.
-bool sameFile(const QString &a, const QString &b)
-{
-    const QFileInfo fa(a), fb(b);
-    if (fa.absoluteFilePath() == fb.absoluteFilePath())
-        return true;
-    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
-    return !ca.isEmpty() && ca == cb;
-}
-
 // Everything goes to a temporary file beside the target; the target is
 // replaced only by commit(). A run that fails leaves the target as it was,
 // and the destructor removes the temporary file.
@@ -97,6 +86,15 @@ private:
 
 } // namespace
 
+bool SameFile(const QString &a, const QString &b)
+{
+    const QFileInfo fa(a), fb(b);
+    if (fa.absoluteFilePath() == fb.absoluteFilePath())
+        return true;
+    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
+    return !ca.isEmpty() && ca == cb;
+}
+
 QByteArray HeaderPreamble()
 {
     QByteArray text;
@@ -119,7 +117,7 @@ void RunCompile(const CompileJob &job)
     if (total > 0 && !job.image)
         throw Error(QStringLiteral("the compile was given no pictures to compile"));
     const bool withProject = !job.projectPath.isEmpty();
-    if (withProject && sameFile(job.headerPath, job.projectPath))
+    if (withProject && SameFile(job.headerPath, job.projectPath))
         throw Error(job.headerPath,
                     QStringLiteral("the header and the project file cannot be the same file"));
 

@@ -372,6 +372,9 @@ QImage ReadWithQt(const QByteArray &data, const PictureFormat &format, const QSt
     // The pixels as stored: no turning by orientation tags, no gamma or
     // colour profile applied (the reader applies none unless asked).
     reader.setAutoTransform(false);
+    // The format is known from the file's first bytes; letting the reader
+    // probe would load every image plugin on the first picture of a run.
+    reader.setAutoDetectImageFormat(false);
     for (const QSize declared : {format.canvas(data), reader.size()}) {
         if (declared.isValid())
             CheckSize(name, declared.width(), declared.height());
