@@ -15,15 +15,16 @@ QString compose(const QString &file, int line, const QString &reason)
 
 } // namespace
 
-Error::Error(const QString &reason) : Error(QString(), 0, reason) {}
+Error::Error(const QString &reason) : Error(QString(), 0, reason)
+{}
 
-Error::Error(const QString &file, const QString &reason) : Error(file, 0, reason) {}
+Error::Error(const QString &file, const QString &reason) : Error(file, 0, reason)
+{}
 
 Error::Error(const QString &file, int line, const QString &reason)
     : std::runtime_error(compose(file, line, reason).toStdString()), m_file(file), m_line(line),
       m_reason(reason)
-{
-}
+{}
 
 QString Error::message() const
 {

@@ -23,8 +23,7 @@ constexpr int overWhite(int c, int alpha)
 PictureSurface::PictureSurface(int width, int height, ColorValue fill)
     : m_width(std::max(width, 0)), m_height(std::max(height, 0)),
       m_pixels(std::size_t(m_width) * m_height, fill)
-{
-}
+{}
 
 ColorValue PictureSurface::pixel(int x, int y) const
 {
@@ -64,9 +63,10 @@ PictureSurface PictureSurface::fromImage(const QImage &image)
     const bool alpha = image.hasAlphaChannel();
     // ARGB32 (not premultiplied) keeps every opaque colour exact, whatever
     // the file's depth: paletted, grey and 16-bit pictures included.
-    const QImage src = image.format() == (alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32)
-                           ? image
-                           : image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const QImage src =
+        image.format() == (alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32)
+            ? image
+            : image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     for (int y = 0; y < s.m_height; ++y) {
         const auto *in = reinterpret_cast<const QRgb *>(src.constScanLine(y));
         ColorValue *out = s.row(y);
@@ -92,7 +92,8 @@ QImage PictureSurface::toImage() const
         auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
         const ColorValue *in = row(y);
         for (int x = 0; x < m_width; ++x) {
-            const ColorTriple t{static_cast<std::uint8_t>(in[x] >> 16), static_cast<std::uint8_t>(in[x] >> 8),
+            const ColorTriple t{static_cast<std::uint8_t>(in[x] >> 16),
+                                static_cast<std::uint8_t>(in[x] >> 8),
                                 static_cast<std::uint8_t>(in[x])};
             out[x] = qRgb(t.red, t.green, t.blue);
         }
