@@ -16,7 +16,7 @@ namespace bitvane {
 
 namespace {
 
-const char HexDigits[] = "0123456789abcdef";
+constexpr char HexDigits[] = "0123456789abcdef";
 
 // Every byte as two hexadecimal digits and as eight binary digits, so that
 // the text is written a byte of the value at a time.
