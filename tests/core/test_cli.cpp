@@ -1,6 +1,8 @@
 // bitvane-compile end to end: the built program on pictures written here,
 // and the golden cases under tests/golden.
 
+#include "filehelpers.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -34,21 +36,6 @@ Outcome runCompile(const QStringList &args, const QString &workingDir = QString(
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 // Rows of grey levels (0, 85, 170, 255) as a picture file; Qt writes BMP and

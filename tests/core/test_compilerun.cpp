@@ -1,3 +1,5 @@
+#include "filehelpers.h"
+
 #include "compiler/compilerun.h"
 #include "error.h"
 
@@ -24,21 +26,6 @@ PictureSurface workedExample()
     for (int x = 0; x < 8; ++x)
         s.setPixel(x, 0, row0[x]);
     return s;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 QStringList entriesOf(const QString &dir)
