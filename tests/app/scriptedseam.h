@@ -7,6 +7,8 @@
 #include <deque>
 #include <functional>
 #include <ostream>
+#include <string>
+#include <type_traits>
 #include <vector>
 
 // Readable QStrings in failure messages.
@@ -42,31 +44,22 @@ public:
     int formatCalls = 0;
     // Runs while a message box would be open.
     std::function<void(const Message &)> onMessage;
+    // When set, answers the number-format question in place of
+    // formatAnswers, e.g. through the real dialog.
+    std::function<bool(QWidget *)> answerFormat;
 
     std::optional<QString> showOpen(QWidget *, const QString &fileName, const QString &filter,
                                     bool multiSelect) override
     {
         opens.push_back({fileName, filter, multiSelect});
-        if (openAnswers.empty()) {
-            ADD_FAILURE() << "unexpected open dialog: " << filter.toStdString();
-            return std::nullopt;
-        }
-        auto answer = openAnswers.front();
-        openAnswers.pop_front();
-        return answer;
+        return take(openAnswers, std::nullopt, "open dialog: " + filter.toStdString());
     }
 
     std::optional<QString> showSave(QWidget *, const QString &fileName,
                                     const QString &filter) override
     {
         saves.push_back({fileName, filter, false});
-        if (saveAnswers.empty()) {
-            ADD_FAILURE() << "unexpected save dialog: " << filter.toStdString();
-            return std::nullopt;
-        }
-        auto answer = saveAnswers.front();
-        saveAnswers.pop_front();
-        return answer;
+        return take(saveAnswers, std::nullopt, "save dialog: " + filter.toStdString());
     }
 
     void showMessage(QWidget *, const QString &text, const QString &title,
@@ -77,14 +70,28 @@ public:
             onMessage(messages.back());
     }
 
-    bool hexOrBin(QWidget *) override
+    bool hexOrBin(QWidget *parent) override
     {
         ++formatCalls;
-        if (formatAnswers.empty())
-            return true;
-        const bool hex = formatAnswers.front();
-        formatAnswers.pop_front();
-        return hex;
+        if (answerFormat)
+            return answerFormat(parent);
+        return take(formatAnswers, true, "format question");
+    }
+
+private:
+    // The next queued answer. A question nobody queued one for fails the
+    // test and gets the cancel answer, so that the test goes on.
+    template <typename T>
+    static T take(std::deque<T> &answers, std::type_identity_t<T> cancel,
+                  const std::string &question)
+    {
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected " << question;
+            return cancel;
+        }
+        const T answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
 };
 

@@ -215,8 +215,7 @@ TEST_F(RemoveTest, RemovingFromAnOpenedProjectKeepsEntriesMatched)
 
 TEST_F(FileListTest, NamesAreEditedInPlaceAsTyped)
 {
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    ASSERT_NO_FATAL_FAILURE(showWindow());
     newProject();
     add(sel({"/pics", "a.bmp", "b.bmp"}));
     const QString typed[] = {QStringLiteral("hero"), QStringLiteral("  two words "), QString(),

@@ -2,108 +2,25 @@
 // and its sliders, and "Finish" with scripted dialogs. Expected headers are
 // built here from the pictures' known shades, independently of the writer.
 
-#include "app/dialogseam.h"
-#include "app/frmmain.h"
+#include "windowfixture.h"
+
 #include "compiler/frmformat.h"
 #include "compiler/spritearray.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
-#include <QImage>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 #include <array>
-#include <deque>
 #include <functional>
-#include <memory>
 #include <random>
 
-using namespace bitvane;
-
+namespace bitvane::testing {
 namespace {
-
-// Answers every dialog from queues filled by the test and records what was
-// asked. An unexpected question fails the test and is answered "cancel".
-class ScriptedSeam : public DialogSeam {
-public:
-    struct SaveCall {
-        QString fileName;
-        QString filter;
-    };
-    struct Message {
-        QString text;
-        QString title;
-        QMessageBox::Icon icon;
-    };
-
-    std::deque<std::optional<QString>> opens;
-    std::deque<std::optional<QString>> saves;
-    std::deque<bool> formats;
-    std::vector<SaveCall> saveCalls;
-    std::vector<Message> messages;
-    int formatCalls = 0;
-    std::function<void(const Message &)> onMessage;
-    // When set, the number format is asked of the real dialog.
-    std::function<bool(QWidget *)> realFormat;
-
-    std::optional<QString> showOpen(QWidget *, const QString &, const QString &, bool) override
-    {
-        if (opens.empty()) {
-            ADD_FAILURE() << "unexpected open dialog";
-            return std::nullopt;
-        }
-        auto answer = opens.front();
-        opens.pop_front();
-        return answer;
-    }
-
-    std::optional<QString> showSave(QWidget *, const QString &fileName,
-                                    const QString &filter) override
-    {
-        saveCalls.push_back({fileName, filter});
-        if (saves.empty()) {
-            ADD_FAILURE() << "unexpected save dialog";
-            return std::nullopt;
-        }
-        auto answer = saves.front();
-        saves.pop_front();
-        return answer;
-    }
-
-    void showMessage(QWidget *, const QString &text, const QString &title,
-                     QMessageBox::Icon icon) override
-    {
-        messages.push_back({text, title, icon});
-        if (onMessage)
-            onMessage(messages.back());
-    }
-
-    bool hexOrBin(QWidget *parent) override
-    {
-        ++formatCalls;
-        if (realFormat)
-            return realFormat(parent);
-        if (formats.empty()) {
-            ADD_FAILURE() << "unexpected format question";
-            return true;
-        }
-        const bool answer = formats.front();
-        formats.pop_front();
-        return answer;
-    }
-};
 
 const int Shades[4] = {0, 85, 170, 255};
 
@@ -254,68 +171,56 @@ void when(QObject *context, std::function<bool()> ready, std::function<void()> a
     timer->start();
 }
 
-class PicturePages : public ::testing::Test {
+class PicturePages : public WindowTest {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        window = std::make_unique<frmMain>(&seam);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        showWindow();
     }
 
     void TearDown() override
     {
-        window.reset();
-        EXPECT_TRUE(seam.opens.empty());
-        EXPECT_TRUE(seam.saves.empty());
-        EXPECT_TRUE(seam.formats.empty());
-    }
-
-    QString path(const QString &name) const { return dir.filePath(name); }
-
-    void write(const QString &name, const TestPicture &p)
-    {
-        ASSERT_TRUE(p.image.save(path(name), "BMP"));
+        w.reset();
+        EXPECT_TRUE(seam.openAnswers.empty());
+        EXPECT_TRUE(seam.saveAnswers.empty());
+        EXPECT_TRUE(seam.formatAnswers.empty());
     }
 
     // Page 0 "Next >" for a new project, then "Add" with these names.
     void newProjectWith(const QStringList &names)
     {
-        window->optNewProject->setChecked(true);
-        window->cmdNext->click();
-        ASSERT_EQ(window->Tab(), frmMain::PageEditFiles);
+        ASSERT_NO_FATAL_FAILURE(newProject());
         addFiles(names);
     }
 
     void addFiles(const QStringList &names)
     {
-        seam.opens.push_back(dir.path() + QChar(0) + names.join(QChar(0)));
-        window->cmdAddFile->click();
-        ASSERT_GE(window->lvwFiles->topLevelItemCount(), names.size());
+        add(dir.path() + QChar(0) + names.join(QChar(0)));
+        ASSERT_GE(rows(), names.size());
     }
 
     // Page 1 "Next >": loads every picture and arrives on page 3.
     void loadPictures()
     {
-        ASSERT_EQ(window->Tab(), frmMain::PageEditFiles);
-        window->cmdNext->click();
-        ASSERT_EQ(window->Tab(), frmMain::PageEditPictures) << lastMessage().toStdString();
+        ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
+        next();
+        ASSERT_EQ(w->Tab(), frmMain::PageEditPictures) << lastMessage().toStdString();
     }
 
-    void select(int row) { window->lstPictures->setCurrentRow(row); }
+    void select(int row) { w->lstPictures->setCurrentRow(row); }
 
     // Page 3 to page 4, then "Finish" with the given answers.
     void finish(bool hex, const QString &project, const QString &header)
     {
-        if (window->Tab() == frmMain::PageEditPictures)
-            window->cmdNext->click();
-        ASSERT_EQ(window->Tab(), frmMain::PageCompile);
-        ASSERT_EQ(window->cmdNext->text(), "Finish");
-        seam.formats.push_back(hex);
-        seam.saves.push_back(path(project));
-        seam.saves.push_back(path(header));
-        window->cmdNext->click();
+        if (w->Tab() == frmMain::PageEditPictures)
+            next();
+        ASSERT_EQ(w->Tab(), frmMain::PageCompile);
+        ASSERT_EQ(w->cmdNext->text(), "Finish");
+        seam.formatAnswers.push_back(hex);
+        seam.saveAnswers.push_back(path(project));
+        seam.saveAnswers.push_back(path(header));
+        next();
     }
 
     QString lastMessage() const
@@ -323,12 +228,8 @@ protected:
         return seam.messages.empty() ? QString() : seam.messages.back().text;
     }
 
-    int sliderBrightness() const { return window->sldBrightness->value(); }
-    int sliderContrast() const { return window->sldContrast->value(); }
-
-    QTemporaryDir dir;
-    ScriptedSeam seam;
-    std::unique_ptr<frmMain> window;
+    int sliderBrightness() const { return w->sldBrightness->value(); }
+    int sliderContrast() const { return w->sldContrast->value(); }
 };
 
 // The same three pictures throughout: widths that are padded (5, 9) and cut
@@ -339,24 +240,22 @@ struct Road {
                                       makePicture(33, 241, 33)};
 };
 
-} // namespace
-
 TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
 {
     const Road road;
     for (std::size_t i = 0; i < road.pictures.size(); ++i)
-        write(road.names[int(i)], road.pictures[i]);
+        writePicture(road.names[int(i)], road.pictures[i].image);
     newProjectWith(road.names);
     // A name edited in the list is the array's name.
-    window->lvwFiles->topLevelItem(1)->setText(0, "ship");
+    row(1)->setText(0, "ship");
     loadPictures();
 
-    ASSERT_EQ(window->Entries.size(), 3u);
-    EXPECT_EQ(window->prbLoadFiles->maximum(), 3);
-    EXPECT_EQ(window->prbLoadFiles->value(), 3);
-    EXPECT_TRUE(window->picLoad->isHidden());
+    ASSERT_EQ(w->Entries.size(), 3u);
+    EXPECT_EQ(w->prbLoadFiles->maximum(), 3);
+    EXPECT_EQ(w->prbLoadFiles->value(), 3);
+    EXPECT_TRUE(w->picLoad->isHidden());
     for (int i = 0; i < 3; ++i) {
-        const PictureEntry &e = window->Entries[std::size_t(i)];
+        const PictureEntry &e = w->Entries[std::size_t(i)];
         const TestPicture &p = road.pictures[std::size_t(i)];
         EXPECT_EQ(e.Image.width(), p.width);
         EXPECT_EQ(e.Image.height(), 240);
@@ -364,29 +263,29 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
         EXPECT_EQ(e.Brightness, 0);
         EXPECT_EQ(e.Contrast, 0);
     }
-    ASSERT_EQ(window->lstPictures->count(), 3);
-    EXPECT_EQ(window->lstPictures->item(1)->text(), "ship");
-    EXPECT_EQ(window->lstPictures->currentRow(), 0);
+    ASSERT_EQ(w->lstPictures->count(), 3);
+    EXPECT_EQ(w->lstPictures->item(1)->text(), "ship");
+    EXPECT_EQ(w->lstPictures->currentRow(), 0);
 
     // The user's moves: arrow keys on one slider, a drag's value on the other.
     select(1);
-    window->sldBrightness->setFocus();
-    QTest::keyClick(window->sldBrightness, Qt::Key_Right);
-    window->sldContrast->setValue(50);
+    w->sldBrightness->setFocus();
+    QTest::keyClick(w->sldBrightness, Qt::Key_Right);
+    w->sldContrast->setValue(50);
     select(2);
-    window->sldBrightness->setValue(-170);
-    window->sldContrast->setValue(-50);
-    EXPECT_EQ(window->Entries[1].Brightness, 85);
-    EXPECT_EQ(window->Entries[1].Contrast, 50);
-    EXPECT_EQ(window->Entries[2].Brightness, -170);
-    EXPECT_EQ(window->Entries[2].Contrast, -50);
+    w->sldBrightness->setValue(-170);
+    w->sldContrast->setValue(-50);
+    EXPECT_EQ(w->Entries[1].Brightness, 85);
+    EXPECT_EQ(w->Entries[1].Contrast, 50);
+    EXPECT_EQ(w->Entries[2].Brightness, -170);
+    EXPECT_EQ(w->Entries[2].Contrast, -50);
 
     int compileMax = -1, compileValue = -1;
     bool compileBoxHidden = false;
     seam.onMessage = [&](const ScriptedSeam::Message &) {
-        compileMax = window->prbCompile->maximum();
-        compileValue = window->prbCompile->value();
-        compileBoxHidden = window->picCompile->isHidden();
+        compileMax = w->prbCompile->maximum();
+        compileValue = w->prbCompile->value();
+        compileBoxHidden = w->picCompile->isHidden();
     };
     finish(false, "first.bvp", "first.h");
     ASSERT_EQ(seam.messages.size(), 1u);
@@ -394,12 +293,12 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
     EXPECT_EQ(compileMax, 3);
     EXPECT_EQ(compileValue, 3);
     EXPECT_TRUE(compileBoxHidden);
-    EXPECT_EQ(window->Tab(), frmMain::PageProjectSelect);
-    ASSERT_EQ(seam.saveCalls.size(), 2u);
-    EXPECT_EQ(seam.saveCalls[0].fileName, "Untitled");
-    EXPECT_EQ(seam.saveCalls[0].filter, "Bitvane Projects (*.bvp)|*.bvp");
-    EXPECT_EQ(seam.saveCalls[1].fileName, "Untitled");
-    EXPECT_EQ(seam.saveCalls[1].filter, "C header (*.h)|*.h");
+    EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
+    ASSERT_EQ(seam.saves.size(), 2u);
+    EXPECT_EQ(seam.saves[0].fileName, "Untitled");
+    EXPECT_EQ(seam.saves[0].filter, "Bitvane Projects (*.bvp)|*.bvp");
+    EXPECT_EQ(seam.saves[1].fileName, "Untitled");
+    EXPECT_EQ(seam.saves[1].filter, "C header (*.h)|*.h");
 
     const int settings[3][2] = {{0, 0}, {85, 50}, {-170, -50}};
     auto expectedHeader = [&](bool hex, const QStringList &arrayNames) {
@@ -423,11 +322,9 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
     // Open the written project and compile it again, in hexadecimal: the
     // settings come back from the file, the names from the locations.
     seam.messages.clear();
-    seam.saveCalls.clear();
-    window->optExistingProject->setChecked(true);
-    window->txtProjectFile->setText(path("first.bvp"));
-    window->cmdNext->click();
-    ASSERT_EQ(window->Tab(), frmMain::PageEditFiles) << lastMessage().toStdString();
+    seam.saves.clear();
+    openProject(path("first.bvp"));
+    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles) << lastMessage().toStdString();
     loadPictures();
     select(2);
     EXPECT_EQ(sliderBrightness(), -170);
@@ -435,28 +332,28 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
     finish(true, "second.bvp", "second.h");
     ASSERT_EQ(seam.messages.size(), 1u);
     EXPECT_EQ(seam.messages[0].text, "Compilation complete!");
-    EXPECT_EQ(seam.saveCalls[0].fileName, "first");
-    EXPECT_EQ(seam.saveCalls[1].fileName, "first");
+    EXPECT_EQ(seam.saves[0].fileName, "first");
+    EXPECT_EQ(seam.saves[1].fileName, "first");
     EXPECT_EQ(readAll(path("second.h")), expectedHeader(true, {"narrow", "middle", "wide"}));
     EXPECT_EQ(readAll(path("second.bvp")), expectedProject);
 }
 
 TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndCentresThePreview)
 {
-    write("a.bmp", makePicture(8, 20, 1));
-    write("b.bmp", makePicture(30, 100, 2));
+    writePicture("a.bmp", makePicture(8, 20, 1).image);
+    writePicture("b.bmp", makePicture(30, 100, 2).image);
     newProjectWith({"a.bmp", "b.bmp"});
     loadPictures();
     select(0);
-    window->sldBrightness->setValue(85);
-    window->sldContrast->setValue(-50);
+    w->sldBrightness->setValue(85);
+    w->sldContrast->setValue(-50);
     select(1);
     EXPECT_EQ(sliderBrightness(), 0);
     EXPECT_EQ(sliderContrast(), 0);
-    window->sldContrast->setValue(100);
+    w->sldContrast->setValue(100);
     // The brightness slider still shows 0; moving contrast stores it too.
-    EXPECT_EQ(window->Entries[1].Brightness, 0);
-    EXPECT_EQ(window->Entries[1].Contrast, 100);
+    EXPECT_EQ(w->Entries[1].Brightness, 0);
+    EXPECT_EQ(w->Entries[1].Contrast, 100);
     select(0);
     EXPECT_EQ(sliderBrightness(), 85);
     EXPECT_EQ(sliderContrast(), -50);
@@ -464,20 +361,19 @@ TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndCentresThePrev
     // Nothing stored by selecting, neither in the entries nor in the rows.
     const int expected[2][2] = {{85, -50}, {0, 100}};
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(window->Entries[std::size_t(i)].Brightness, expected[i][0]) << i;
-        EXPECT_EQ(window->Entries[std::size_t(i)].Contrast, expected[i][1]) << i;
-        const QTreeWidgetItem *row = window->lvwFiles->topLevelItem(i);
-        EXPECT_EQ(row->data(0, frmMain::RoleBrightness).toInt(), expected[i][0]) << i;
-        EXPECT_EQ(row->data(0, frmMain::RoleContrast).toInt(), expected[i][1]) << i;
+        EXPECT_EQ(w->Entries[std::size_t(i)].Brightness, expected[i][0]) << i;
+        EXPECT_EQ(w->Entries[std::size_t(i)].Contrast, expected[i][1]) << i;
+        EXPECT_EQ(row(i)->data(0, frmMain::RoleBrightness).toInt(), expected[i][0]) << i;
+        EXPECT_EQ(row(i)->data(0, frmMain::RoleContrast).toInt(), expected[i][1]) << i;
     }
 
     // Centred in the part of the page right of the list.
     select(1);
-    const QWidget *disp = window->picDisp;
+    const QWidget *disp = w->picDisp;
     EXPECT_TRUE(disp->isVisible());
     EXPECT_EQ(disp->size(), QSize(32, 100));
     EXPECT_EQ(disp->pos(), QPoint((648 - 32 + 137) / 2, (377 - 100) / 2));
-    EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);
 }
 
 // Settings belong to their rows: through Back and Next, and through a
@@ -485,16 +381,16 @@ TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndCentresThePrev
 TEST_F(PicturePages, SettingsFollowTheirRowsThroughBackAndNext)
 {
     for (const char *name : {"a.bmp", "b.bmp", "c.bmp"})
-        write(name, makePicture(16, 16, 7));
+        writePicture(name, makePicture(16, 16, 7).image);
     newProjectWith({"a.bmp", "b.bmp", "c.bmp"});
     loadPictures();
     select(1);
-    window->sldBrightness->setValue(170);
+    w->sldBrightness->setValue(170);
     select(2);
-    window->sldContrast->setValue(25);
+    w->sldContrast->setValue(25);
 
-    window->cmdBack->click();
-    ASSERT_EQ(window->Tab(), frmMain::PageEditFiles);
+    back();
+    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
     loadPictures();
     select(1);
     EXPECT_EQ(sliderBrightness(), 170);
@@ -503,16 +399,16 @@ TEST_F(PicturePages, SettingsFollowTheirRowsThroughBackAndNext)
     EXPECT_EQ(sliderBrightness(), 0);
     EXPECT_EQ(sliderContrast(), 25);
 
-    window->cmdBack->click();
-    window->lvwFiles->topLevelItem(0)->setSelected(true);
-    window->cmdRemove->click();
-    ASSERT_EQ(window->lvwFiles->topLevelItemCount(), 2);
+    back();
+    row(0)->setSelected(true);
+    w->cmdRemove->click();
+    ASSERT_EQ(rows(), 2);
     loadPictures();
-    ASSERT_EQ(window->Entries.size(), 2u);
-    EXPECT_EQ(window->Entries[0].Name, "b");
-    EXPECT_EQ(window->Entries[0].Brightness, 170);
-    EXPECT_EQ(window->Entries[1].Name, "c");
-    EXPECT_EQ(window->Entries[1].Contrast, 25);
+    ASSERT_EQ(w->Entries.size(), 2u);
+    EXPECT_EQ(w->Entries[0].Name, "b");
+    EXPECT_EQ(w->Entries[0].Brightness, 170);
+    EXPECT_EQ(w->Entries[1].Name, "c");
+    EXPECT_EQ(w->Entries[1].Contrast, 25);
 }
 
 // For every setting of the shade tables the preview shows exactly what the
@@ -527,31 +423,29 @@ TEST_F(PicturePages, PreviewEqualsTheCompiledPictureForEveryTableSetting)
             const int g = Shades[(x + y) % 4];
             p.image.setPixel(x, y, qRgb(g, g, g));
         }
-    write("all.bmp", p);
+    writePicture("all.bmp", p.image);
 
     const std::vector<int> brightness{-255, -170, -85, -42, 0, 42, 85, 170, 255};
     const std::vector<int> contrast{-100, -50, 0, 25, 50, 100};
-    const int rows = int(brightness.size() * contrast.size());
-    window->optNewProject->setChecked(true);
-    window->cmdNext->click();
+    const int count = int(brightness.size() * contrast.size());
     QStringList names;
-    for (int i = 0; i < rows; ++i)
+    for (int i = 0; i < count; ++i)
         names << "all.bmp";
-    addFiles(names);
-    for (int i = 0; i < rows; ++i)
-        window->lvwFiles->topLevelItem(i)->setText(0, QStringLiteral("s%1").arg(i));
+    newProjectWith(names);
+    for (int i = 0; i < count; ++i)
+        row(i)->setText(0, QStringLiteral("s%1").arg(i));
     loadPictures();
 
     std::vector<QByteArray> previewLines;
-    for (int i = 0; i < rows; ++i) {
+    for (int i = 0; i < count; ++i) {
         const int b = brightness[std::size_t(i) / contrast.size()];
         const int c = contrast[std::size_t(i) % contrast.size()];
         select(i);
-        window->sldBrightness->setValue(b);
-        window->sldContrast->setValue(c);
-        const PictureSurface &shown = window->picDisp->surface();
+        w->sldBrightness->setValue(b);
+        w->sldContrast->setValue(c);
+        const PictureSurface &shown = w->picDisp->surface();
         // What the box paints is what the surface holds.
-        EXPECT_EQ(window->picDisp->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+        EXPECT_EQ(w->picDisp->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
                   shown.toImage());
         std::vector<int> greys(32);
         for (int y = 0; y < 4; ++y)
@@ -564,27 +458,24 @@ TEST_F(PicturePages, PreviewEqualsTheCompiledPictureForEveryTableSetting)
                 ASSERT_EQ(shown.pixel(x, y), g | g << 8 | g << 16)
                     << "brightness " << b << " contrast " << c << " at " << x << "," << y;
             }
-        previewLines.push_back(MakeSpriteArray(shown, window->Entries[std::size_t(i)].Name, true));
+        previewLines.push_back(MakeSpriteArray(shown, w->Entries[std::size_t(i)].Name, true));
     }
 
     finish(true, "all.bvp", "all.h");
     ASSERT_EQ(lastMessage(), "Compilation complete!");
     const QList<QByteArray> lines = readAll(path("all.h")).split('\n');
-    ASSERT_EQ(lines.size(), 3 + 2 * rows + 1);
-    for (int i = 0; i < rows; ++i)
+    ASSERT_EQ(lines.size(), 3 + 2 * count + 1);
+    for (int i = 0; i < count; ++i)
         EXPECT_EQ(lines[3 + 2 * i], previewLines[std::size_t(i)] + '\r') << "row " << i;
 }
 
 TEST_F(PicturePages, CancellingEitherSaveDialogTouchesNoFile)
 {
-    write("a.bmp", makePicture(8, 8, 3));
+    writePicture("a.bmp", makePicture(8, 8, 3).image);
     newProjectWith({"a.bmp"});
     loadPictures();
-    window->cmdNext->click();
-    QFile old(path("old.h"));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
+    next();
+    writeFile("old.h", "old");
     const QStringList before = QDir(dir.path()).entryList(QDir::Files);
 
     struct Case {
@@ -594,28 +485,28 @@ TEST_F(PicturePages, CancellingEitherSaveDialogTouchesNoFile)
     const Case cases[] = {{"project dialog cancelled", {std::nullopt}},
                           {"header dialog cancelled", {path("p.bvp"), std::nullopt}}};
     for (const Case &c : cases) {
-        seam.saveCalls.clear();
-        seam.formats.push_back(true);
-        seam.saves.assign(c.answers.begin(), c.answers.end());
-        window->cmdNext->click();
-        EXPECT_EQ(seam.saveCalls.size(), c.answers.size()) << c.what;
+        seam.saves.clear();
+        seam.formatAnswers.push_back(true);
+        seam.saveAnswers.assign(c.answers.begin(), c.answers.end());
+        next();
+        EXPECT_EQ(seam.saves.size(), c.answers.size()) << c.what;
         EXPECT_TRUE(seam.messages.empty()) << c.what << ": " << lastMessage().toStdString();
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), before) << c.what;
         EXPECT_EQ(readAll(path("old.h")), "old") << c.what;
         // Page 4 comes back as it was.
-        EXPECT_EQ(window->Tab(), frmMain::PageCompile) << c.what;
-        EXPECT_EQ(window->cmdNext->text(), "Finish") << c.what;
-        EXPECT_TRUE(window->cmdNext->isEnabled()) << c.what;
-        EXPECT_TRUE(window->cmdBack->isEnabled()) << c.what;
-        EXPECT_TRUE(window->cmdCancel->isEnabled()) << c.what;
-        EXPECT_TRUE(window->prbCompile->isHidden()) << c.what;
-        EXPECT_TRUE(window->picCompile->isHidden()) << c.what;
+        EXPECT_EQ(w->Tab(), frmMain::PageCompile) << c.what;
+        EXPECT_EQ(w->cmdNext->text(), "Finish") << c.what;
+        EXPECT_TRUE(w->cmdNext->isEnabled()) << c.what;
+        EXPECT_TRUE(w->cmdBack->isEnabled()) << c.what;
+        EXPECT_TRUE(w->cmdCancel->isEnabled()) << c.what;
+        EXPECT_TRUE(w->prbCompile->isHidden()) << c.what;
+        EXPECT_TRUE(w->picCompile->isHidden()) << c.what;
     }
 }
 
 TEST_F(PicturePages, AFailedCompileSaysWhyAndKeepsThePage)
 {
-    write("a.bmp", makePicture(8, 8, 3));
+    writePicture("a.bmp", makePicture(8, 8, 3).image);
     newProjectWith({"a.bmp"});
     loadPictures();
     finish(true, "p.bvp", "missing-folder/p.h");
@@ -624,8 +515,8 @@ TEST_F(PicturePages, AFailedCompileSaysWhyAndKeepsThePage)
     EXPECT_EQ(seam.messages[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(seam.messages[0].text.contains("p.h")) << lastMessage().toStdString();
     EXPECT_FALSE(QFile::exists(path("p.bvp")));
-    EXPECT_EQ(window->Tab(), frmMain::PageCompile);
-    EXPECT_TRUE(window->picCompile->isHidden());
+    EXPECT_EQ(w->Tab(), frmMain::PageCompile);
+    EXPECT_TRUE(w->picCompile->isHidden());
 
     // Finish again works like the first time.
     seam.messages.clear();
@@ -636,18 +527,15 @@ TEST_F(PicturePages, AFailedCompileSaysWhyAndKeepsThePage)
 
 TEST_F(PicturePages, APictureThatFailsToLoadIsNamedAndNothingIsHalfLoaded)
 {
-    write("good.bmp", makePicture(8, 8, 4));
-    write("later.bmp", makePicture(16, 8, 5));
-    QFile bad(path("bad.bmp"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("this is no picture");
-    bad.close();
+    writePicture("good.bmp", makePicture(8, 8, 4).image);
+    writePicture("later.bmp", makePicture(16, 8, 5).image);
+    writeFile("bad.bmp", "this is no picture");
 
     newProjectWith({"good.bmp", "later.bmp"});
     loadPictures();
-    window->sldBrightness->setValue(85);
-    const std::vector<PictureEntry> before = window->Entries;
-    window->cmdBack->click();
+    w->sldBrightness->setValue(85);
+    const std::vector<PictureEntry> before = w->Entries;
+    back();
 
     struct Case {
         const char *what;
@@ -659,31 +547,30 @@ TEST_F(PicturePages, APictureThatFailsToLoadIsNamedAndNothingIsHalfLoaded)
         addFiles({c.added});
         // Behind the failing picture, one that would load.
         addFiles({"later.bmp"});
-        window->cmdNext->click();
+        next();
         ASSERT_EQ(seam.messages.size(), 1u) << c.what;
         EXPECT_EQ(seam.messages[0].title, "Bitvane") << c.what;
         EXPECT_TRUE(seam.messages[0].text.contains(c.added)) << lastMessage().toStdString();
-        EXPECT_EQ(window->Tab(), frmMain::PageEditFiles) << c.what;
-        EXPECT_TRUE(window->cmdBack->isEnabled()) << c.what;
-        EXPECT_TRUE(window->cmdNext->isEnabled()) << c.what;
-        EXPECT_TRUE(window->picLoad->isHidden()) << c.what;
-        ASSERT_EQ(window->Entries.size(), before.size()) << c.what;
+        EXPECT_EQ(w->Tab(), frmMain::PageEditFiles) << c.what;
+        EXPECT_TRUE(w->cmdBack->isEnabled()) << c.what;
+        EXPECT_TRUE(w->cmdNext->isEnabled()) << c.what;
+        EXPECT_TRUE(w->picLoad->isHidden()) << c.what;
+        ASSERT_EQ(w->Entries.size(), before.size()) << c.what;
         for (std::size_t i = 0; i < before.size(); ++i) {
-            EXPECT_EQ(window->Entries[i].Name, before[i].Name) << c.what;
-            EXPECT_EQ(window->Entries[i].Brightness, before[i].Brightness) << c.what;
-            EXPECT_TRUE(window->Entries[i].Image == before[i].Image) << c.what;
+            EXPECT_EQ(w->Entries[i].Name, before[i].Name) << c.what;
+            EXPECT_EQ(w->Entries[i].Brightness, before[i].Brightness) << c.what;
+            EXPECT_TRUE(w->Entries[i].Image == before[i].Image) << c.what;
         }
         // Take the two rows out again.
-        const int rows = window->lvwFiles->topLevelItemCount();
-        window->lvwFiles->topLevelItem(rows - 1)->setSelected(true);
-        window->lvwFiles->topLevelItem(rows - 2)->setSelected(true);
-        window->cmdRemove->click();
+        row(rows() - 1)->setSelected(true);
+        row(rows() - 2)->setSelected(true);
+        w->cmdRemove->click();
     }
 
     seam.messages.clear();
     loadPictures();
-    ASSERT_EQ(window->Entries.size(), 2u);
-    EXPECT_EQ(window->Entries[0].Brightness, 85);
+    ASSERT_EQ(w->Entries.size(), 2u);
+    EXPECT_EQ(w->Entries[0].Brightness, 85);
 }
 
 // Cancel or the close box while loading: the loading stops at once, nothing
@@ -691,7 +578,7 @@ TEST_F(PicturePages, APictureThatFailsToLoadIsNamedAndNothingIsHalfLoaded)
 TEST_F(PicturePages, ClosingWhileLoadingStopsAtOnce)
 {
     for (int i = 0; i < 10; ++i)
-        write(QStringLiteral("p%1.bmp").arg(i), makePicture(8, 8, std::uint32_t(i)));
+        writePicture(QStringLiteral("p%1.bmp").arg(i), makePicture(8, 8, std::uint32_t(i)).image);
     QStringList names;
     for (int i = 0; i < 10; ++i)
         names << QStringLiteral("p%1.bmp").arg(i);
@@ -699,25 +586,24 @@ TEST_F(PicturePages, ClosingWhileLoadingStopsAtOnce)
     // The program ends when its last window closes; here the test goes on.
     QApplication::setQuitOnLastWindowClosed(false);
     for (bool viaCancel : {true, false}) {
-        window = std::make_unique<frmMain>(&seam);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        w = std::make_unique<frmMain>(&seam);
+        ASSERT_NO_FATAL_FAILURE(showWindow());
         newProjectWith(names);
         int progressAtClose = -1;
         when(
-            window.get(), [&] { return window->prbLoadFiles->value() >= 3; },
+            w.get(), [&] { return w->prbLoadFiles->value() >= 3; },
             [&] {
-                progressAtClose = window->prbLoadFiles->value();
+                progressAtClose = w->prbLoadFiles->value();
                 if (viaCancel)
-                    window->cmdCancel->click();
+                    w->cmdCancel->click();
                 else
-                    window->close();
+                    w->close();
             });
-        window->cmdNext->click();
+        next();
         EXPECT_EQ(progressAtClose, 3) << viaCancel;
-        EXPECT_FALSE(window->isVisible()) << viaCancel;
-        EXPECT_EQ(window->prbLoadFiles->value(), 3) << viaCancel;
-        EXPECT_TRUE(window->Entries.empty()) << viaCancel;
+        EXPECT_FALSE(w->isVisible()) << viaCancel;
+        EXPECT_EQ(w->prbLoadFiles->value(), 3) << viaCancel;
+        EXPECT_TRUE(w->Entries.empty()) << viaCancel;
         EXPECT_TRUE(seam.messages.empty()) << viaCancel;
     }
     QApplication::setQuitOnLastWindowClosed(true);
@@ -726,24 +612,24 @@ TEST_F(PicturePages, ClosingWhileLoadingStopsAtOnce)
 TEST_F(PicturePages, ACloseWhileCompilingIsRefusedUntilItEnds)
 {
     for (int i = 0; i < 5; ++i)
-        write(QStringLiteral("p%1.bmp").arg(i), makePicture(8, 8, std::uint32_t(i)));
+        writePicture(QStringLiteral("p%1.bmp").arg(i), makePicture(8, 8, std::uint32_t(i)).image);
     newProjectWith({"p0.bmp", "p1.bmp", "p2.bmp", "p3.bmp", "p4.bmp"});
     loadPictures();
-    window->cmdNext->click();
+    next();
     bool tried = false, boxShown = false;
     when(
-        window.get(), [&] { return window->prbCompile->value() >= 2; },
+        w.get(), [&] { return w->prbCompile->value() >= 2; },
         [&] {
             tried = true;
-            boxShown = window->picCompile->isVisible();
-            window->close();
+            boxShown = w->picCompile->isVisible();
+            w->close();
         });
-    seam.formats.push_back(true);
-    seam.saves = {path("p.bvp"), path("p.h")};
-    window->cmdNext->click();
+    seam.formatAnswers.push_back(true);
+    seam.saveAnswers = {path("p.bvp"), path("p.h")};
+    next();
     EXPECT_TRUE(tried);
     EXPECT_TRUE(boxShown);
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(lastMessage(), "Compilation complete!");
     EXPECT_EQ(readAll(path("p.h")).count("static unsigned char"), 5);
 }
@@ -752,14 +638,14 @@ TEST_F(PicturePages, ACloseWhileCompilingIsRefusedUntilItEnds)
 // reaches the header.
 TEST_F(PicturePages, TheFormatDialogsAnswerAtEachCallReachesTheHeader)
 {
-    write("a.bmp", makePicture(8, 2, 9));
+    writePicture("a.bmp", makePicture(8, 2, 9).image);
     newProjectWith({"a.bmp"});
     loadPictures();
-    window->cmdNext->click();
+    next();
 
     bool chooseBinary = true;
     QPoint dialogCentre, windowCentre;
-    seam.realFormat = [&](QWidget *parent) {
+    seam.answerFormat = [&](QWidget *parent) {
         QTimer::singleShot(0, [&] {
             auto *d = qobject_cast<frmFormat *>(QApplication::activeModalWidget());
             if (!d) {
@@ -768,7 +654,7 @@ TEST_F(PicturePages, TheFormatDialogsAnswerAtEachCallReachesTheHeader)
             }
             EXPECT_TRUE(d->optHex->isChecked());
             dialogCentre = d->frameGeometry().center();
-            windowCentre = window->frameGeometry().center();
+            windowCentre = w->frameGeometry().center();
             if (chooseBinary)
                 d->optBin->click();
             d->cmdOK->click();
@@ -778,19 +664,20 @@ TEST_F(PicturePages, TheFormatDialogsAnswerAtEachCallReachesTheHeader)
     };
     for (bool binary : {true, false, true}) {
         chooseBinary = binary;
-        seam.saves = {path("p.bvp"), path("p.h")};
-        window->cmdNext->click();
+        seam.saveAnswers = {path("p.bvp"), path("p.h")};
+        next();
         ASSERT_EQ(lastMessage(), "Compilation complete!");
         const QByteArray header = readAll(path("p.h"));
         EXPECT_EQ(header.contains("{0b"), binary);
         EXPECT_EQ(header.contains("{0x"), !binary);
         EXPECT_LE((dialogCentre - windowCentre).manhattanLength(), 2);
         // Back to page 4 for the next call: an opened project this time.
-        window->optExistingProject->setChecked(true);
-        window->txtProjectFile->setText(path("p.bvp"));
-        window->cmdNext->click();
+        openProject(path("p.bvp"));
         loadPictures();
-        window->cmdNext->click();
+        next();
     }
     EXPECT_EQ(seam.formatCalls, 3);
 }
+
+} // namespace
+} // namespace bitvane::testing

@@ -296,15 +296,14 @@ TEST_F(WindowTest, CancelAndTheCloseBoxEndTheProgram)
 {
     for (bool useCancel : {true, false}) {
         SCOPED_TRACE(useCancel ? "Cancel" : "close box");
-        auto window = std::make_unique<frmMain>(&seam);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        w = std::make_unique<frmMain>(&seam);
+        ASSERT_NO_FATAL_FAILURE(showWindow());
         QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
-        QTimer::singleShot(0, window.get(), [&] {
+        QTimer::singleShot(0, w.get(), [&] {
             if (useCancel)
-                window->cmdCancel->click();
+                w->cmdCancel->click();
             else
-                window->close();
+                w->close();
         });
         // A safety net only: the loop is expected to end at once.
         bool timedOut = false;
@@ -317,7 +316,7 @@ TEST_F(WindowTest, CancelAndTheCloseBoxEndTheProgram)
         guard.start(10000);
         EXPECT_EQ(QApplication::exec(), 0);
         EXPECT_FALSE(timedOut);
-        EXPECT_FALSE(window->isVisible());
+        EXPECT_FALSE(w->isVisible());
         EXPECT_EQ(lastClosed.count(), 1);
         EXPECT_TRUE(seam.messages.empty());
     }

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -36,13 +37,25 @@ protected:
         return file.fileName();
     }
 
+    QString writePicture(const QString &name, const QImage &image) const
+    {
+        EXPECT_TRUE(image.save(path(name), "BMP"));
+        return path(name);
+    }
+
     // A small grey picture that loads on every path.
     QString writePicture(const QString &name, int width = 8, int height = 4) const
     {
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(QColor(120, 120, 120));
-        EXPECT_TRUE(image.save(path(name), "BMP"));
-        return path(name);
+        return writePicture(name, image);
+    }
+
+    // Focus, painting and closing need the window on the screen.
+    void showWindow()
+    {
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }
 
     int rows() const { return w->lvwFiles->topLevelItemCount(); }
