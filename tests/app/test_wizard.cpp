@@ -221,40 +221,6 @@ TEST_F(WizardTest, WalksThePagesWithTheirButtonStates)
 }
 
 // Settings belong to their picture, not to a position in the list.
-TEST_F(WizardTest, SettingsFollowTheirRowsThroughBackRemoveAndNext)
-{
-    newProject();
-    add(writePicture(QStringLiteral("a.bmp")));
-    add(writePicture(QStringLiteral("b.bmp")));
-    add(writePicture(QStringLiteral("c.bmp")));
-    next();
-    ASSERT_EQ(w->Tab(), frmMain::PageEditPictures);
-    w->lstPictures->setCurrentRow(2);
-    w->sldBrightness->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    w->sldContrast->triggerAction(QAbstractSlider::SliderPageStepSub);
-    ASSERT_EQ(w->Entries[2].Brightness, 85);
-    ASSERT_EQ(w->Entries[2].Contrast, -10);
-
-    back();
-    row(0)->setSelected(true);
-    w->cmdRemove->click();
-    ASSERT_EQ(rows(), 2);
-    EXPECT_EQ(row(1)->data(0, frmMain::RoleBrightness).toInt(), 85);
-    EXPECT_EQ(row(1)->data(0, frmMain::RoleContrast).toInt(), -10);
-
-    next();
-    ASSERT_EQ(w->Tab(), frmMain::PageEditPictures);
-    ASSERT_EQ(w->Entries.size(), 2u);
-    EXPECT_EQ(w->Entries[0].Name, QStringLiteral("b"));
-    EXPECT_EQ(w->Entries[0].Brightness, 0);
-    EXPECT_EQ(w->Entries[1].Name, QStringLiteral("c"));
-    EXPECT_EQ(w->Entries[1].Brightness, 85);
-    EXPECT_EQ(w->Entries[1].Contrast, -10);
-    w->lstPictures->setCurrentRow(1);
-    EXPECT_EQ(w->sldBrightness->value(), 85);
-    EXPECT_EQ(w->sldContrast->value(), -10);
-}
-
 TEST_F(WizardTest, BackAndNextDoNothingWhereThePageHasNoStep)
 {
     w->cmdBack_Click();
@@ -328,21 +294,6 @@ TEST_F(WizardTest, ASuccessfulFinishResetsTheWizardForANewProject)
     EXPECT_TRUE(w->prbCompile->isHidden());
     EXPECT_FALSE(w->lblMSG1->isHidden());
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("out.h"))));
-}
-
-TEST_F(WizardTest, APictureThatCannotBeLoadedReturnsToTheFileList)
-{
-    newProject();
-    add(writePicture(QStringLiteral("good.bmp")));
-    add(writeFile(QStringLiteral("broken.bmp"), "this is no picture"));
-    next();
-    EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
-    expectButtons(*w, {true, true, true, "Next >"});
-    ASSERT_EQ(seam.messages.size(), 1u);
-    EXPECT_EQ(seam.messages[0].title, QStringLiteral("Bitvane"));
-    EXPECT_TRUE(seam.messages[0].text.contains(QStringLiteral("broken.bmp")))
-        << seam.messages[0].text.toStdString();
-    EXPECT_EQ(rows(), 2);
 }
 
 } // namespace
