@@ -1,5 +1,7 @@
 #include "app/frmmain.h"
 
+#include "app/fonts.h"
+
 #include "error.h"
 #include "project/paths.h"
 #include "project/projectfile.h"
@@ -55,29 +57,6 @@ int px(int twips)
 void place(QWidget *w, int left, int top, int width, int height)
 {
     w->setGeometry(px(left), px(top), px(width), px(height));
-}
-
-// The window's typeface is not installed everywhere; the fallbacks are the
-// closest legible ones of a stock Linux desktop, the condensed cut first
-// since the captions were fitted to a narrow face.
-QFont trebuchet(double points, bool bold = false)
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("Trebuchet MS"), QStringLiteral("DejaVu Sans Condensed"),
-                   QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-QFont msSansSerif()
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                   QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans"),
-                   QStringLiteral("DejaVu Sans")});
-    f.setPointSizeF(8.25);
-    return f;
 }
 
 // The captions were fitted to the window's typeface. A fallback face that
@@ -201,7 +180,7 @@ frmMain::frmMain(DialogSeam *dialogs, QWidget *parent)
     icon.addFile(QStringLiteral(":/icons/bitvane32.png"), QSize(32, 32));
     icon.addFile(QStringLiteral(":/icons/bitvane48.png"), QSize(48, 48));
     setWindowIcon(icon);
-    setFont(trebuchet(8.25));
+    setFont(WindowFont());
     setFixedSize(648, 537);
 
     buildLayout();
@@ -269,10 +248,10 @@ void frmMain::buildLayout()
     place(optExistingProject, 3353, 2445, 2295, 495);
     txtProjectFile = new QLineEdit(Frame1);
     txtProjectFile->setObjectName(QStringLiteral("txtProjectFile"));
-    txtProjectFile->setFont(msSansSerif());
+    txtProjectFile->setFont(SystemFont());
     place(txtProjectFile, 3593, 2925, 2535, 285);
     cmdProjectFile = makeButton(Frame1, QStringLiteral("cmdProjectFile"), QStringLiteral("..."));
-    cmdProjectFile->setFont(msSansSerif());
+    cmdProjectFile->setFont(SystemFont());
     place(cmdProjectFile, 6113, 2925, 255, 285);
     setPathBoxEnabled(false);
 
@@ -342,7 +321,7 @@ void frmMain::buildLayout()
     place(lblPic, 2160, 1560, 1440, 1455);
     lblMSG1 =
         makeLabel(Frame5, QStringLiteral("lblMSG1"), QStringLiteral("Sprite conversion complete!"));
-    lblMSG1->setFont(trebuchet(12, true));
+    lblMSG1->setFont(WindowFont(12, true));
     place(lblMSG1, 3270, 2055, 3195, 330);
     lblMSG2 = makeLabel(Frame5, QStringLiteral("lblMSG2"),
                         QStringLiteral("Press \"Finish\" to begin compiling..."));

@@ -1,6 +1,7 @@
 #include "compiler/frmformat.h"
 
-#include <QFont>
+#include "app/fonts.h"
+
 #include <QIcon>
 #include <QPixmap>
 #include <QPushButton>
@@ -19,13 +20,7 @@ frmFormat::frmFormat(QWidget *parent)
     blank.fill(Qt::transparent);
     setWindowIcon(QIcon(blank));
 
-    QFont font;
-    // The main window's face and fallbacks: Trebuchet MS where installed,
-    // else the closest legible face narrow enough for "Hexidecimal" to fit.
-    font.setFamilies({QStringLiteral("Trebuchet MS"), QStringLiteral("DejaVu Sans Condensed"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFont(WindowFont());
     setFixedSize(185, 65);
 
     optHex = new QRadioButton(QStringLiteral("Hexidecimal"), this);
