@@ -47,12 +47,6 @@ constexpr auto ShadeCodes = [] {
     return codes;
 }();
 
-// One row of one plane: its digits as the low bits of value, count of them.
-struct PlaneRow {
-    std::uint32_t value = 0;
-    int count = 0;
-};
-
 // Any row, pixels that are no shade included: those add no digit.
 void ScanRow(const ColorValue *in, int width, PlaneRow &low, PlaneRow &high)
 {
@@ -179,6 +173,29 @@ const char *PrefixFor(int width)
 
 } // namespace
 
+void ScanPlanes(const PictureSurface &picture, std::vector<PlaneRow> &low,
+                std::vector<PlaneRow> &high)
+{
+    const int width = picture.width();
+    const bool sprite = width == 8 || width == 16 || width == 32;
+    const std::size_t rows = sprite ? std::size_t(picture.height()) : 0;
+    low.assign(rows, PlaneRow{});
+    high.assign(rows, PlaneRow{});
+    switch (width) {
+    case 8:
+        ScanRows<8>(picture, low, high);
+        break;
+    case 16:
+        ScanRows<16>(picture, low, high);
+        break;
+    case 32:
+        ScanRows<32>(picture, low, high);
+        break;
+    default:
+        break;
+    }
+}
+
 QByteArray MakeSpriteArray(const PictureSurface &picture, const QString &name, bool hex)
 {
     const char *prefix = PrefixFor(picture.width());
@@ -186,19 +203,8 @@ QByteArray MakeSpriteArray(const PictureSurface &picture, const QString &name, b
         return {};
 
     const int height = picture.height();
-    std::vector<PlaneRow> low(std::size_t(height), PlaneRow{});
-    std::vector<PlaneRow> high(std::size_t(height), PlaneRow{});
-    switch (picture.width()) {
-    case 8:
-        ScanRows<8>(picture, low, high);
-        break;
-    case 16:
-        ScanRows<16>(picture, low, high);
-        break;
-    default:
-        ScanRows<32>(picture, low, high);
-        break;
-    }
+    std::vector<PlaneRow> low, high;
+    ScanPlanes(picture, low, high);
 
     const QByteArray utf8Name = name.toUtf8();
     const QByteArray count = QByteArray::number(2 * qint64(height));

@@ -6,7 +6,22 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstdint>
+#include <vector>
+
 namespace bitvane {
+
+// One row of one bit plane: its digits as the low bits of value, and how
+// many there are (fewer than the width when a pixel is none of the shades).
+struct PlaneRow {
+    std::uint32_t value = 0;
+    int count = 0;
+};
+
+// The two planes of a picture 8, 16 or 32 pixels wide, one entry per row,
+// read as MakeSpriteArray reads them. Other widths give no rows.
+void ScanPlanes(const PictureSurface &picture, std::vector<PlaneRow> &low,
+                std::vector<PlaneRow> &high);
 
 // One line of C (without its line ending) declaring the picture as an array
 // of two bit planes, low plane rows then high plane rows, in hexadecimal

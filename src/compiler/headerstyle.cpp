@@ -1,0 +1,311 @@
+// Header text in the classic and modern styles, with masks.
+#include "compiler/headerstyle.h"
+
+#include "compiler/spritearray.h"
+#include "error.h"
+
+#include <QFileInfo>
+
+#include <array>
+#include <cstring>
+
+namespace bitvane {
+
+namespace {
+
+constexpr char LineEnd[] = "\r\n";
+
+constexpr char UpperHex[] = "0123456789ABCDEF";
+
+// Every byte as two digits and as eight: rows are written a byte at a time.
+constexpr auto HexPairs = [] {
+    std::array<std::array<char, 2>, 256> t{};
+    for (int b = 0; b < 256; ++b)
+        t[b] = {UpperHex[b >> 4], UpperHex[b & 0xF]};
+    return t;
+}();
+
+constexpr auto BinaryOctets = [] {
+    std::array<std::array<char, 8>, 256> t{};
+    for (int b = 0; b < 256; ++b)
+        for (int i = 0; i < 8; ++i)
+            t[b][i] = char('0' + ((b >> (7 - i)) & 1));
+    return t;
+}();
+
+// The drawing of four pixels from their high-plane bits (index bits 4-7)
+// and low-plane bits (0-3), leftmost pixel in the top bits.
+constexpr char ShadeChars[] = ".-+#"; // by code: white, light, dark, black
+constexpr auto FourPixels = [] {
+    std::array<std::array<char, 4>, 256> t{};
+    for (int i = 0; i < 256; ++i)
+        for (int k = 0; k < 4; ++k) {
+            const int bit = 3 - k;
+            t[i][k] = ShadeChars[(((i >> (4 + bit)) & 1) << 1) | ((i >> bit) & 1)];
+        }
+    return t;
+}();
+
+char *Put(char *p, QByteArrayView text)
+{
+    std::memcpy(p, text.data(), std::size_t(text.size()));
+    return p + text.size();
+}
+
+// "0x" or "0b" and every digit of the element's width.
+char *PutElement(char *p, std::uint32_t value, int width, bool hex)
+{
+    *p++ = '0';
+    *p++ = hex ? 'x' : 'b';
+    for (int shift = width - 8; shift >= 0; shift -= 8) {
+        const std::uint32_t byte = (value >> shift) & 0xFF;
+        if (hex)
+            p = Put(p, QByteArrayView(HexPairs[byte].data(), 2));
+        else
+            p = Put(p, QByteArrayView(BinaryOctets[byte].data(), 8));
+    }
+    return p;
+}
+
+// Pixels that are none of the shades give no bits and are drawn '?'.
+struct DrawnRow {
+    std::uint32_t low = 0;
+    std::uint32_t high = 0;
+    std::array<char, 32> chars{};
+};
+
+DrawnRow DrawRow(const ColorValue *in, int width)
+{
+    DrawnRow row;
+    for (int x = 0; x < width; ++x) {
+        const ColorValue v = in[x];
+        const int code = v == ShadeBlack ? 3 : v == ShadeDark ? 2 : v == ShadeLight ? 1 : 0;
+        const bool shade = code > 0 || v == ShadeWhite;
+        row.high = (row.high << 1) | std::uint32_t(code >> 1);
+        row.low = (row.low << 1) | std::uint32_t(code & 1);
+        row.chars[std::size_t(x)] = shade ? ShadeChars[code] : '?';
+    }
+    return row;
+}
+
+char *PutDrawing(char *p, std::uint32_t low, std::uint32_t high, int width)
+{
+    for (int shift = width - 4; shift >= 0; shift -= 4) {
+        const std::uint32_t index = (((high >> shift) & 0xF) << 4) | ((low >> shift) & 0xF);
+        p = Put(p, QByteArrayView(FourPixels[index].data(), 4));
+    }
+    return p;
+}
+
+const char *ModernType(int width)
+{
+    return width == 8 ? "uint8_t" : width == 16 ? "uint16_t" : "uint32_t";
+}
+
+const char *ClassicType(int width)
+{
+    switch (width) {
+    case 8:
+        return "static unsigned char ";
+    case 16:
+        return "static unsigned short ";
+    case 32:
+        return "static unsigned long ";
+    default:
+        return nullptr;
+    }
+}
+
+bool IsIdentifier(const QString &name)
+{
+    if (name.isEmpty() || name.front().isDigit())
+        return false;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (!(u == '_' || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
+              (u >= '0' && u <= '9')))
+            return false;
+    }
+    return true;
+}
+
+void CheckMask(const SpriteMask &mask, const PictureSurface &picture, const QString &name)
+{
+    if (mask.width != picture.width() || mask.height() != picture.height())
+        throw Error(QStringLiteral("%1: the mask is %2 x %3 pixels but the picture %4 x %5")
+                        .arg(name)
+                        .arg(mask.width)
+                        .arg(mask.height())
+                        .arg(picture.width())
+                        .arg(picture.height()));
+}
+
+// "static const uintN_t NAME[count] BITVANE_DATA = {" and its line end.
+char *PutModernOpening(char *p, int width, QByteArrayView name, QByteArrayView suffix, int count)
+{
+    p = Put(p, "static const ");
+    p = Put(p, ModernType(width));
+    *p++ = ' ';
+    p = Put(p, name);
+    p = Put(p, suffix);
+    *p++ = '[';
+    p = Put(p, QByteArray::number(count));
+    p = Put(p, "] BITVANE_DATA = {");
+    return Put(p, LineEnd);
+}
+
+QByteArray ModernBlock(const PictureSurface &picture, const QString &name, bool hex,
+                       const SpriteMask *mask)
+{
+    const int width = picture.width(), height = picture.height();
+    if (!IsIdentifier(name))
+        throw Error(QStringLiteral("\"%1\" is no C identifier (letters, digits and _, not "
+                                   "starting with a digit), which the modern style needs")
+                        .arg(name));
+    if (width != 8 && width != 16 && width != 32)
+        throw Error(QStringLiteral("%1: a width of %2 pixels gives no array").arg(name).arg(width));
+    if (height == 0)
+        throw Error(QStringLiteral("%1: a picture without rows gives no array").arg(name));
+    if (mask)
+        CheckMask(*mask, picture, name);
+
+    std::vector<PlaneRow> low, high;
+    ScanPlanes(picture, low, high);
+
+    const QByteArray id = name.toLatin1();
+    // The longest row: indent, "0b" and 32 digits, ", ", a 32-pixel comment.
+    constexpr qsizetype RowBytes = 4 + 34 + 2 + 4 + 32 + 3 + 2;
+    QByteArray out(200 + 3 * id.size() + qsizetype(height) * 3 * RowBytes, Qt::Uninitialized);
+    char *p = out.data();
+    p = Put(p, "#define ");
+    p = Put(p, id);
+    p = Put(p, "_WIDTH ");
+    p = Put(p, QByteArray::number(width));
+    p = Put(p, LineEnd);
+    p = Put(p, "#define ");
+    p = Put(p, id);
+    p = Put(p, "_HEIGHT ");
+    p = Put(p, QByteArray::number(height));
+    p = Put(p, LineEnd);
+    p = PutModernOpening(p, width, id, {}, 2 * height);
+    for (int y = 0; y < height; ++y) {
+        const std::size_t i = std::size_t(y);
+        p = Put(p, "    ");
+        if (low[i].count == width) {
+            p = PutElement(p, low[i].value, width, hex);
+            p = Put(p, ", /* ");
+            p = PutDrawing(p, low[i].value, high[i].value, width);
+        } else {
+            // The classic scan closed up the row; here each pixel keeps its
+            // place, as NAME_WIDTH promises.
+            const DrawnRow row = DrawRow(picture.row(y), width);
+            high[i].value = row.high;
+            p = PutElement(p, row.low, width, hex);
+            p = Put(p, ", /* ");
+            p = Put(p, QByteArrayView(row.chars.data(), width));
+        }
+        p = Put(p, " */");
+        p = Put(p, LineEnd);
+    }
+    for (int y = 0; y < height; ++y) {
+        p = Put(p, "    ");
+        p = PutElement(p, high[std::size_t(y)].value, width, hex);
+        p = Put(p, y + 1 < height ? QByteArrayView(",\r\n") : QByteArrayView(LineEnd));
+    }
+    p = Put(p, "};");
+    p = Put(p, LineEnd);
+    if (mask) {
+        p = PutModernOpening(p, width, id, "_mask", height);
+        for (int y = 0; y < height; ++y) {
+            p = Put(p, "    ");
+            p = PutElement(p, mask->rows[std::size_t(y)], width, hex);
+            p = Put(p, y + 1 < height ? QByteArrayView(",\r\n") : QByteArrayView(LineEnd));
+        }
+        p = Put(p, "};");
+        p = Put(p, LineEnd);
+    }
+    p = Put(p, LineEnd);
+    out.truncate(p - out.data());
+    return out;
+}
+
+} // namespace
+
+QByteArray IncludeGuard(const QString &headerPath)
+{
+    const QString file = QFileInfo(headerPath).fileName();
+    QByteArray guard;
+    for (const QChar c : file) {
+        const char16_t u = c.unicode();
+        if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9'))
+            guard += char(u >= 'a' && u <= 'z' ? u - 'a' + 'A' : u);
+        else
+            guard += '_';
+    }
+    if (guard.isEmpty() || !(guard.front() >= 'A' && guard.front() <= 'Z'))
+        guard.prepend("H_");
+    return guard;
+}
+
+QByteArray ModernPreamble(const QString &headerPath, const QString &projectPath)
+{
+    const QByteArray guard = IncludeGuard(headerPath);
+    QByteArray text = "/* Sprite header file made with Bitvane 2.0";
+    if (!projectPath.isEmpty())
+        // A file name holds no '/', so it can neither open nor close a comment.
+        text += " from " + QFileInfo(projectPath).fileName().toUtf8();
+    text += " */\r\n";
+    text += "#ifndef " + guard + LineEnd;
+    text += "#define " + guard + LineEnd;
+    text += LineEnd;
+    text += "#include <stdint.h>\r\n";
+    text += LineEnd;
+    text += "/* Define BITVANE_DATA before including this file to place the sprites,\r\n"
+            "   for example in program memory. */\r\n";
+    text += "#ifndef BITVANE_DATA\r\n";
+    text += "#define BITVANE_DATA\r\n";
+    text += "#endif\r\n";
+    text += LineEnd;
+    return text;
+}
+
+QByteArray ModernEnding(const QString &headerPath)
+{
+    return "#endif /* " + IncludeGuard(headerPath) + " */\r\n";
+}
+
+QByteArray MakeMaskArray(const SpriteMask &mask, const QString &name, bool hex)
+{
+    const char *prefix = ClassicType(mask.width);
+    if (!prefix)
+        return {};
+    QByteArray line =
+        prefix + name.toUtf8() + "_mask[" + QByteArray::number(mask.height()) + "] = {";
+    for (int y = 0; y < mask.height(); ++y) {
+        if (y > 0)
+            line += ", ";
+        const std::uint32_t row = mask.rows[std::size_t(y)];
+        line += hex ? "0x" + QByteArray::number(row, 16)
+                    : "0b" + QByteArray::number(row, 2).rightJustified(mask.width, '0');
+    }
+    line += "};";
+    return line;
+}
+
+QByteArray SpriteBlock(HeaderStyle style, const PictureSurface &picture, const QString &name,
+                       bool hex, const SpriteMask *mask)
+{
+    if (style == HeaderStyle::Modern)
+        return ModernBlock(picture, name, hex, mask);
+    const QByteArray array = MakeSpriteArray(picture, name, hex);
+    QByteArray text = array + LineEnd;
+    if (mask && !array.isEmpty()) {
+        CheckMask(*mask, picture, name);
+        text += MakeMaskArray(*mask, name, hex);
+        text += LineEnd;
+    }
+    text += LineEnd;
+    return text;
+}
+
+} // namespace bitvane

@@ -1,0 +1,51 @@
+// The header's two styles: classic (one line per array, as ever) and modern
+// (const fixed-width arrays, one row per line, for today's C compilers), and
+// the mask arrays both can carry.
+#pragma once
+
+#include "imaging/spritemask.h"
+#include "imaging/surface.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace bitvane {
+
+enum class HeaderStyle { Classic, Modern };
+
+// The modern header's lines before its first picture: a comment naming the
+// program and the project file (its name only, so the same project gives the
+// same bytes anywhere), the include guard, <stdint.h> and BITVANE_DATA,
+// defined empty unless the including code defined it first. An empty
+// projectPath leaves the project out of the comment.
+QByteArray ModernPreamble(const QString &headerPath, const QString &projectPath);
+
+// The modern header's last line, closing the include guard.
+QByteArray ModernEnding(const QString &headerPath);
+
+// The include guard from the header's file name: "sprites.h" gives
+// "SPRITES_H"; anything but an ASCII letter or digit becomes '_', and a
+// name that would not start with a letter gets "H_" in front.
+QByteArray IncludeGuard(const QString &headerPath);
+
+// One picture's text, each line CR LF ended, the last one empty. Classic:
+// MakeSpriteArray's line (empty for a width that gives no array), then the
+// mask line when a mask is given and the width gives an array. Modern:
+// NAME_WIDTH and NAME_HEIGHT, the array with one row per line (each low
+// plane row with a comment drawing its pixels: '#' black, '+' dark, '-'
+// light, '.' white, '?' none of the shades, which also gives no bits), then
+// NAME_mask when a mask is given.
+//
+// Throws Error when a mask does not match the picture's size, and in the
+// modern style when the name is no C identifier, or the picture has no
+// rows or a width other than 8, 16 or 32: a modern header is one that
+// compiles.
+QByteArray SpriteBlock(HeaderStyle style, const PictureSurface &picture, const QString &name,
+                       bool hex, const SpriteMask *mask = nullptr);
+
+// The classic mask line, "static unsigned char NAME_mask[H] = {...};" with
+// the classic digits (the element type follows the mask's width), without
+// line ending; the empty text for a width other than 8, 16 or 32.
+QByteArray MakeMaskArray(const SpriteMask &mask, const QString &name, bool hex);
+
+} // namespace bitvane
