@@ -1,3 +1,4 @@
+#include "compiler/headerstyle.h"
 #include "compiler/spritearray.h"
 #include "imaging/adjustments.h"
 #include "imaging/pictureloader.h"
@@ -102,6 +103,48 @@ void BM_MakeSpriteArray(benchmark::State &state)
     state.SetLabel(hex ? "hex" : "binary");
 }
 BENCHMARK(BM_MakeSpriteArray)->Arg(1)->Arg(0);
+
+// A header's worth of sprites, every width, heights up to 240.
+std::vector<PictureSurface> HeaderCorpus()
+{
+    std::mt19937 rng(99);
+    std::vector<PictureSurface> sprites;
+    for (int i = 0; i < 100; ++i) {
+        PictureSurface s(8 << (i % 3), 1 + int(rng() % MaxSpriteHeight));
+        for (int y = 0; y < s.height(); ++y)
+            for (int x = 0; x < s.width(); ++x)
+                s.setPixel(x, y, ColorValue(rng() & 0xFFFFFF));
+        ReduceToShades(s, s);
+        sprites.push_back(std::move(s));
+    }
+    return sprites;
+}
+
+// The whole header text of the corpus in one style (args: modern, hex), so
+// that the two styles' writing costs compare directly.
+void BM_HeaderText(benchmark::State &state)
+{
+    const std::vector<PictureSurface> sprites = HeaderCorpus();
+    const auto style = state.range(0) ? HeaderStyle::Modern : HeaderStyle::Classic;
+    const bool hex = state.range(1) != 0;
+    // One buffer for all rounds, as the compile's file buffer: what is
+    // measured is the writing, not the growing of a fresh megabyte.
+    QByteArray text;
+    for (auto _ : state) {
+        text.truncate(0);
+        if (style == HeaderStyle::Modern)
+            text += ModernPreamble(QStringLiteral("sprites.h"), QStringLiteral("game.bvp"));
+        for (const PictureSurface &s : sprites)
+            text += SpriteBlock(style, s, QStringLiteral("sprite"), hex);
+        if (style == HeaderStyle::Modern)
+            text += ModernEnding(QStringLiteral("sprites.h"));
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetLabel(std::string(state.range(0) ? "modern " : "classic ") + (hex ? "hex" : "binary"));
+    state.counters["pictures/s"] =
+        benchmark::Counter(double(sprites.size()), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_HeaderText)->Args({0, 1})->Args({1, 1})->Args({0, 0})->Args({1, 0});
 
 class BmpFile : public benchmark::Fixture {
 public:

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -52,21 +53,6 @@ char *Put(char *p, QByteArrayView text)
     return p + text.size();
 }
 
-// "0x" or "0b" and every digit of the element's width.
-char *PutElement(char *p, std::uint32_t value, int width, bool hex)
-{
-    *p++ = '0';
-    *p++ = hex ? 'x' : 'b';
-    for (int shift = width - 8; shift >= 0; shift -= 8) {
-        const std::uint32_t byte = (value >> shift) & 0xFF;
-        if (hex)
-            p = Put(p, QByteArrayView(HexPairs[byte].data(), 2));
-        else
-            p = Put(p, QByteArrayView(BinaryOctets[byte].data(), 8));
-    }
-    return p;
-}
-
 // Pixels that are none of the shades give no bits and are drawn '?'.
 struct DrawnRow {
     std::uint32_t low = 0;
@@ -88,15 +74,6 @@ DrawnRow DrawRow(const ColorValue *in, int width)
     return row;
 }
 
-char *PutDrawing(char *p, std::uint32_t low, std::uint32_t high, int width)
-{
-    for (int shift = width - 4; shift >= 0; shift -= 4) {
-        const std::uint32_t index = (((high >> shift) & 0xF) << 4) | ((low >> shift) & 0xF);
-        p = Put(p, QByteArrayView(FourPixels[index].data(), 4));
-    }
-    return p;
-}
-
 const char *ModernType(int width)
 {
     return width == 8 ? "uint8_t" : width == 16 ? "uint16_t" : "uint32_t";
@@ -116,17 +93,17 @@ const char *ClassicType(int width)
     }
 }
 
+bool IsAsciiAlnum(char16_t u)
+{
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9');
+}
+
 bool IsIdentifier(const QString &name)
 {
-    if (name.isEmpty() || name.front().isDigit())
+    if (name.isEmpty() || (name.front() >= u'0' && name.front() <= u'9'))
         return false;
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        if (!(u == '_' || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
-              (u >= '0' && u <= '9')))
-            return false;
-    }
-    return true;
+    return std::all_of(name.begin(), name.end(),
+                       [](QChar c) { return c == u'_' || IsAsciiAlnum(c.unicode()); });
 }
 
 void CheckMask(const SpriteMask &mask, const PictureSurface &picture, const QString &name)
@@ -154,6 +131,77 @@ char *PutModernOpening(char *p, int width, QByteArrayView name, QByteArrayView s
     return Put(p, LineEnd);
 }
 
+// The modern arrays of one width and notation, so that the compiler can
+// unroll every row.
+template <int Width, bool Hex> char *PutElement(char *p, std::uint32_t value)
+{
+    *p++ = '0';
+    *p++ = Hex ? 'x' : 'b';
+    for (int shift = Width - 8; shift >= 0; shift -= 8) {
+        const std::uint32_t byte = (value >> shift) & 0xFF;
+        if constexpr (Hex) {
+            std::memcpy(p, HexPairs[byte].data(), 2);
+            p += 2;
+        } else {
+            std::memcpy(p, BinaryOctets[byte].data(), 8);
+            p += 8;
+        }
+    }
+    return p;
+}
+
+// Rows without a drawing (the high plane, a mask): a comma after all but
+// the last.
+template <int Width, bool Hex, typename Value> char *PutPlainRows(char *p, int count, Value value)
+{
+    for (int y = 0; y < count; ++y) {
+        std::memcpy(p, "    ", 4);
+        p = PutElement<Width, Hex>(p + 4, value(std::size_t(y)));
+        if (y + 1 < count)
+            *p++ = ',';
+        p = Put(p, LineEnd);
+    }
+    return Put(p, "};\r\n");
+}
+
+template <int Width, bool Hex>
+char *PutArrays(char *p, const PictureSurface &picture, std::vector<PlaneRow> &low,
+                std::vector<PlaneRow> &high, const SpriteMask *mask, QByteArrayView id)
+{
+    const int height = picture.height();
+    p = PutModernOpening(p, Width, id, {}, 2 * height);
+    for (std::size_t y = 0; y < low.size(); ++y) {
+        std::memcpy(p, "    ", 4);
+        p += 4;
+        if (low[y].count == Width) {
+            p = PutElement<Width, Hex>(p, low[y].value);
+            p = Put(p, ", /* ");
+            for (int shift = Width - 4; shift >= 0; shift -= 4) {
+                const std::uint32_t index =
+                    (((high[y].value >> shift) & 0xF) << 4) | ((low[y].value >> shift) & 0xF);
+                std::memcpy(p, FourPixels[index].data(), 4);
+                p += 4;
+            }
+        } else {
+            // The classic scan closed up the row; here each pixel keeps its
+            // place, as NAME_WIDTH promises.
+            const DrawnRow row = DrawRow(picture.row(int(y)), Width);
+            high[y].value = row.high;
+            p = PutElement<Width, Hex>(p, row.low);
+            p = Put(p, ", /* ");
+            std::memcpy(p, row.chars.data(), Width);
+            p += Width;
+        }
+        p = Put(p, " */\r\n");
+    }
+    p = PutPlainRows<Width, Hex>(p, height, [&](std::size_t y) { return high[y].value; });
+    if (mask) {
+        p = PutModernOpening(p, Width, id, "_mask", height);
+        p = PutPlainRows<Width, Hex>(p, height, [&](std::size_t y) { return mask->rows[y]; });
+    }
+    return p;
+}
+
 QByteArray ModernBlock(const PictureSurface &picture, const QString &name, bool hex,
                        const SpriteMask *mask)
 {
@@ -173,9 +221,13 @@ QByteArray ModernBlock(const PictureSurface &picture, const QString &name, bool 
     ScanPlanes(picture, low, high);
 
     const QByteArray id = name.toLatin1();
-    // The longest row: indent, "0b" and 32 digits, ", ", a 32-pixel comment.
-    constexpr qsizetype RowBytes = 4 + 34 + 2 + 4 + 32 + 3 + 2;
-    QByteArray out(200 + 3 * id.size() + qsizetype(height) * 3 * RowBytes, Qt::Uninitialized);
+    // Room for every row: indent, prefix, digits, ", " or ",", line end;
+    // the low plane's rows also " /* ", a character per pixel and " */".
+    const qsizetype digits = hex ? width / 4 : width;
+    const qsizetype rowBytes = 4 + 2 + digits + 2 + 2;
+    const qsizetype rows = mask ? 3 * qsizetype(height) : 2 * qsizetype(height);
+    QByteArray out(300 + 4 * id.size() + rows * rowBytes + qsizetype(height) * (width + 7),
+                   Qt::Uninitialized);
     char *p = out.data();
     p = Put(p, "#define ");
     p = Put(p, id);
@@ -187,43 +239,12 @@ QByteArray ModernBlock(const PictureSurface &picture, const QString &name, bool 
     p = Put(p, "_HEIGHT ");
     p = Put(p, QByteArray::number(height));
     p = Put(p, LineEnd);
-    p = PutModernOpening(p, width, id, {}, 2 * height);
-    for (int y = 0; y < height; ++y) {
-        const std::size_t i = std::size_t(y);
-        p = Put(p, "    ");
-        if (low[i].count == width) {
-            p = PutElement(p, low[i].value, width, hex);
-            p = Put(p, ", /* ");
-            p = PutDrawing(p, low[i].value, high[i].value, width);
-        } else {
-            // The classic scan closed up the row; here each pixel keeps its
-            // place, as NAME_WIDTH promises.
-            const DrawnRow row = DrawRow(picture.row(y), width);
-            high[i].value = row.high;
-            p = PutElement(p, row.low, width, hex);
-            p = Put(p, ", /* ");
-            p = Put(p, QByteArrayView(row.chars.data(), width));
-        }
-        p = Put(p, " */");
-        p = Put(p, LineEnd);
-    }
-    for (int y = 0; y < height; ++y) {
-        p = Put(p, "    ");
-        p = PutElement(p, high[std::size_t(y)].value, width, hex);
-        p = Put(p, y + 1 < height ? QByteArrayView(",\r\n") : QByteArrayView(LineEnd));
-    }
-    p = Put(p, "};");
-    p = Put(p, LineEnd);
-    if (mask) {
-        p = PutModernOpening(p, width, id, "_mask", height);
-        for (int y = 0; y < height; ++y) {
-            p = Put(p, "    ");
-            p = PutElement(p, mask->rows[std::size_t(y)], width, hex);
-            p = Put(p, y + 1 < height ? QByteArrayView(",\r\n") : QByteArrayView(LineEnd));
-        }
-        p = Put(p, "};");
-        p = Put(p, LineEnd);
-    }
+    using Writer = char *(*)(char *, const PictureSurface &, std::vector<PlaneRow> &,
+                             std::vector<PlaneRow> &, const SpriteMask *, QByteArrayView);
+    const Writer arrays = width == 8    ? (hex ? PutArrays<8, true> : PutArrays<8, false>)
+                          : width == 16 ? (hex ? PutArrays<16, true> : PutArrays<16, false>)
+                                        : (hex ? PutArrays<32, true> : PutArrays<32, false>);
+    p = arrays(p, picture, low, high, mask, id);
     p = Put(p, LineEnd);
     out.truncate(p - out.data());
     return out;
@@ -237,7 +258,7 @@ QByteArray IncludeGuard(const QString &headerPath)
     QByteArray guard;
     for (const QChar c : file) {
         const char16_t u = c.unicode();
-        if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9'))
+        if (IsAsciiAlnum(u))
             guard += char(u >= 'a' && u <= 'z' ? u - 'a' + 'A' : u);
         else
             guard += '_';
