@@ -1,6 +1,7 @@
 // Header text in the classic and modern styles, with masks.
 #include "compiler/headerstyle.h"
 
+#include "compiler/digittables.h"
 #include "compiler/spritearray.h"
 #include "error.h"
 
@@ -16,23 +17,7 @@ namespace {
 
 constexpr char LineEnd[] = "\r\n";
 
-constexpr char UpperHex[] = "0123456789ABCDEF";
-
-// Every byte as two digits and as eight: rows are written a byte at a time.
-constexpr auto HexPairs = [] {
-    std::array<std::array<char, 2>, 256> t{};
-    for (int b = 0; b < 256; ++b)
-        t[b] = {UpperHex[b >> 4], UpperHex[b & 0xF]};
-    return t;
-}();
-
-constexpr auto BinaryOctets = [] {
-    std::array<std::array<char, 8>, 256> t{};
-    for (int b = 0; b < 256; ++b)
-        for (int i = 0; i < 8; ++i)
-            t[b][i] = char('0' + ((b >> (7 - i)) & 1));
-    return t;
-}();
+constexpr auto HexPairs = HexPairTable("0123456789ABCDEF");
 
 // The drawing of four pixels from their high-plane bits (index bits 4-7)
 // and low-plane bits (0-3), leftmost pixel in the top bits.
@@ -77,20 +62,6 @@ DrawnRow DrawRow(const ColorValue *in, int width)
 const char *ModernType(int width)
 {
     return width == 8 ? "uint8_t" : width == 16 ? "uint16_t" : "uint32_t";
-}
-
-const char *ClassicType(int width)
-{
-    switch (width) {
-    case 8:
-        return "static unsigned char ";
-    case 16:
-        return "static unsigned short ";
-    case 32:
-        return "static unsigned long ";
-    default:
-        return nullptr;
-    }
 }
 
 bool IsAsciiAlnum(char16_t u)
@@ -297,7 +268,7 @@ QByteArray ModernEnding(const QString &headerPath)
 
 QByteArray MakeMaskArray(const SpriteMask &mask, const QString &name, bool hex)
 {
-    const char *prefix = ClassicType(mask.width);
+    const char *prefix = ClassicPrefix(mask.width);
     if (!prefix)
         return {};
     QByteArray line =

@@ -1,5 +1,6 @@
 #include "compiler/spritearray.h"
 
+#include "compiler/digittables.h"
 #include "error.h"
 
 #include <array>
@@ -18,22 +19,8 @@ namespace {
 
 constexpr char HexDigits[] = "0123456789abcdef";
 
-// Every byte as two hexadecimal digits and as eight binary digits, so that
-// the text is written a byte of the value at a time.
-constexpr auto HexPairs = [] {
-    std::array<std::array<char, 2>, 256> t{};
-    for (int b = 0; b < 256; ++b)
-        t[b] = {HexDigits[b >> 4], HexDigits[b & 0xF]};
-    return t;
-}();
-
-constexpr auto BinaryOctets = [] {
-    std::array<std::array<char, 8>, 256> t{};
-    for (int b = 0; b < 256; ++b)
-        for (int i = 0; i < 8; ++i)
-            t[b][i] = char('0' + ((b >> (7 - i)) & 1));
-    return t;
-}();
+// Bytes of a value become text two or eight digits at a time.
+constexpr auto HexPairs = HexPairTable(HexDigits);
 
 // The 2-bit code of each grey level that is a shade (the darker, the
 // higher: black 3 ... white 0); 4 for the levels that are none.
@@ -157,7 +144,9 @@ char *PutPlane(char *p, const std::vector<PlaneRow> &rows, bool hex)
     return p;
 }
 
-const char *PrefixFor(int width)
+} // namespace
+
+const char *ClassicPrefix(int width)
 {
     switch (width) {
     case 8:
@@ -170,8 +159,6 @@ const char *PrefixFor(int width)
         return nullptr;
     }
 }
-
-} // namespace
 
 void ScanPlanes(const PictureSurface &picture, std::vector<PlaneRow> &low,
                 std::vector<PlaneRow> &high)
@@ -198,7 +185,7 @@ void ScanPlanes(const PictureSurface &picture, std::vector<PlaneRow> &low,
 
 QByteArray MakeSpriteArray(const PictureSurface &picture, const QString &name, bool hex)
 {
-    const char *prefix = PrefixFor(picture.width());
+    const char *prefix = ClassicPrefix(picture.width());
     if (!prefix)
         return {};
 

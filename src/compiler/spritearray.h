@@ -11,6 +11,10 @@
 
 namespace bitvane {
 
+// "static unsigned char ", "... short " or "... long " for a width of 8,
+// 16 or 32; null for any other width.
+const char *ClassicPrefix(int width);
+
 // One row of one bit plane: its digits as the low bits of value, and how
 // many there are (fewer than the width when a pixel is none of the shades).
 struct PlaneRow {
