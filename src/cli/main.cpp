@@ -231,8 +231,8 @@ int main(int argc, char *argv[])
         QStringLiteral("Write the header to <HEADER>."), QStringLiteral("HEADER"));
     const QCommandLineOption depfileOption(
         QStringLiteral("M"),
-        QStringLiteral("Also write <DEPFILE>, a make rule naming the project and every picture\n"
-                       "the header is made from."),
+        QStringLiteral("Also write <DEPFILE>, a make rule naming the project and every "
+                       "picture the header is made from."),
         QStringLiteral("DEPFILE"));
     parser.addOption(binaryOption);
     parser.addOption(outputOption);

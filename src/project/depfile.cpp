@@ -3,7 +3,9 @@
 
 #include "error.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <set>
@@ -37,6 +39,11 @@ QByteArray EscapeForMake(const QString &name)
     return out;
 }
 
+QByteArray InputForMake(const QString &path)
+{
+    return EscapeForMake(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+}
+
 } // namespace
 
 QByteArray MakeDepfileText(const QString &headerPath, const QString &projectPath,
@@ -45,12 +52,12 @@ QByteArray MakeDepfileText(const QString &headerPath, const QString &projectPath
     std::vector<QByteArray> pictures;
     std::set<QByteArray> seen;
     for (const ProjectRecord &r : records) {
-        QByteArray name = EscapeForMake(r.location);
+        QByteArray name = InputForMake(r.location);
         if (seen.insert(name).second)
             pictures.push_back(std::move(name));
     }
 
-    QByteArray text = EscapeForMake(headerPath) + ": " + EscapeForMake(projectPath);
+    QByteArray text = EscapeForMake(headerPath) + ": " + InputForMake(projectPath);
     for (const QByteArray &p : pictures)
         text += " \\\n  " + p;
     text += '\n';

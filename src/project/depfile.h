@@ -13,9 +13,14 @@ namespace bitvane {
 // The rule "HEADER: PROJECT PICTURE..." followed by an empty rule for each
 // picture, as compilers' -MD -MP write them, so that make neither misses a
 // changed picture nor stops when a picture leaves the project and its file
-// is deleted. Names are written as given, in the file system's bytes, with
-// blanks, '#' and '$' escaped for make; each picture is named once. Throws
-// Error for a name make cannot read (one holding a line break).
+// is deleted. The header is named as given, so that it is the very target
+// of the user's rule; the project and the pictures by their absolute paths
+// (relative ones taken from the working folder, as the compile opens them),
+// so that the rule holds whichever folder the build tool reads it from
+// (CMake runs the compile in one folder and reads the file in another).
+// Names are in the file system's bytes, with blanks, '#' and '$' escaped
+// for make; each picture is named once. Throws Error for a name make cannot
+// read (one holding a line break).
 QByteArray MakeDepfileText(const QString &headerPath, const QString &projectPath,
                            const std::vector<ProjectRecord> &records);
 

@@ -25,26 +25,34 @@ std::vector<ProjectRecord> Records(std::initializer_list<const char *> locations
 
 TEST(Depfile, RuleThenAnEmptyRulePerPictureNamedOnce)
 {
-    EXPECT_EQ(MakeDepfileText("out/s.h", "s.bvp", Records({"a.bmp", "../art/b.png", "a.bmp"})),
-              "out/s.h: s.bvp \\\n  a.bmp \\\n  ../art/b.png\n\na.bmp:\n\n../art/b.png:\n");
-    EXPECT_EQ(MakeDepfileText("s.h", "s.bvp", {}), "s.h: s.bvp\n");
+    EXPECT_EQ(MakeDepfileText("out/s.h", "/w/s.bvp",
+                              Records({"/w/a.bmp", "/w/art/../b.png", "/w/./a.bmp"})),
+              "out/s.h: /w/s.bvp \\\n  /w/a.bmp \\\n  /w/b.png\n\n/w/a.bmp:\n\n/w/b.png:\n");
+    EXPECT_EQ(MakeDepfileText("s.h", "/w/s.bvp", {}), "s.h: /w/s.bvp\n");
+    // Inputs given relative are taken from the working folder, as the
+    // compile opens them; the header stays as the user's rule names it.
+    const QByteArray here = QDir::currentPath().toUtf8();
+    EXPECT_EQ(MakeDepfileText("../s.h", "s.bvp", Records({"./art/a.bmp"})),
+              "../s.h: " + here + "/s.bvp \\\n  " + here + "/art/a.bmp\n\n" + here +
+                  "/art/a.bmp:\n");
 }
 
 TEST(Depfile, NamesAreEscapedForMake)
 {
     const QByteArray text = MakeDepfileText(
-        "my s.h", "p#1.bvp",
-        Records({"a b.bmp", "c$d.bmp", "e\\ f.bmp", "g\\h.bmp", "\xc3\xa9t\xc3\xa9.bmp"}));
-    EXPECT_EQ(text, "my\\ s.h: p\\#1.bvp \\\n  a\\ b.bmp \\\n  c$$d.bmp \\\n  e\\\\\\ f.bmp \\\n"
-                    "  g\\h.bmp \\\n  \xc3\xa9t\xc3\xa9.bmp\n"
-                    "\na\\ b.bmp:\n\nc$$d.bmp:\n\ne\\\\\\ f.bmp:\n\ng\\h.bmp:\n"
-                    "\n\xc3\xa9t\xc3\xa9.bmp:\n");
+        "my s.h", "/p#1.bvp",
+        Records({"/a b.bmp", "/c$d.bmp", "/e\\ f.bmp", "/g\\h.bmp", "/\xc3\xa9t\xc3\xa9.bmp"}));
+    EXPECT_EQ(text,
+              "my\\ s.h: /p\\#1.bvp \\\n  /a\\ b.bmp \\\n  /c$$d.bmp \\\n  /e\\\\\\ f.bmp \\\n"
+              "  /g\\h.bmp \\\n  /\xc3\xa9t\xc3\xa9.bmp\n"
+              "\n/a\\ b.bmp:\n\n/c$$d.bmp:\n\n/e\\\\\\ f.bmp:\n\n/g\\h.bmp:\n"
+              "\n/\xc3\xa9t\xc3\xa9.bmp:\n");
     // make cannot read a line break in a name: refused, naming it.
     try {
-        MakeDepfileText("s.h", "s.bvp", Records({"a\nb.bmp"}));
+        MakeDepfileText("s.h", "/s.bvp", Records({"/a\nb.bmp"}));
         ADD_FAILURE() << "a line break was written";
     } catch (const Error &e) {
-        EXPECT_EQ(e.file(), "a\nb.bmp");
+        EXPECT_EQ(e.file(), "/a\nb.bmp");
     }
 }
 
@@ -81,7 +89,9 @@ TEST_F(DepfileCli, WrittenBesideTheHeader)
 {
     const Outcome r = Compile(dir.path(), {"-M", "s.d", "-o", "s.h", "s.bvp"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(readAll(dir.filePath("s.d")), "s.h: s.bvp \\\n  ./a\\ b.bmp\n\n./a\\ b.bmp:\n");
+    const QByteArray at = dir.path().toUtf8();
+    EXPECT_EQ(readAll(dir.filePath("s.d")),
+              "s.h: " + at + "/s.bvp \\\n  " + at + "/a\\ b.bmp\n\n" + at + "/a\\ b.bmp:\n");
     EXPECT_TRUE(QFile::exists(dir.filePath("s.h")));
 }
 
