@@ -1,6 +1,8 @@
 #!/usr/bin/python3
 """Draws the window's artwork: the banner, the window icon and the picture of
-the compile page. Needs Pillow (Debian: python3-pil) and the DejaVu fonts.
+the compile page, and the desktop icons installed with the program (PNG at
+32, 48, 128 and 256 pixels in data/icons, and the same emblem as SVG). Needs
+Pillow (Debian: python3-pil) and the DejaVu fonts.
 
     /usr/bin/python3 assets/make_assets.py
 
@@ -183,11 +185,37 @@ def compile_picture():
     return img
 
 
+def emblem_svg():
+    """The emblem as SVG: the tile, then one square per pixel of the vane."""
+    hexa = lambda c: "#%02x%02x%02x" % c
+    out = [
+        '<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" viewBox="0 0 16 16"'
+        ' shape-rendering="crispEdges">',
+        '<defs><linearGradient id="g" x1="0" y1="0" x2="0" y2="1">'
+        '<stop offset="0" stop-color="%s"/><stop offset="1" stop-color="%s"/>'
+        '</linearGradient></defs>' % (hexa(STEEL), hexa(NAVY)),
+        '<rect width="16" height="16" rx="3.2" fill="url(#g)"/>',
+    ]
+    for y, row in enumerate(VANE):
+        for x, ch in enumerate(row):
+            if ch in VANE_COLOURS:
+                out.append('<rect x="%d" y="%d" width="1" height="1" fill="%s"/>'
+                           % (x, y, hexa(VANE_COLOURS[ch])))
+    out.append("</svg>")
+    return "\n".join(out) + "\n"
+
+
 def main():
     banner().save(os.path.join(HERE, "banner.png"), optimize=True)
     icon(32, 16).save(os.path.join(HERE, "bitvane32.png"), optimize=True)
     icon(48, 256).save(os.path.join(HERE, "bitvane48.png"), optimize=True)
     compile_picture().save(os.path.join(HERE, "lblpic.png"), optimize=True)
+    icons = os.path.join(HERE, "..", "data", "icons")
+    os.makedirs(icons, exist_ok=True)
+    for size in (32, 48, 128, 256):
+        emblem(size).save(os.path.join(icons, "bitvane-%d.png" % size), optimize=True)
+    with open(os.path.join(icons, "bitvane.svg"), "w") as svg:
+        svg.write(emblem_svg())
 
 
 if __name__ == "__main__":

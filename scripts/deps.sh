@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whatever of the build and test tools is
 # missing. Sourced by run.sh and test.sh; does nothing when all are there.
+# man-db renders the manual pages and desktop-file-utils and appstream
+# validate the desktop entry and metainfo in the install test (which skips
+# the validators when they are absent).
 set -euo pipefail
 
 bitvane_deps=(
@@ -8,6 +11,7 @@ bitvane_deps=(
   qt6-base-dev libqt6opengl6-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
+  man-db desktop-file-utils appstream
 )
 
 bitvane_install_missing() {

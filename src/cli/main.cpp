@@ -1,6 +1,6 @@
 // bitvane-compile: the window's compile without the window, for makefiles.
 //
-//     bitvane-compile [--binary] -o HEADER PROJECT.bvp
+//     bitvane-compile [--binary] [-M DEPFILE] -o HEADER PROJECT.bvp
 //
 // Reads the project as the window opens one (every name is the base name of
 // its location), loads every picture as the window does and compiles with the
@@ -10,6 +10,7 @@
 #include "compiler/compilerun.h"
 #include "error.h"
 #include "imaging/pictureloader.h"
+#include "project/depfile.h"
 #include "project/paths.h"
 #include "project/projectfile.h"
 
@@ -30,7 +31,7 @@ using namespace bitvane;
 
 namespace {
 
-constexpr char Usage[] = "Usage: bitvane-compile [--binary] -o HEADER PROJECT.bvp";
+constexpr char Usage[] = "Usage: bitvane-compile [--binary] [-M DEPFILE] -o HEADER PROJECT.bvp";
 
 // Decoding is nearly all of a compile's time, so the pictures are decoded
 // ahead on worker threads while the compile writes the ones before. The
@@ -168,11 +169,16 @@ int usageError(const QString &reason)
     return 2;
 }
 
-int compile(const QString &projectPath, const QString &headerPath, bool hex)
+int compile(const QString &projectPath, const QString &headerPath, bool hex,
+            const QString &depfilePath)
 {
     if (SameFile(projectPath, headerPath))
         throw Error(headerPath,
                     QStringLiteral("the header would replace the project file it is made from"));
+    if (!depfilePath.isEmpty() &&
+        (SameFile(depfilePath, projectPath) || SameFile(depfilePath, headerPath)))
+        throw Error(depfilePath,
+                    QStringLiteral("the dependency file would replace an input or the header"));
 
     const std::vector<ProjectRecord> records = ReadProjectFile(projectPath);
     CompileJob job;
@@ -188,6 +194,8 @@ int compile(const QString &projectPath, const QString &headerPath, bool hex)
     PictureQueue pictures(std::move(locations));
     job.image = [&pictures](int index) { return pictures.take(index); };
     RunCompile(job);
+    if (!depfilePath.isEmpty())
+        WriteDepfile(depfilePath, headerPath, projectPath, records);
     return 0;
 }
 
@@ -221,8 +229,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption outputOption(
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Write the header to <HEADER>."), QStringLiteral("HEADER"));
+    const QCommandLineOption depfileOption(
+        QStringLiteral("M"),
+        QStringLiteral("Also write <DEPFILE>, a make rule naming the project and every "
+                       "picture the header is made from."),
+        QStringLiteral("DEPFILE"));
     parser.addOption(binaryOption);
     parser.addOption(outputOption);
+    parser.addOption(depfileOption);
     parser.addPositionalArgument(QStringLiteral("PROJECT.bvp"),
                                  QStringLiteral("The project file to compile."));
 
@@ -252,7 +266,8 @@ int main(int argc, char *argv[])
         return usageError(QStringLiteral("the header's name is empty"));
 
     try {
-        return compile(positional.front(), headerPath, !parser.isSet(binaryOption));
+        return compile(positional.front(), headerPath, !parser.isSet(binaryOption),
+                       parser.value(depfileOption));
     } catch (const Error &e) {
         printFailure(e.message());
     } catch (const std::bad_alloc &) {

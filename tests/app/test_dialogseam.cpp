@@ -133,8 +133,9 @@ TEST_F(QtDialogs, SaveAsksBeforeReplacingAFile)
                                           QStringLiteral("Bitvane Projects (*.bvp)|*.bvp"));
         EXPECT_TRUE(asked);
         EXPECT_EQ(answer.has_value(), replace);
-        if (answer)
+        if (answer) {
             EXPECT_EQ(QFileInfo(*answer).fileName(), QStringLiteral("tiles.bvp"));
+        }
     }
 }
 

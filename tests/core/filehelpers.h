@@ -6,6 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+QT_BEGIN_NAMESPACE
+// Test names and failure messages show a QString parameter as its text.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << text.toStdString();
+}
+QT_END_NAMESPACE
+
 // Whole-file reads and writes for tests that compare output bytes.
 inline QByteArray readAll(const QString &path)
 {

@@ -1,0 +1,29 @@
+# bash completion for bitvane-compile: options, headers and dependency files after -o and -M,
+# project files otherwise.
+
+_bitvane_compile()
+{
+    local cur prev
+    cur=${COMP_WORDS[COMP_CWORD]}
+    prev=${COMP_WORDS[COMP_CWORD - 1]}
+
+    case $prev in
+    -o | --output | -M)
+        # Any file name: the header or dependency file may not exist yet.
+        compopt -o filenames 2>/dev/null
+        COMPREPLY=($(compgen -f -- "$cur"))
+        return
+        ;;
+    -h | --help | -v | --version)
+        return
+        ;;
+    esac
+
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W '--binary -o --output -M -h --help -v --version' -- "$cur"))
+        return
+    fi
+    compopt -o filenames 2>/dev/null
+    COMPREPLY=($(compgen -f -X '!*.bvp' -- "$cur") $(compgen -d -- "$cur"))
+}
+complete -F _bitvane_compile bitvane-compile

@@ -1,0 +1,32 @@
+// Make-style dependency files for bitvane-compile -M: which files a header is made from.
+#pragma once
+
+#include "project/projectfile.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace bitvane {
+
+// The rule "HEADER: PROJECT PICTURE..." followed by an empty rule for each
+// picture, as compilers' -MD -MP write them, so that make neither misses a
+// changed picture nor stops when a picture leaves the project and its file
+// is deleted. The header is named as given, so that it is the very target
+// of the user's rule; the project and the pictures by their absolute paths
+// (relative ones taken from the working folder, as the compile opens them),
+// so that the rule holds whichever folder the build tool reads it from
+// (CMake runs the compile in one folder and reads the file in another).
+// Names are in the file system's bytes, with blanks, '#' and '$' escaped
+// for make; each picture is named once. Throws Error for a name make cannot
+// read (one holding a line break).
+QByteArray MakeDepfileText(const QString &headerPath, const QString &projectPath,
+                           const std::vector<ProjectRecord> &records);
+
+// Writes that text to depfilePath, replacing the file only when the whole
+// text was written. Throws Error naming the file.
+void WriteDepfile(const QString &depfilePath, const QString &headerPath, const QString &projectPath,
+                  const std::vector<ProjectRecord> &records);
+
+} // namespace bitvane
