@@ -175,4 +175,23 @@ void ApplyContrast(PictureSurface &dst, const PictureSurface &src, std::int16_t 
     Run(dst, src, steps, "contrast", contrast);
 }
 
+void ApplyAdjustments(PictureSurface &dst, const PictureSurface &src, std::int16_t contrast,
+                      std::int16_t brightness)
+{
+    if (&dst != &src) {
+        if (contrast == 0 && brightness == 0) {
+            dst = src;
+            return;
+        }
+        dst.resize(src.width(), src.height());
+    }
+    const PictureSurface *from = &src;
+    if (contrast != 0) {
+        ApplyContrast(dst, *from, contrast);
+        from = &dst;
+    }
+    if (brightness != 0)
+        ApplyBrightness(dst, *from, brightness);
+}
+
 } // namespace bitvane

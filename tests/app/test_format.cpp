@@ -1,4 +1,4 @@
-#include "compiler/frmformat.h"
+#include "app/frmformat.h"
 
 #include <QApplication>
 #include <QPushButton>

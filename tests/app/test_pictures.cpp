@@ -4,7 +4,7 @@
 
 #include "windowfixture.h"
 
-#include "compiler/frmformat.h"
+#include "app/frmformat.h"
 #include "compiler/spritearray.h"
 
 #include <QApplication>
@@ -208,7 +208,7 @@ protected:
         ASSERT_EQ(w->Tab(), frmMain::PageEditPictures) << lastMessage().toStdString();
     }
 
-    void select(int row) { w->lstPictures->setCurrentRow(row); }
+    void select(int row) { ui().lstPictures->setCurrentRow(row); }
 
     // Page 3 to page 4, then "Finish" with the given answers.
     void finish(bool hex, const QString &project, const QString &header)
@@ -216,7 +216,7 @@ protected:
         if (w->Tab() == frmMain::PageEditPictures)
             next();
         ASSERT_EQ(w->Tab(), frmMain::PageCompile);
-        ASSERT_EQ(w->cmdNext->text(), "Finish");
+        ASSERT_EQ(ui().cmdNext->text(), "Finish");
         seam.formatAnswers.push_back(hex);
         seam.saveAnswers.push_back(path(project));
         seam.saveAnswers.push_back(path(header));
@@ -228,8 +228,8 @@ protected:
         return seam.messages.empty() ? QString() : seam.messages.back().text;
     }
 
-    int sliderBrightness() const { return w->sldBrightness->value(); }
-    int sliderContrast() const { return w->sldContrast->value(); }
+    int sliderBrightness() const { return ui().sldBrightness->value(); }
+    int sliderContrast() const { return ui().sldContrast->value(); }
 };
 
 // The same three pictures throughout: widths that are padded (5, 9) and cut
@@ -247,15 +247,15 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
         writePicture(road.names[int(i)], road.pictures[i].image);
     newProjectWith(road.names);
     // A name edited in the list is the array's name.
-    row(1)->setText(0, "ship");
+    rename(1, "ship");
     loadPictures();
 
-    ASSERT_EQ(w->Entries.size(), 3u);
-    EXPECT_EQ(w->prbLoadFiles->maximum(), 3);
-    EXPECT_EQ(w->prbLoadFiles->value(), 3);
-    EXPECT_TRUE(w->picLoad->isHidden());
+    ASSERT_EQ(w->entries().size(), 3u);
+    EXPECT_EQ(ui().prbLoadFiles->maximum(), 3);
+    EXPECT_EQ(ui().prbLoadFiles->value(), 3);
+    EXPECT_TRUE(ui().picLoad->isHidden());
     for (int i = 0; i < 3; ++i) {
-        const PictureEntry &e = w->Entries[std::size_t(i)];
+        const PictureEntry &e = w->entries()[std::size_t(i)];
         const TestPicture &p = road.pictures[std::size_t(i)];
         EXPECT_EQ(e.Image.width(), p.width);
         EXPECT_EQ(e.Image.height(), 240);
@@ -263,29 +263,29 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
         EXPECT_EQ(e.Brightness, 0);
         EXPECT_EQ(e.Contrast, 0);
     }
-    ASSERT_EQ(w->lstPictures->count(), 3);
-    EXPECT_EQ(w->lstPictures->item(1)->text(), "ship");
-    EXPECT_EQ(w->lstPictures->currentRow(), 0);
+    ASSERT_EQ(ui().lstPictures->count(), 3);
+    EXPECT_EQ(ui().lstPictures->item(1)->text(), "ship");
+    EXPECT_EQ(ui().lstPictures->currentRow(), 0);
 
     // The user's moves: arrow keys on one slider, a drag's value on the other.
     select(1);
-    w->sldBrightness->setFocus();
-    QTest::keyClick(w->sldBrightness, Qt::Key_Right);
-    w->sldContrast->setValue(50);
+    ui().sldBrightness->setFocus();
+    QTest::keyClick(ui().sldBrightness, Qt::Key_Right);
+    ui().sldContrast->setValue(50);
     select(2);
-    w->sldBrightness->setValue(-170);
-    w->sldContrast->setValue(-50);
-    EXPECT_EQ(w->Entries[1].Brightness, 85);
-    EXPECT_EQ(w->Entries[1].Contrast, 50);
-    EXPECT_EQ(w->Entries[2].Brightness, -170);
-    EXPECT_EQ(w->Entries[2].Contrast, -50);
+    ui().sldBrightness->setValue(-170);
+    ui().sldContrast->setValue(-50);
+    EXPECT_EQ(w->entries()[1].Brightness, 85);
+    EXPECT_EQ(w->entries()[1].Contrast, 50);
+    EXPECT_EQ(w->entries()[2].Brightness, -170);
+    EXPECT_EQ(w->entries()[2].Contrast, -50);
 
     int compileMax = -1, compileValue = -1;
     bool compileBoxHidden = false;
     seam.onMessage = [&](const ScriptedSeam::Message &) {
-        compileMax = w->prbCompile->maximum();
-        compileValue = w->prbCompile->value();
-        compileBoxHidden = w->picCompile->isHidden();
+        compileMax = ui().prbCompile->maximum();
+        compileValue = ui().prbCompile->value();
+        compileBoxHidden = ui().picCompile->isHidden();
     };
     finish(false, "first.bvp", "first.h");
     ASSERT_EQ(seam.messages.size(), 1u);
@@ -345,15 +345,15 @@ TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndCentresThePrev
     newProjectWith({"a.bmp", "b.bmp"});
     loadPictures();
     select(0);
-    w->sldBrightness->setValue(85);
-    w->sldContrast->setValue(-50);
+    ui().sldBrightness->setValue(85);
+    ui().sldContrast->setValue(-50);
     select(1);
     EXPECT_EQ(sliderBrightness(), 0);
     EXPECT_EQ(sliderContrast(), 0);
-    w->sldContrast->setValue(100);
+    ui().sldContrast->setValue(100);
     // The brightness slider still shows 0; moving contrast stores it too.
-    EXPECT_EQ(w->Entries[1].Brightness, 0);
-    EXPECT_EQ(w->Entries[1].Contrast, 100);
+    EXPECT_EQ(w->entries()[1].Brightness, 0);
+    EXPECT_EQ(w->entries()[1].Contrast, 100);
     select(0);
     EXPECT_EQ(sliderBrightness(), 85);
     EXPECT_EQ(sliderContrast(), -50);
@@ -361,15 +361,15 @@ TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndCentresThePrev
     // Nothing stored by selecting, neither in the entries nor in the rows.
     const int expected[2][2] = {{85, -50}, {0, 100}};
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(w->Entries[std::size_t(i)].Brightness, expected[i][0]) << i;
-        EXPECT_EQ(w->Entries[std::size_t(i)].Contrast, expected[i][1]) << i;
-        EXPECT_EQ(row(i)->data(0, frmMain::RoleBrightness).toInt(), expected[i][0]) << i;
-        EXPECT_EQ(row(i)->data(0, frmMain::RoleContrast).toInt(), expected[i][1]) << i;
+        EXPECT_EQ(w->entries()[std::size_t(i)].Brightness, expected[i][0]) << i;
+        EXPECT_EQ(w->entries()[std::size_t(i)].Contrast, expected[i][1]) << i;
+        EXPECT_EQ(w->entries()[std::size_t(i)].Brightness, expected[i][0]) << i;
+        EXPECT_EQ(w->entries()[std::size_t(i)].Contrast, expected[i][1]) << i;
     }
 
     // Centred in the part of the page right of the list.
     select(1);
-    const QWidget *disp = w->picDisp;
+    const QWidget *disp = ui().picDisp;
     EXPECT_TRUE(disp->isVisible());
     EXPECT_EQ(disp->size(), QSize(32, 100));
     EXPECT_EQ(disp->pos(), QPoint((648 - 32 + 137) / 2, (377 - 100) / 2));
@@ -385,9 +385,9 @@ TEST_F(PicturePages, SettingsFollowTheirRowsThroughBackAndNext)
     newProjectWith({"a.bmp", "b.bmp", "c.bmp"});
     loadPictures();
     select(1);
-    w->sldBrightness->setValue(170);
+    ui().sldBrightness->setValue(170);
     select(2);
-    w->sldContrast->setValue(25);
+    ui().sldContrast->setValue(25);
 
     back();
     ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
@@ -400,15 +400,15 @@ TEST_F(PicturePages, SettingsFollowTheirRowsThroughBackAndNext)
     EXPECT_EQ(sliderContrast(), 25);
 
     back();
-    row(0)->setSelected(true);
-    w->cmdRemove->click();
+    selectRows({0});
+    ui().cmdRemove->click();
     ASSERT_EQ(rows(), 2);
     loadPictures();
-    ASSERT_EQ(w->Entries.size(), 2u);
-    EXPECT_EQ(w->Entries[0].Name, "b");
-    EXPECT_EQ(w->Entries[0].Brightness, 170);
-    EXPECT_EQ(w->Entries[1].Name, "c");
-    EXPECT_EQ(w->Entries[1].Contrast, 25);
+    ASSERT_EQ(w->entries().size(), 2u);
+    EXPECT_EQ(w->entries()[0].Name, "b");
+    EXPECT_EQ(w->entries()[0].Brightness, 170);
+    EXPECT_EQ(w->entries()[1].Name, "c");
+    EXPECT_EQ(w->entries()[1].Contrast, 25);
 }
 
 // For every setting of the shade tables the preview shows exactly what the
@@ -433,7 +433,7 @@ TEST_F(PicturePages, PreviewEqualsTheCompiledPictureForEveryTableSetting)
         names << "all.bmp";
     newProjectWith(names);
     for (int i = 0; i < count; ++i)
-        row(i)->setText(0, QStringLiteral("s%1").arg(i));
+        rename(i, QStringLiteral("s%1").arg(i));
     loadPictures();
 
     std::vector<QByteArray> previewLines;
@@ -441,11 +441,11 @@ TEST_F(PicturePages, PreviewEqualsTheCompiledPictureForEveryTableSetting)
         const int b = brightness[std::size_t(i) / contrast.size()];
         const int c = contrast[std::size_t(i) % contrast.size()];
         select(i);
-        w->sldBrightness->setValue(b);
-        w->sldContrast->setValue(c);
-        const PictureSurface &shown = w->picDisp->surface();
+        ui().sldBrightness->setValue(b);
+        ui().sldContrast->setValue(c);
+        const PictureSurface &shown = ui().picDisp->surface();
         // What the box paints is what the surface holds.
-        EXPECT_EQ(w->picDisp->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+        EXPECT_EQ(ui().picDisp->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
                   shown.toImage());
         std::vector<int> greys(32);
         for (int y = 0; y < 4; ++y)
@@ -458,7 +458,7 @@ TEST_F(PicturePages, PreviewEqualsTheCompiledPictureForEveryTableSetting)
                 ASSERT_EQ(shown.pixel(x, y), g | g << 8 | g << 16)
                     << "brightness " << b << " contrast " << c << " at " << x << "," << y;
             }
-        previewLines.push_back(MakeSpriteArray(shown, w->Entries[std::size_t(i)].Name, true));
+        previewLines.push_back(MakeSpriteArray(shown, w->entries()[std::size_t(i)].Name, true));
     }
 
     finish(true, "all.bvp", "all.h");
@@ -495,12 +495,12 @@ TEST_F(PicturePages, CancellingEitherSaveDialogTouchesNoFile)
         EXPECT_EQ(readAll(path("old.h")), "old") << c.what;
         // Page 4 comes back as it was.
         EXPECT_EQ(w->Tab(), frmMain::PageCompile) << c.what;
-        EXPECT_EQ(w->cmdNext->text(), "Finish") << c.what;
-        EXPECT_TRUE(w->cmdNext->isEnabled()) << c.what;
-        EXPECT_TRUE(w->cmdBack->isEnabled()) << c.what;
-        EXPECT_TRUE(w->cmdCancel->isEnabled()) << c.what;
-        EXPECT_TRUE(w->prbCompile->isHidden()) << c.what;
-        EXPECT_TRUE(w->picCompile->isHidden()) << c.what;
+        EXPECT_EQ(ui().cmdNext->text(), "Finish") << c.what;
+        EXPECT_TRUE(ui().cmdNext->isEnabled()) << c.what;
+        EXPECT_TRUE(ui().cmdBack->isEnabled()) << c.what;
+        EXPECT_TRUE(ui().cmdCancel->isEnabled()) << c.what;
+        EXPECT_TRUE(ui().prbCompile->isHidden()) << c.what;
+        EXPECT_TRUE(ui().picCompile->isHidden()) << c.what;
     }
 }
 
@@ -516,7 +516,7 @@ TEST_F(PicturePages, AFailedCompileSaysWhyAndKeepsThePage)
     EXPECT_TRUE(seam.messages[0].text.contains("p.h")) << lastMessage().toStdString();
     EXPECT_FALSE(QFile::exists(path("p.bvp")));
     EXPECT_EQ(w->Tab(), frmMain::PageCompile);
-    EXPECT_TRUE(w->picCompile->isHidden());
+    EXPECT_TRUE(ui().picCompile->isHidden());
 
     // Finish again works like the first time.
     seam.messages.clear();
@@ -533,18 +533,21 @@ TEST_F(PicturePages, APictureThatFailsToLoadIsNamedAndNothingIsHalfLoaded)
 
     newProjectWith({"good.bmp", "later.bmp"});
     loadPictures();
-    w->sldBrightness->setValue(85);
-    const std::vector<PictureEntry> before = w->Entries;
+    ui().sldBrightness->setValue(85);
+    const std::vector<PictureEntry> before = w->entries();
     back();
 
     struct Case {
         const char *what;
         QString added;
     };
-    const Case cases[] = {{"not a picture", "bad.bmp"}, {"missing", "gone.bmp"}};
+    const Case cases[] = {{"not a picture", "bad.bmp"}, {"removed after adding", "gone.bmp"}};
     for (const Case &c : cases) {
         seam.messages.clear();
+        if (c.added == "gone.bmp")
+            writePicture("gone.bmp", makePicture(8, 8, 6).image);
         addFiles({c.added});
+        QFile::remove(path("gone.bmp"));
         // Behind the failing picture, one that would load.
         addFiles({"later.bmp"});
         next();
@@ -552,25 +555,27 @@ TEST_F(PicturePages, APictureThatFailsToLoadIsNamedAndNothingIsHalfLoaded)
         EXPECT_EQ(seam.messages[0].title, "Bitvane") << c.what;
         EXPECT_TRUE(seam.messages[0].text.contains(c.added)) << lastMessage().toStdString();
         EXPECT_EQ(w->Tab(), frmMain::PageEditFiles) << c.what;
-        EXPECT_TRUE(w->cmdBack->isEnabled()) << c.what;
-        EXPECT_TRUE(w->cmdNext->isEnabled()) << c.what;
-        EXPECT_TRUE(w->picLoad->isHidden()) << c.what;
-        ASSERT_EQ(w->Entries.size(), before.size()) << c.what;
+        EXPECT_TRUE(ui().cmdBack->isEnabled()) << c.what;
+        EXPECT_TRUE(ui().cmdNext->isEnabled()) << c.what;
+        EXPECT_TRUE(ui().picLoad->isHidden()) << c.what;
+        // The two rows added stay listed, with no picture loaded.
+        ASSERT_EQ(w->entries().size(), before.size() + 2) << c.what;
+        EXPECT_TRUE(w->entries()[before.size()].Image.isEmpty()) << c.what;
+        EXPECT_TRUE(w->entries()[before.size() + 1].Image.isEmpty()) << c.what;
         for (std::size_t i = 0; i < before.size(); ++i) {
-            EXPECT_EQ(w->Entries[i].Name, before[i].Name) << c.what;
-            EXPECT_EQ(w->Entries[i].Brightness, before[i].Brightness) << c.what;
-            EXPECT_TRUE(w->Entries[i].Image == before[i].Image) << c.what;
+            EXPECT_EQ(w->entries()[i].Name, before[i].Name) << c.what;
+            EXPECT_EQ(w->entries()[i].Brightness, before[i].Brightness) << c.what;
+            EXPECT_TRUE(w->entries()[i].Image == before[i].Image) << c.what;
         }
         // Take the two rows out again.
-        row(rows() - 1)->setSelected(true);
-        row(rows() - 2)->setSelected(true);
-        w->cmdRemove->click();
+        selectRows({rows() - 1, rows() - 2});
+        ui().cmdRemove->click();
     }
 
     seam.messages.clear();
     loadPictures();
-    ASSERT_EQ(w->Entries.size(), 2u);
-    EXPECT_EQ(w->Entries[0].Brightness, 85);
+    ASSERT_EQ(w->entries().size(), 2u);
+    EXPECT_EQ(w->entries()[0].Brightness, 85);
 }
 
 // Cancel or the close box while loading: the loading stops at once, nothing
@@ -591,19 +596,21 @@ TEST_F(PicturePages, ClosingWhileLoadingStopsAtOnce)
         newProjectWith(names);
         int progressAtClose = -1;
         when(
-            w.get(), [&] { return w->prbLoadFiles->value() >= 3; },
+            w.get(), [&] { return ui().prbLoadFiles->value() >= 3; },
             [&] {
-                progressAtClose = w->prbLoadFiles->value();
+                progressAtClose = ui().prbLoadFiles->value();
                 if (viaCancel)
-                    w->cmdCancel->click();
+                    ui().cmdCancel->click();
                 else
                     w->close();
             });
         next();
         EXPECT_EQ(progressAtClose, 3) << viaCancel;
         EXPECT_FALSE(w->isVisible()) << viaCancel;
-        EXPECT_EQ(w->prbLoadFiles->value(), 3) << viaCancel;
-        EXPECT_TRUE(w->Entries.empty()) << viaCancel;
+        EXPECT_EQ(ui().prbLoadFiles->value(), 3) << viaCancel;
+        ASSERT_EQ(w->entries().size(), 10u) << viaCancel;
+        for (const PictureEntry &entry : w->entries())
+            EXPECT_TRUE(entry.Image.isEmpty()) << viaCancel;
         EXPECT_TRUE(seam.messages.empty()) << viaCancel;
     }
     QApplication::setQuitOnLastWindowClosed(true);
@@ -618,10 +625,10 @@ TEST_F(PicturePages, ACloseWhileCompilingIsRefusedUntilItEnds)
     next();
     bool tried = false, boxShown = false;
     when(
-        w.get(), [&] { return w->prbCompile->value() >= 2; },
+        w.get(), [&] { return ui().prbCompile->value() >= 2; },
         [&] {
             tried = true;
-            boxShown = w->picCompile->isVisible();
+            boxShown = ui().picCompile->isVisible();
             w->close();
         });
     seam.formatAnswers.push_back(true);
