@@ -2,6 +2,7 @@
 // and its sliders, and "Finish" with scripted dialogs. Expected headers are
 // built here from the pictures' known shades, independently of the writer.
 
+#include "testsupport.h"
 #include "windowfixture.h"
 
 #include "app/frmformat.h"
@@ -106,52 +107,20 @@ std::vector<int> adjusted(std::vector<int> greys, int brightness, int contrast)
     return greys;
 }
 
-// The array line for a grid of shades, straight from the format's rules.
-QByteArray expectedLine(const std::vector<int> &greys, int w, int h, const QString &name, bool hex)
+// A grid of shades, row by row, as a sprite.
+PictureSurface spriteOf(const std::vector<int> &greys, int w, int h)
 {
-    const char *prefix = w == 8    ? "static unsigned char "
-                         : w == 16 ? "static unsigned short "
-                                   : "static unsigned long ";
-    QList<QByteArray> low, high;
-    for (int y = 0; y < h; ++y) {
-        QByteArray lowDigits, highDigits;
-        for (int x = 0; x < w; ++x) {
-            const int code = 3 - greys[std::size_t(y) * w + x] / 85;
-            highDigits += (code & 2) ? '1' : '0';
-            lowDigits += (code & 1) ? '1' : '0';
-        }
-        auto element = [hex](const QByteArray &digits) {
-            return hex ? "0x" + QByteArray::number(digits.toULongLong(nullptr, 2), 16)
-                       : "0b" + digits;
-        };
-        low << element(lowDigits);
-        high << element(highDigits);
-    }
-    return prefix + name.toUtf8() + '[' + QByteArray::number(2 * h) + "] = {" + low.join(", ") +
-           ", " + high.join(", ") + "};";
-}
-
-const QByteArray Preamble = "// Sprite header file made with Bitvane 2.0\r\n"
-                            "// http://www.bitvane.example/\r\n"
-                            "\r\n";
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    return f.readAll();
+    PictureSurface s(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            s.setPixel(x, y, Grey(greys[std::size_t(y) * w + x]));
+    return s;
 }
 
 // The sprite a picture must load as.
 PictureSurface expectedSprite(const TestPicture &p)
 {
-    PictureSurface s(p.width, p.height);
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) {
-            const int g = p.greys[std::size_t(y) * p.width + x];
-            s.setPixel(x, y, g | g << 8 | g << 16);
-        }
-    return s;
+    return spriteOf(p.greys, p.width, p.height);
 }
 
 // Runs action in the first round of event processing in which ready()
@@ -305,8 +274,9 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
         QByteArray text = Preamble;
         for (int i = 0; i < 3; ++i) {
             const TestPicture &p = road.pictures[std::size_t(i)];
-            text += expectedLine(adjusted(p.greys, settings[i][0], settings[i][1]), p.width,
-                                 p.height, arrayNames[i], hex) +
+            text += ReferenceArray(spriteOf(adjusted(p.greys, settings[i][0], settings[i][1]),
+                                            p.width, p.height),
+                                   arrayNames[i], hex) +
                     "\r\n\r\n";
         }
         return text;

@@ -1,4 +1,4 @@
-#include "filehelpers.h"
+#include "testsupport.h"
 
 #include "compiler/compilerun.h"
 #include "error.h"
@@ -10,12 +10,9 @@
 #include <gtest/gtest.h>
 
 using namespace bitvane;
+using namespace bitvane::testing;
 
 namespace {
-
-const QByteArray Preamble = "// Sprite header file made with Bitvane 2.0\r\n"
-                            "// http://www.bitvane.example/\r\n"
-                            "\r\n";
 
 // The 8 by 2 picture whose array is worked out by hand in the format's notes.
 PictureSurface workedExample()
@@ -26,12 +23,6 @@ PictureSurface workedExample()
     for (int x = 0; x < 8; ++x)
         s.setPixel(x, 0, row0[x]);
     return s;
-}
-
-QStringList entriesOf(const QString &dir)
-{
-    return QDir(dir).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 class CompileRun : public ::testing::Test {
