@@ -1,3 +1,4 @@
+// The dialog seam's real dialogs, and the filter and selection texts they share.
 #include "app/dialogseam.h"
 
 #include "app/frmformat.h"

@@ -1,3 +1,4 @@
+// frmFormat: the hexadecimal or binary question, laid out and answered.
 #include "app/frmformat.h"
 
 #include "app/fonts.h"

@@ -1,3 +1,4 @@
+// Brightness and contrast passes, and the one order the compile and the preview apply them in.
 #include "imaging/adjustments.h"
 
 #include "error.h"

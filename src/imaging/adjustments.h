@@ -1,3 +1,5 @@
+// Brightness and contrast: the pixel passes and ApplyAdjustments, which applies an entry's
+// settings.
 #pragma once
 
 #include "imaging/surface.h"

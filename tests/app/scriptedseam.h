@@ -1,3 +1,4 @@
+// ScriptedSeam: a dialog seam whose answers the widget tests queue beforehand.
 #pragma once
 
 #include "app/dialogseam.h"

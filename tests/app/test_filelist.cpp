@@ -1,3 +1,4 @@
+// The file list page: adding, removing and renaming pictures.
 #include "windowfixture.h"
 
 #include <QApplication>

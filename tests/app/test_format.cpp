@@ -1,3 +1,4 @@
+// frmFormat: layout, keyboard and the answer of each way of closing it.
 #include "app/frmformat.h"
 
 #include <QApplication>

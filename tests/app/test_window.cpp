@@ -1,3 +1,4 @@
+// The main window: layout, fonts, focus order, about box, closing.
 #include "windowfixture.h"
 
 #include "error.h"

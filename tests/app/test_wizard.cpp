@@ -1,3 +1,4 @@
+// The wizard's pages and buttons, from project choice to the compile page.
 #include "windowfixture.h"
 
 #include <QLabel>

@@ -1,3 +1,4 @@
+// Brightness and contrast: the shade tables, the rules per component, overflow, order.
 #include "testsupport.h"
 
 #include "error.h"

@@ -1,3 +1,5 @@
+// RunCompile: the header and project file bytes, progress, and failures that leave both as they
+// were.
 #include "testsupport.h"
 
 #include "compiler/compilerun.h"

@@ -1,3 +1,4 @@
+// Shade reduction: thresholds, colours and the whole-surface pass.
 #include "testsupport.h"
 
 #include "error.h"

@@ -1,3 +1,4 @@
+// The header writer against worked examples and the reference array writer.
 #include "testsupport.h"
 
 #include "compiler/spritearray.h"
