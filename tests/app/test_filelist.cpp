@@ -226,17 +226,25 @@ protected:
     }
 
     // The editor open on the cell, or nullptr when the cell offers none.
-    QLineEdit *editorOn(int column, QAbstractItemView::EditTrigger trigger)
+    QLineEdit *editorOn(int column, QAbstractItemView::EditTrigger trigger, int row = 0)
     {
         QTreeView *list = ui().lvwFiles;
-        const QModelIndex cellIndex = list->model()->index(0, column);
+        // An editor left open by an earlier call would be found again.
+        if (auto *open = list->viewport()->findChild<QLineEdit *>()) {
+            QTest::keyClick(open, Qt::Key_Escape);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        const QModelIndex cellIndex = list->model()->index(row, column);
         list->setCurrentIndex(cellIndex);
         QCoreApplication::processEvents();
         if (trigger == QAbstractItemView::EditKeyPressed)
             QTest::keyClick(list, Qt::Key_F2);
-        else
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
-                               list->visualRect(cellIndex).center());
+        else {
+            // As a user's: a click, then the second click of the pair.
+            const QPoint at = list->visualRect(cellIndex).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        }
         QCoreApplication::processEvents();
         return list->viewport()->findChild<QLineEdit *>();
     }
@@ -265,11 +273,9 @@ TEST_F(EditInPlace, NamesAreEditedAsTyped)
 // A changed path would put another picture under the old name.
 TEST_F(EditInPlace, TheLocationOffersNoEditor)
 {
-    for (auto trigger : {QAbstractItemView::EditKeyPressed, QAbstractItemView::DoubleClicked}) {
-        SCOPED_TRACE(int(trigger));
-        EXPECT_EQ(editorOn(1, trigger), nullptr);
-        EXPECT_EQ(cell(0, 1), path(QStringLiteral("a.bmp")));
-    }
+    EXPECT_EQ(editorOn(1, QAbstractItemView::EditKeyPressed, 0), nullptr) << "F2";
+    EXPECT_EQ(editorOn(1, QAbstractItemView::DoubleClicked, 1), nullptr) << "double click";
+    EXPECT_EQ(cell(0, 1), path(QStringLiteral("a.bmp")));
     EXPECT_FALSE(ui().lvwFiles->model()->setData(ui().lvwFiles->model()->index(0, 1),
                                                  QStringLiteral("/elsewhere/x.bmp")));
     EXPECT_EQ(w->entries()[0].Location, path(QStringLiteral("a.bmp")));
