@@ -1,3 +1,4 @@
+// Benchmarks of the kernels, and of one sprite from file to array text.
 #include "compiler/headerstyle.h"
 #include "compiler/spritearray.h"
 #include "imaging/adjustments.h"

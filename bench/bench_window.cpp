@@ -3,7 +3,7 @@
 // unless QT_QPA_PLATFORM says otherwise; every repaint is real.
 
 #include "app/dialogseam.h"
-#include "app/frmmain.h"
+#include "windowprobe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,7 +13,6 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
 
@@ -95,9 +94,9 @@ std::unique_ptr<frmMain> windowWith(InstantDialogs &dialogs, int count)
     auto window = std::make_unique<frmMain>(&dialogs);
     window->show();
     QApplication::processEvents();
-    window->optNewProject->setChecked(true);
-    window->cmdNext_Click();
-    window->cmdAddFile_Click();
+    WindowProbe::ui(*window).optNewProject->setChecked(true);
+    WindowProbe::cmdNext_Click(*window);
+    WindowProbe::cmdAddFile_Click(*window);
     return window;
 }
 
@@ -105,12 +104,12 @@ void BM_LoadPictures(benchmark::State &state)
 {
     InstantDialogs dialogs;
     auto window = windowWith(dialogs, Sprites);
-    window->setTab(frmMain::PageLoadFiles);
+    WindowProbe::showPage(*window, frmMain::PageLoadFiles);
     for (auto _ : state) {
-        window->LoadPictures();
+        WindowProbe::LoadPictures(*window);
         QApplication::processEvents();
     }
-    if (window->Entries.size() != std::size_t(Sprites) || dialogs.failures)
+    if (window->entries().size() != std::size_t(Sprites) || dialogs.failures)
         state.SkipWithError("the pictures did not load");
     state.counters["pictures"] = Sprites;
 }
@@ -123,13 +122,13 @@ void BM_NextToEditPictures(benchmark::State &state)
     InstantDialogs dialogs;
     auto window = windowWith(dialogs, Sprites);
     for (auto _ : state) {
-        window->cmdNext_Click();
+        WindowProbe::cmdNext_Click(*window);
         QApplication::processEvents();
         state.PauseTiming();
-        window->cmdBack_Click();
+        WindowProbe::cmdBack_Click(*window);
         state.ResumeTiming();
     }
-    if (window->lstPictures->count() != Sprites || dialogs.failures)
+    if (WindowProbe::ui(*window).lstPictures->count() != Sprites || dialogs.failures)
         state.SkipWithError("the pictures did not load");
 }
 BENCHMARK(BM_NextToEditPictures)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -140,13 +139,14 @@ void BM_SliderChange(benchmark::State &state)
 {
     InstantDialogs dialogs;
     auto window = windowWith(dialogs, 1);
-    window->cmdNext_Click();
+    WindowProbe::cmdNext_Click(*window);
     QApplication::processEvents();
     const int brightness[] = {-255, -170, -85, 0, 85, 170, 255};
     const int contrast[] = {-100, -50, 0, 30, 60, 100};
     std::size_t step = 0;
     for (auto _ : state) {
-        QSlider *slider = step % 2 ? window->sldContrast : window->sldBrightness;
+        QSlider *slider = step % 2 ? WindowProbe::ui(*window).sldContrast
+                                   : WindowProbe::ui(*window).sldBrightness;
         slider->setValue(step % 2 ? contrast[step / 2 % std::size(contrast)]
                                   : brightness[step / 2 % std::size(brightness)]);
         QApplication::processEvents();
@@ -163,11 +163,11 @@ void BM_CompileFromWindow(benchmark::State &state)
 {
     InstantDialogs dialogs;
     auto window = windowWith(dialogs, Sprites);
-    window->cmdNext_Click();
-    window->cmdNext_Click();
+    WindowProbe::cmdNext_Click(*window);
+    WindowProbe::cmdNext_Click(*window);
     QApplication::processEvents();
     for (auto _ : state) {
-        if (!window->CompileProject())
+        if (!WindowProbe::CompileProject(*window))
             state.SkipWithError("the compile failed");
         QApplication::processEvents();
     }

@@ -1,3 +1,4 @@
+// Error: building a failure's one-line message.
 #include "error.h"
 
 namespace bitvane {

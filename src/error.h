@@ -1,3 +1,4 @@
+// Error: the one failure type of the core, with file, line and reason.
 #pragma once
 
 #include <QString>

@@ -1,13 +1,43 @@
+// The dialog seam's real dialogs, and the filter and selection texts they share.
 #include "app/dialogseam.h"
 
-#include "compiler/frmformat.h"
+#include "app/frmformat.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSettings>
 
 namespace bitvane {
+
+namespace {
+
+// The program keeps no settings. Qt's own file dialog would keep its history,
+// last folder and view in the user's configuration folder and read them back
+// at the next start; its settings are pointed at a place that can be neither
+// read nor created, since on Unix /dev/null is never a folder.
+void keepNoDialogSettings()
+{
+    static const bool done = [] {
+        const QString nowhere = QStringLiteral("/dev/null/bitvane-keeps-no-settings");
+        for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+            for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
+                QSettings::setPath(format, scope, nowhere);
+        return true;
+    }();
+    (void)done;
+}
+
+// Every file dialog starts in the working folder, whatever the last one saw.
+void startInWorkingFolder(QFileDialog &dialog, const QString &fileName)
+{
+    dialog.setDirectory(QDir::currentPath());
+    if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
+}
+
+} // namespace
 
 QString toQtFilter(const QString &filter)
 {
@@ -53,6 +83,11 @@ QString displayText(const QString &message)
     return text;
 }
 
+QtDialogSeam::QtDialogSeam()
+{
+    keepNoDialogSettings();
+}
+
 std::optional<QString> QtDialogSeam::showOpen(QWidget *parent, const QString &fileName,
                                               const QString &filter, bool multiSelect)
 {
@@ -60,8 +95,7 @@ std::optional<QString> QtDialogSeam::showOpen(QWidget *parent, const QString &fi
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setNameFilter(toQtFilter(filter));
-    if (!fileName.isEmpty())
-        dialog.selectFile(fileName);
+    startInWorkingFolder(dialog, fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return selectionText(dialog.selectedFiles());
@@ -80,8 +114,7 @@ std::optional<QString> QtDialogSeam::showSave(QWidget *parent, const QString &fi
     QObject::connect(
         &dialog, &QFileDialog::filterSelected, &dialog,
         [&dialog](const QString &entry) { dialog.setDefaultSuffix(defaultSuffix(entry)); });
-    if (!fileName.isEmpty())
-        dialog.selectFile(fileName);
+    startInWorkingFolder(dialog, fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front();

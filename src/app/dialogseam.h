@@ -1,3 +1,4 @@
+// DialogSeam: every modal question the window asks, and the real dialogs behind it.
 #pragma once
 
 #include <QMessageBox>
@@ -56,6 +57,8 @@ QString displayText(const QString &message);
 // The real dialogs.
 class QtDialogSeam : public DialogSeam {
 public:
+    // Also stops Qt's file dialog from keeping settings (see dialogseam.cpp).
+    QtDialogSeam();
     std::optional<QString> showOpen(QWidget *parent, const QString &fileName, const QString &filter,
                                     bool multiSelect) override;
     std::optional<QString> showSave(QWidget *parent, const QString &fileName,

@@ -1,3 +1,4 @@
+// The windows' typefaces, with fallbacks where the named face is missing.
 #pragma once
 
 #include <QFont>

@@ -1,3 +1,4 @@
+// Start-up of the bitvane window.
 #include "app/frmmain.h"
 
 #include <QApplication>

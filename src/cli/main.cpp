@@ -12,7 +12,7 @@
 #include "imaging/pictureloader.h"
 #include "project/depfile.h"
 #include "project/paths.h"
-#include "project/projectfile.h"
+#include "project/project.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -180,22 +180,20 @@ int compile(const QString &projectPath, const QString &headerPath, bool hex,
         throw Error(depfilePath,
                     QStringLiteral("the dependency file would replace an input or the header"));
 
-    const std::vector<ProjectRecord> records = ReadProjectFile(projectPath);
+    const std::vector<PictureEntry> entries = EntriesFromProjectFile(projectPath);
     CompileJob job;
     job.hex = hex;
     job.headerPath = headerPath;
+    job.entries = entries;
     std::vector<QString> locations;
-    job.entries.reserve(records.size());
-    locations.reserve(records.size());
-    for (const ProjectRecord &r : records) {
-        job.entries.push_back({GetBaseName(r.location), r.location, r.brightness, r.contrast});
-        locations.push_back(r.location);
-    }
+    locations.reserve(entries.size());
+    for (const PictureEntry &entry : entries)
+        locations.push_back(entry.Location);
     PictureQueue pictures(std::move(locations));
     job.image = [&pictures](int index) { return pictures.take(index); };
     RunCompile(job);
     if (!depfilePath.isEmpty())
-        WriteDepfile(depfilePath, headerPath, projectPath, records);
+        WriteDepfile(depfilePath, headerPath, projectPath, entries);
     return 0;
 }
 

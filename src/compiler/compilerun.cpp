@@ -1,3 +1,4 @@
+// The compile run: preamble, one array line per entry, project records, atomic save.
 #include "compiler/compilerun.h"
 
 #include "compiler/spritearray.h"
@@ -114,8 +115,6 @@ void RunCompile(const CompileJob &job)
         throw Error(QStringLiteral("%1 pictures are more than the %2 a project can hold")
                         .arg(total)
                         .arg(MaxProjectRecords));
-    if (total > 0 && !job.image)
-        throw Error(QStringLiteral("the compile was given no pictures to compile"));
     const bool withProject = !job.projectPath.isEmpty();
     if (withProject && SameFile(job.headerPath, job.projectPath))
         throw Error(job.headerPath,
@@ -128,26 +127,21 @@ void RunCompile(const CompileJob &job)
 
     header.write(HeaderPreamble());
     for (int i = 0; i < total; ++i) {
-        const CompileEntry &entry = job.entries[std::size_t(i)];
-        PictureSurface work = job.image(i);
+        const PictureEntry &entry = job.entries[std::size_t(i)];
+        PictureSurface work = job.image ? job.image(i) : entry.Image;
         try {
-            // At 0 either pass leaves a four-shade image exactly as it is,
-            // and most entries keep both settings at 0.
-            if (entry.contrast != 0)
-                ApplyContrast(work, work, entry.contrast);
-            if (entry.brightness != 0)
-                ApplyBrightness(work, work, entry.brightness);
+            ApplyAdjustments(work, work, entry.Contrast, entry.Brightness);
         } catch (const Error &e) {
             // The passes know the setting but not the picture it belongs to.
             if (!e.file().isEmpty())
                 throw;
-            throw Error(entry.location.isEmpty() ? entry.name : entry.location, e.reason());
+            throw Error(entry.Location.isEmpty() ? entry.Name : entry.Location, e.reason());
         }
-        header.write(MakeSpriteArray(work, entry.name, job.hex));
+        header.write(MakeSpriteArray(work, entry.Name, job.hex));
         header.write(LineEnd);
         header.write(LineEnd);
         if (project)
-            project->write(FormatProjectRecord({entry.location, entry.brightness, entry.contrast}));
+            project->write(FormatProjectRecord({entry.Location, entry.Brightness, entry.Contrast}));
         if (job.progress)
             job.progress(i + 1, total);
     }

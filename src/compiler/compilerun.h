@@ -1,34 +1,32 @@
+// RunCompile: the one compile from a list of entries to the header and project file.
 #pragma once
 
 #include "imaging/surface.h"
+#include "project/pictureentry.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
-#include <vector>
+#include <span>
 
 namespace bitvane {
 
 // The web address in the header's second line.
 inline constexpr char MakerAddress[] = "http://www.bitvane.example/";
 
-struct CompileEntry {
-    QString name;     // the array name, written verbatim
-    QString location; // the picture's path, for the project record
-    std::int16_t brightness = 0;
-    std::int16_t contrast = 0;
-};
-
 struct CompileJob {
-    std::vector<CompileEntry> entries;
+    // Name (written verbatim), Location (for the project record) and the
+    // settings of each picture; not owned, kept alive through the run.
+    std::span<const PictureEntry> entries;
     bool hex = true;
     QString headerPath;
     QString projectPath; // empty: no project file is written
 
     // The stored four-shade image of entry i, asked once per entry in order.
-    // May throw Error (bitvane-compile decodes here).
+    // May throw Error (bitvane-compile decodes here). When empty, each
+    // entry's own Image is compiled.
     std::function<PictureSurface(int index)> image;
     // Called after each entry with the number done and the total.
     std::function<void(int done, int total)> progress;

@@ -1,3 +1,4 @@
+// The header writer: one picture as one array line, and the binary-to-hex digits.
 #include "compiler/spritearray.h"
 
 #include "compiler/digittables.h"

@@ -1,3 +1,4 @@
+// MakeSpriteArray and BinToHex: a four-shade picture as one array line of the header.
 #pragma once
 
 #include "imaging/surface.h"

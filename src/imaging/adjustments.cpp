@@ -1,3 +1,4 @@
+// Brightness and contrast passes, and the one order the compile and the preview apply them in.
 #include "imaging/adjustments.h"
 
 #include "error.h"
@@ -173,6 +174,25 @@ void ApplyContrast(PictureSurface &dst, const PictureSurface &src, std::int16_t 
     }
     SetThresholds(steps, levels);
     Run(dst, src, steps, "contrast", contrast);
+}
+
+void ApplyAdjustments(PictureSurface &dst, const PictureSurface &src, std::int16_t contrast,
+                      std::int16_t brightness)
+{
+    if (&dst != &src) {
+        if (contrast == 0 && brightness == 0) {
+            dst = src;
+            return;
+        }
+        dst.resize(src.width(), src.height());
+    }
+    const PictureSurface *from = &src;
+    if (contrast != 0) {
+        ApplyContrast(dst, *from, contrast);
+        from = &dst;
+    }
+    if (brightness != 0)
+        ApplyBrightness(dst, *from, brightness);
 }
 
 } // namespace bitvane

@@ -1,3 +1,4 @@
+// The colour model: snapping a component to the nearest of the four grey levels.
 #include "imaging/colormodel.h"
 
 #include "error.h"

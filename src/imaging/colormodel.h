@@ -1,3 +1,4 @@
+// ColorValue and ColorTriple, packing, clamping, snapping and the four-shade palette.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The walk every pixel pass shares: over the source's extent, in place allowed.
 #pragma once
 
 #include "imaging/colormodel.h"

@@ -1,3 +1,4 @@
+// Shade reduction: any colour to the nearest of the four shades by weighted grey.
 #include "imaging/shadereduction.h"
 
 #include "imaging/pixelpass.h"

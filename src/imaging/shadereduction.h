@@ -1,3 +1,4 @@
+// ReduceToShades: any colour to the four shades.
 #pragma once
 
 #include "imaging/surface.h"

@@ -1,3 +1,4 @@
+// PictureSurface: the pixel grid, its QImage conversions and the stretching copy.
 #include "imaging/surface.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// PictureSurface: an exact width by height grid of colour values.
 #pragma once
 
 #include "imaging/colormodel.h"

@@ -47,12 +47,12 @@ QByteArray InputForMake(const QString &path)
 } // namespace
 
 QByteArray MakeDepfileText(const QString &headerPath, const QString &projectPath,
-                           const std::vector<ProjectRecord> &records)
+                           std::span<const PictureEntry> entries)
 {
     std::vector<QByteArray> pictures;
     std::set<QByteArray> seen;
-    for (const ProjectRecord &r : records) {
-        QByteArray name = InputForMake(r.location);
+    for (const PictureEntry &entry : entries) {
+        QByteArray name = InputForMake(entry.Location);
         if (seen.insert(name).second)
             pictures.push_back(std::move(name));
     }
@@ -67,9 +67,9 @@ QByteArray MakeDepfileText(const QString &headerPath, const QString &projectPath
 }
 
 void WriteDepfile(const QString &depfilePath, const QString &headerPath, const QString &projectPath,
-                  const std::vector<ProjectRecord> &records)
+                  std::span<const PictureEntry> entries)
 {
-    const QByteArray text = MakeDepfileText(headerPath, projectPath, records);
+    const QByteArray text = MakeDepfileText(headerPath, projectPath, entries);
     QSaveFile file(depfilePath);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
         throw Error(depfilePath, QStringLiteral("cannot be written: %1").arg(file.errorString()));

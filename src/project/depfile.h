@@ -1,12 +1,12 @@
 // Make-style dependency files for bitvane-compile -M: which files a header is made from.
 #pragma once
 
-#include "project/projectfile.h"
+#include "project/pictureentry.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <vector>
+#include <span>
 
 namespace bitvane {
 
@@ -22,11 +22,11 @@ namespace bitvane {
 // for make; each picture is named once. Throws Error for a name make cannot
 // read (one holding a line break).
 QByteArray MakeDepfileText(const QString &headerPath, const QString &projectPath,
-                           const std::vector<ProjectRecord> &records);
+                           std::span<const PictureEntry> entries);
 
 // Writes that text to depfilePath, replacing the file only when the whole
 // text was written. Throws Error naming the file.
 void WriteDepfile(const QString &depfilePath, const QString &headerPath, const QString &projectPath,
-                  const std::vector<ProjectRecord> &records);
+                  std::span<const PictureEntry> entries);
 
 } // namespace bitvane

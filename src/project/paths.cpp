@@ -1,3 +1,4 @@
+// Selection texts and path names: file counts, full paths and base names.
 #include "project/paths.h"
 
 #include "error.h"

@@ -1,3 +1,4 @@
+// GetFileCount, GetFilePath, GetBaseName: selection texts and default names.
 #pragma once
 
 #include <QString>

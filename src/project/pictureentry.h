@@ -1,3 +1,4 @@
+// PictureEntry: one picture of a project, as the window and the compile see it.
 #pragma once
 
 #include "imaging/surface.h"
@@ -8,10 +9,13 @@
 
 namespace bitvane {
 
-// One picture of a project, matched by position with a row of the file list.
+// One picture of a project. A list of them, in project order, is the one
+// record of what the project holds: the file list shows it, the sliders and
+// removal change it, the compile writes it.
 struct PictureEntry {
     QString Name;         // the array name
-    PictureSurface Image; // fitted and reduced to the four shades
+    QString Location;     // the picture's path, as chosen or as the project file gives it
+    PictureSurface Image; // fitted and reduced to the four shades; empty until loaded
     std::int16_t Contrast = 0;
     std::int16_t Brightness = 0;
 };

@@ -1,3 +1,4 @@
+// The .bvp project file: writing one record, reading a whole file.
 #include "project/projectfile.h"
 
 #include "error.h"

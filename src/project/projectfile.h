@@ -1,3 +1,4 @@
+// ProjectRecord and the .bvp project file's writer and reader.
 #pragma once
 
 #include <QByteArray>

@@ -1,6 +1,8 @@
+// ScriptedSeam: a dialog seam whose answers the widget tests queue beforehand.
 #pragma once
 
 #include "app/dialogseam.h"
+#include "testsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +12,6 @@
 #include <string>
 #include <type_traits>
 #include <vector>
-
-// Readable QStrings in failure messages.
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace bitvane::testing {
 

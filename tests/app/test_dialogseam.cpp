@@ -1,3 +1,4 @@
+// The dialog seam: filter and selection texts, and the real dialogs driven briefly.
 #include "app/dialogseam.h"
 
 #include <QApplication>

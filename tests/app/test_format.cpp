@@ -1,4 +1,5 @@
-#include "compiler/frmformat.h"
+// frmFormat: layout, keyboard and the answer of each way of closing it.
+#include "app/frmformat.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,3 +1,4 @@
+// The main window: layout, fonts, focus order, about box, closing.
 #include "windowfixture.h"
 
 #include "error.h"
@@ -48,7 +49,6 @@ const Placement Layout[] = {
     {"prbLoadFiles", 0, 5160, 9495, 375},
     {"Label1", 0, 0, 690, 240},
     {"lstPictures", 0, 240, 2055, 5100},
-    {"picTemp", 2160, 0, 495, 495},
     {"picDisp", 2160, 600, 495, 495},
     {"Label3", 2400, 4680, 675, 240},
     {"sldContrast", 2280, 5040, 1455, 435},
@@ -83,18 +83,18 @@ TEST_F(WindowTest, RulesAndWindowHaveTheirFixedSizes)
     EXPECT_EQ(w->maximumSize(), QSize(648, 537));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Bitvane"));
     // The etched rule: shadow, then highlight one pixel below.
-    EXPECT_EQ(w->Line1->geometry(), QRect(8, 488, 632, 1));
-    EXPECT_EQ(w->Line2->geometry(), QRect(8, 489, 632, 1));
-    EXPECT_EQ(w->Line3->parentWidget(), w->Picture1);
-    EXPECT_EQ(w->Line3->geometry(), QRect(0, 99, 648, 1));
-    EXPECT_NE(w->Line1->palette().color(QPalette::Window),
-              w->Line2->palette().color(QPalette::Window));
+    EXPECT_EQ(named<QWidget>("Line1")->geometry(), QRect(8, 488, 632, 1));
+    EXPECT_EQ(named<QWidget>("Line2")->geometry(), QRect(8, 489, 632, 1));
+    EXPECT_EQ(named<QWidget>("Line3")->parentWidget(), ui().Picture1);
+    EXPECT_EQ(named<QWidget>("Line3")->geometry(), QRect(0, 99, 648, 1));
+    EXPECT_NE(named<QWidget>("Line1")->palette().color(QPalette::Window),
+              named<QWidget>("Line2")->palette().color(QPalette::Window));
 }
 
 TEST_F(WindowTest, ArtworkHasTheLayoutSizes)
 {
-    EXPECT_EQ(w->Picture1->pixmap().size(), QSize(650, 100));
-    EXPECT_EQ(w->lblPic->pixmap().size(), QSize(96, 97));
+    EXPECT_EQ(ui().Picture1->pixmap().size(), QSize(650, 100));
+    EXPECT_EQ(ui().lblPic->pixmap().size(), QSize(96, 97));
     const QList<QSize> iconSizes = w->windowIcon().availableSizes();
     EXPECT_TRUE(iconSizes.contains(QSize(32, 32)));
     EXPECT_TRUE(iconSizes.contains(QSize(48, 48)));
@@ -103,55 +103,56 @@ TEST_F(WindowTest, ArtworkHasTheLayoutSizes)
 TEST_F(WindowTest, StartsOnPageZeroInTheLayoutState)
 {
     EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
-    EXPECT_EQ(w->tabMain->count(), 5);
+    EXPECT_EQ(ui().tabMain->count(), 5);
     const char *captions[] = {"project select", "edit files", "load files", "edit pictures",
                               "compile pictures"};
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(w->tabMain->widget(i)->windowTitle(), QLatin1String(captions[i]));
-    EXPECT_TRUE(w->optNewProject->isChecked());
-    EXPECT_FALSE(w->optExistingProject->isChecked());
-    EXPECT_TRUE(w->txtProjectFile->text().isEmpty());
-    EXPECT_FALSE(w->txtProjectFile->isEnabled());
-    EXPECT_FALSE(w->cmdProjectFile->isEnabled());
-    EXPECT_FALSE(w->cmdBack->isEnabled());
-    EXPECT_TRUE(w->cmdNext->isEnabled());
-    EXPECT_EQ(w->cmdNext->text(), QStringLiteral("Next >"));
-    EXPECT_TRUE(w->cmdCancel->isEnabled());
-    EXPECT_FALSE(w->cmdRemove->isEnabled());
-    EXPECT_TRUE(w->cmdAddFile->isEnabled());
-    EXPECT_TRUE(w->prbCompile->isHidden());
-    EXPECT_TRUE(w->picLoad->isHidden());
-    EXPECT_TRUE(w->picTemp->isHidden());
-    EXPECT_TRUE(w->picCompile->isHidden());
-    EXPECT_FALSE(w->picDisp->isHidden());
-    EXPECT_EQ(w->prbLoadFiles->maximum(), 100);
-    EXPECT_EQ(w->prbCompile->maximum(), 100);
-    EXPECT_EQ(w->lvwFiles->headerItem()->text(0), QStringLiteral("Name"));
-    EXPECT_EQ(w->lvwFiles->headerItem()->text(1), QStringLiteral("Location"));
-    EXPECT_EQ(w->lvwFiles->columnWidth(0), 96);
-    EXPECT_EQ(w->Label4->text(), QStringLiteral("Tip: You can edit names here!"));
-    EXPECT_EQ(w->lblMSG2->text(), QStringLiteral("Press \"Finish\" to begin compiling..."));
+        EXPECT_EQ(ui().tabMain->widget(i)->windowTitle(), QLatin1String(captions[i]));
+    EXPECT_TRUE(ui().optNewProject->isChecked());
+    EXPECT_FALSE(ui().optExistingProject->isChecked());
+    EXPECT_TRUE(ui().txtProjectFile->text().isEmpty());
+    EXPECT_FALSE(ui().txtProjectFile->isEnabled());
+    EXPECT_FALSE(ui().cmdProjectFile->isEnabled());
+    EXPECT_FALSE(ui().cmdBack->isEnabled());
+    EXPECT_TRUE(ui().cmdNext->isEnabled());
+    EXPECT_EQ(ui().cmdNext->text(), QStringLiteral("Next >"));
+    EXPECT_TRUE(ui().cmdCancel->isEnabled());
+    EXPECT_FALSE(ui().cmdRemove->isEnabled());
+    EXPECT_TRUE(ui().cmdAddFile->isEnabled());
+    EXPECT_TRUE(ui().prbCompile->isHidden());
+    EXPECT_TRUE(ui().picLoad->isHidden());
+    EXPECT_TRUE(ui().picCompile->isHidden());
+    EXPECT_FALSE(ui().picDisp->isHidden());
+    EXPECT_EQ(ui().prbLoadFiles->maximum(), 100);
+    EXPECT_EQ(ui().prbCompile->maximum(), 100);
+    const QAbstractItemModel *files = ui().lvwFiles->model();
+    EXPECT_EQ(files->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
+    EXPECT_EQ(files->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Location"));
+    EXPECT_EQ(ui().lvwFiles->columnWidth(0), 96);
+    EXPECT_EQ(named<QLabel>("Label4")->text(), QStringLiteral("Tip: You can edit names here!"));
+    EXPECT_EQ(ui().lblMSG2->text(), QStringLiteral("Press \"Finish\" to begin compiling..."));
 }
 
 TEST_F(WindowTest, FontsAreTheLayoutsWithCaptionsShownWhole)
 {
     EXPECT_DOUBLE_EQ(w->font().pointSizeF(), 8.25);
     EXPECT_EQ(w->font().families().front(), QStringLiteral("Trebuchet MS"));
-    EXPECT_EQ(w->txtProjectFile->font().families().front(), QStringLiteral("MS Sans Serif"));
-    EXPECT_EQ(w->cmdProjectFile->font().families().front(), QStringLiteral("MS Sans Serif"));
-    EXPECT_TRUE(w->lblMSG1->font().bold());
-    EXPECT_EQ(w->lblMSG1->font().families().front(), QStringLiteral("Trebuchet MS"));
+    EXPECT_EQ(ui().txtProjectFile->font().families().front(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(ui().cmdProjectFile->font().families().front(), QStringLiteral("MS Sans Serif"));
+    EXPECT_TRUE(ui().lblMSG1->font().bold());
+    EXPECT_EQ(ui().lblMSG1->font().families().front(), QStringLiteral("Trebuchet MS"));
     // 12 pt, or as near as a wider fallback face allows.
-    EXPECT_LE(w->lblMSG1->font().pointSizeF(), 12.0);
-    EXPECT_GE(w->lblMSG1->font().pointSizeF(), 10.0);
-    for (QLabel *label : {w->Label1, w->Label2, w->Label3, w->Label4, w->lblMSG1, w->lblMSG2}) {
+    EXPECT_LE(ui().lblMSG1->font().pointSizeF(), 12.0);
+    EXPECT_GE(ui().lblMSG1->font().pointSizeF(), 10.0);
+    for (QLabel *label : {named<QLabel>("Label1"), named<QLabel>("Label2"), named<QLabel>("Label3"),
+                          named<QLabel>("Label4"), ui().lblMSG1, ui().lblMSG2}) {
         SCOPED_TRACE(label->objectName().toStdString());
         EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
         EXPECT_LE(label->fontMetrics().height(), label->height());
     }
     for (QAbstractButton *button : std::initializer_list<QAbstractButton *>{
-             w->optNewProject, w->optExistingProject, w->cmdBack, w->cmdNext, w->cmdCancel,
-             w->cmdAddFile, w->cmdRemove}) {
+             ui().optNewProject, ui().optExistingProject, ui().cmdBack, ui().cmdNext,
+             ui().cmdCancel, ui().cmdAddFile, ui().cmdRemove}) {
         SCOPED_TRACE(button->objectName().toStdString());
         EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width());
     }
@@ -162,7 +163,7 @@ TEST_F(WindowTest, SlidersReachTheirEndsInTheirSteps)
     struct Case {
         QSlider *slider;
         int limit, step;
-    } cases[] = {{w->sldBrightness, 255, 85}, {w->sldContrast, 100, 10}};
+    } cases[] = {{ui().sldBrightness, 255, 85}, {ui().sldContrast, 100, 10}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.slider->objectName().toStdString());
         EXPECT_EQ(c.slider->minimum(), -c.limit);
@@ -183,11 +184,12 @@ TEST_F(WindowTest, SlidersReachTheirEndsInTheirSteps)
 TEST_F(WindowTest, LocationColumnEndsFourPixelsShortOfTheListEdge)
 {
     w->show();
-    EXPECT_EQ(w->lvwFiles->columnWidth(0) + w->lvwFiles->columnWidth(1), w->lvwFiles->width() - 4);
+    EXPECT_EQ(ui().lvwFiles->columnWidth(0) + ui().lvwFiles->columnWidth(1),
+              ui().lvwFiles->width() - 4);
     newProject();
-    add(QStringLiteral("/pics/a-rather-long-file-name-that-fills-the-column.bmp"));
+    add(writePicture(QStringLiteral("a-rather-long-file-name-that-fills-the-column.bmp")));
     QCoreApplication::processEvents();
-    EXPECT_FALSE(w->lvwFiles->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(ui().lvwFiles->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(WindowTest, WindowIsCentredOnTheScreen)
@@ -200,9 +202,10 @@ TEST_F(WindowTest, WindowIsCentredOnTheScreen)
 TEST_F(WindowTest, OnlyTheShownPageIsVisible)
 {
     w->show();
-    QFrame *frames[] = {w->Frame1, w->Frame2, w->Frame3, w->Frame4, w->Frame5};
+    QFrame *frames[] = {named<QFrame>("Frame1"), named<QFrame>("Frame2"), named<QFrame>("Frame3"),
+                        named<QFrame>("Frame4"), named<QFrame>("Frame5")};
     for (int page = 0; page < 5; ++page) {
-        w->setTab(page);
+        showPage(page);
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(frames[i]->isVisible(), i == page) << "page " << page << " frame " << i;
     }
@@ -221,12 +224,12 @@ TEST_F(WindowTest, FocusChainFollowsTheTabIndices)
     for (const char *name : FocusOrder)
         named << QLatin1String(name);
     QStringList chain;
-    QWidget *at = w->cmdNext;
+    QWidget *at = ui().cmdNext;
     do {
         if (named.contains(at->objectName()) && !chain.contains(at->objectName()))
             chain << at->objectName();
         at = at->nextInFocusChain();
-    } while (at != w->cmdNext);
+    } while (at != ui().cmdNext);
     EXPECT_EQ(chain, named);
 }
 
@@ -235,7 +238,7 @@ TEST_F(WindowTest, TabKeyWalksPageZeroAndPageOneInOrder)
     w->show();
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    EXPECT_EQ(QApplication::focusWidget(), w->cmdNext);
+    EXPECT_EQ(QApplication::focusWidget(), ui().cmdNext);
 
     auto walk = [&](int steps) {
         QStringList seen;
@@ -246,14 +249,14 @@ TEST_F(WindowTest, TabKeyWalksPageZeroAndPageOneInOrder)
         return seen;
     };
     // Page 0 with "Open an existing project": Back is disabled and skipped.
-    w->optExistingProject->setChecked(true);
-    w->cmdNext->setFocus();
+    ui().optExistingProject->setChecked(true);
+    ui().cmdNext->setFocus();
     EXPECT_EQ(walk(6), (QStringList{"cmdNext", "cmdCancel", "optExistingProject", "txtProjectFile",
                                     "cmdProjectFile", "cmdNext"}));
 
     newProject();
-    add(QStringLiteral("/pics/a.bmp"));
-    w->cmdNext->setFocus();
+    add(writePicture(QStringLiteral("a.bmp")));
+    ui().cmdNext->setFocus();
     EXPECT_EQ(walk(7), (QStringList{"cmdNext", "cmdBack", "cmdCancel", "lvwFiles", "cmdAddFile",
                                     "cmdRemove", "cmdNext"}));
 }
@@ -270,9 +273,9 @@ TEST_F(WindowTest, BannerClickShowsTheAboutTextOnEveryPage)
 {
     w->show();
     for (int page = 0; page < 5; ++page) {
-        w->setTab(page);
+        showPage(page);
         seam.messages.clear();
-        QTest::mouseClick(w->Picture1, Qt::LeftButton, {}, QPoint(300, 50));
+        QTest::mouseClick(ui().Picture1, Qt::LeftButton, {}, QPoint(300, 50));
         ASSERT_EQ(seam.messages.size(), 1u) << "page " << page;
         EXPECT_EQ(seam.messages[0].text.toLatin1(), AboutText);
         EXPECT_EQ(seam.messages[0].title, QStringLiteral("Bitvane"));
@@ -301,7 +304,7 @@ TEST_F(WindowTest, CancelAndTheCloseBoxEndTheProgram)
         QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
         QTimer::singleShot(0, w.get(), [&] {
             if (useCancel)
-                w->cmdCancel->click();
+                ui().cmdCancel->click();
             else
                 w->close();
         });
@@ -327,8 +330,8 @@ TEST_F(WindowTest, CancelEndsTheProgramFromEveryPage)
     for (int page = 0; page < 5; ++page) {
         auto window = std::make_unique<frmMain>(&seam);
         window->show();
-        window->setTab(page);
-        window->cmdCancel->click();
+        WindowProbe::showPage(*window, page);
+        WindowProbe::ui(*window).cmdCancel->click();
         EXPECT_FALSE(window->isVisible()) << page;
     }
 }
@@ -336,14 +339,14 @@ TEST_F(WindowTest, CancelEndsTheProgramFromEveryPage)
 TEST_F(WindowTest, CloseIsRefusedWhileCompilingAndStopsALoading)
 {
     w->show();
-    w->m_busyCompiling = true;
+    WindowProbe::setBusyCompiling(*w, true);
     EXPECT_FALSE(w->close());
     EXPECT_TRUE(w->isVisible());
-    w->m_busyCompiling = false;
+    WindowProbe::setBusyCompiling(*w, false);
 
-    w->m_loading = true;
+    WindowProbe::setLoading(*w, true);
     EXPECT_TRUE(w->close());
-    EXPECT_TRUE(w->m_loadCancelled);
+    EXPECT_TRUE(WindowProbe::loadCancelled(*w));
     EXPECT_FALSE(w->isVisible());
 }
 
@@ -356,16 +359,17 @@ TEST_F(WindowTest, CloseWhileLoadingStopsTheLoading)
     QTimer::singleShot(0, w.get(), [this] { w->close(); });
     next();
     EXPECT_FALSE(w->isVisible());
-    EXPECT_TRUE(w->m_loadCancelled);
-    EXPECT_FALSE(w->m_loading);
+    EXPECT_TRUE(WindowProbe::loadCancelled(*w));
+    EXPECT_FALSE(WindowProbe::loading(*w));
     EXPECT_EQ(w->Tab(), frmMain::PageLoadFiles);
     EXPECT_TRUE(seam.messages.empty());
 }
 
 TEST_F(WindowTest, UncaughtFailureIsShownAndTheWindowGoesOn)
 {
-    w->runGuarded([] { throw Error(QStringLiteral("/x/a.bmp"), 3, QStringLiteral("broken")); });
-    w->runGuarded([] { throw std::runtime_error("plain failure"); });
+    WindowProbe::runGuarded(
+        *w, [] { throw Error(QStringLiteral("/x/a.bmp"), 3, QStringLiteral("broken")); });
+    WindowProbe::runGuarded(*w, [] { throw std::runtime_error("plain failure"); });
     ASSERT_EQ(seam.messages.size(), 2u);
     EXPECT_EQ(seam.messages[0].text, QStringLiteral("/x/a.bmp:3: broken"));
     EXPECT_EQ(seam.messages[0].icon, QMessageBox::Critical);

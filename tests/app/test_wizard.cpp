@@ -1,3 +1,4 @@
+// The wizard's pages and buttons, from project choice to the compile page.
 #include "windowfixture.h"
 
 #include <QLabel>
@@ -14,12 +15,13 @@ struct Buttons {
     const char *caption;
 };
 
-void expectButtons(const frmMain &w, Buttons s)
+void expectButtons(frmMain &w, Buttons s)
 {
-    EXPECT_EQ(w.cmdBack->isEnabled(), s.back);
-    EXPECT_EQ(w.cmdNext->isEnabled(), s.next);
-    EXPECT_EQ(w.cmdCancel->isEnabled(), s.cancel);
-    EXPECT_EQ(w.cmdNext->text(), QLatin1String(s.caption));
+    const frmMainUi &ui = WindowProbe::ui(w);
+    EXPECT_EQ(ui.cmdBack->isEnabled(), s.back);
+    EXPECT_EQ(ui.cmdNext->isEnabled(), s.next);
+    EXPECT_EQ(ui.cmdCancel->isEnabled(), s.cancel);
+    EXPECT_EQ(ui.cmdNext->text(), QLatin1String(s.caption));
 }
 
 using WizardTest = WindowTest;
@@ -27,7 +29,7 @@ using WizardTest = WindowTest;
 TEST_F(WizardTest, NewProjectEmptiesTheListAndWaitsForAPicture)
 {
     newProject();
-    add(QStringLiteral("/pics/a.bmp"));
+    add(writePicture(QStringLiteral("a.bmp")));
     back();
     EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
     expectButtons(*w, {false, true, true, "Next >"});
@@ -37,13 +39,13 @@ TEST_F(WizardTest, NewProjectEmptiesTheListAndWaitsForAPicture)
     EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
     EXPECT_EQ(rows(), 0);
     expectButtons(*w, {true, false, true, "Next >"});
-    EXPECT_FALSE(w->cmdRemove->isEnabled());
+    EXPECT_FALSE(ui().cmdRemove->isEnabled());
 }
 
 TEST_F(WizardTest, OpeningAProjectReplacesTheListWithItsRecords)
 {
     newProject();
-    add(QStringLiteral("/pics/old.bmp"));
+    add(writePicture(QStringLiteral("old.bmp")));
     back();
     const QString project = writeFile(
         QStringLiteral("tiles.bvp"),
@@ -51,7 +53,7 @@ TEST_F(WizardTest, OpeningAProjectReplacesTheListWithItsRecords)
     openProject(project);
     ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
     expectButtons(*w, {true, true, true, "Next >"});
-    EXPECT_TRUE(w->cmdRemove->isEnabled());
+    EXPECT_TRUE(ui().cmdRemove->isEnabled());
     ASSERT_EQ(rows(), 3);
     struct Expected {
         const char *name, *location;
@@ -59,16 +61,16 @@ TEST_F(WizardTest, OpeningAProjectReplacesTheListWithItsRecords)
     } expected[] = {{"ship", "/art/ship.bmp", 10, -5},
                     {"alien", "/art/alien.gif", 0, 0},
                     {"ship", "/art/ship.bmp", -255, 100}};
-    ASSERT_EQ(w->Entries.size(), 3u);
+    ASSERT_EQ(w->entries().size(), 3u);
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(row(i)->text(0), QLatin1String(expected[i].name));
-        EXPECT_EQ(row(i)->text(1), QLatin1String(expected[i].location));
-        EXPECT_EQ(row(i)->data(0, frmMain::RoleBrightness).toInt(), expected[i].brightness);
-        EXPECT_EQ(row(i)->data(0, frmMain::RoleContrast).toInt(), expected[i].contrast);
-        EXPECT_EQ(w->Entries[i].Name, QLatin1String(expected[i].name));
-        EXPECT_EQ(w->Entries[i].Brightness, expected[i].brightness);
-        EXPECT_EQ(w->Entries[i].Contrast, expected[i].contrast);
+        EXPECT_EQ(cell(i, 0), QLatin1String(expected[i].name));
+        EXPECT_EQ(cell(i, 1), QLatin1String(expected[i].location));
+        EXPECT_EQ(w->entries()[std::size_t(i)].Brightness, expected[i].brightness);
+        EXPECT_EQ(w->entries()[std::size_t(i)].Contrast, expected[i].contrast);
+        EXPECT_EQ(w->entries()[i].Name, QLatin1String(expected[i].name));
+        EXPECT_EQ(w->entries()[i].Brightness, expected[i].brightness);
+        EXPECT_EQ(w->entries()[i].Contrast, expected[i].contrast);
     }
     EXPECT_TRUE(seam.messages.empty());
 }
@@ -79,8 +81,8 @@ TEST_F(WizardTest, AnEmptyProjectOpensWithNextDisabled)
     EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
     EXPECT_EQ(rows(), 0);
     expectButtons(*w, {true, false, true, "Next >"});
-    EXPECT_FALSE(w->cmdRemove->isEnabled());
-    add(QStringLiteral("/pics/a.bmp"));
+    EXPECT_FALSE(ui().cmdRemove->isEnabled());
+    add(writePicture(QStringLiteral("a.bmp")));
     expectButtons(*w, {true, true, true, "Next >"});
 }
 
@@ -111,8 +113,10 @@ TEST_F(WizardTest, AProjectThatCannotBeOpenedKeepsPageZero)
 
 TEST_F(WizardTest, AMalformedProjectNamesFileAndLineAndKeepsTheList)
 {
+    writePicture(QStringLiteral("a.bmp"));
+    writePicture(QStringLiteral("b.bmp"));
     newProject();
-    add(QString::fromUtf8("/pics\0a.bmp\0b.bmp", 17));
+    add(dir.path() + QChar(0) + QStringLiteral("a.bmp") + QChar(0) + QStringLiteral("b.bmp"));
     back();
     const QString project =
         writeFile(QStringLiteral("bad.bvp"), "\"/art/ship.bmp\",10,-5\r\n\"/art/alien.gif\",7\r\n");
@@ -124,47 +128,47 @@ TEST_F(WizardTest, AMalformedProjectNamesFileAndLineAndKeepsTheList)
     EXPECT_TRUE(seam.messages[0].text.startsWith(project + QStringLiteral(":2: ")))
         << seam.messages[0].text.toStdString();
     ASSERT_EQ(rows(), 2);
-    EXPECT_EQ(row(0)->text(0), QStringLiteral("a"));
-    EXPECT_EQ(row(1)->text(0), QStringLiteral("b"));
+    EXPECT_EQ(cell(0, 0), QStringLiteral("a"));
+    EXPECT_EQ(cell(1, 0), QStringLiteral("b"));
 }
 
 TEST_F(WizardTest, OptionsSwitchThePathBoxAndKeepItsText)
 {
     const QColor buttonFace = w->palette().color(QPalette::Button);
     const QColor windowBack = w->palette().color(QPalette::Base);
-    EXPECT_EQ(w->txtProjectFile->palette().color(QPalette::Base), buttonFace);
+    EXPECT_EQ(ui().txtProjectFile->palette().color(QPalette::Base), buttonFace);
 
-    w->optExistingProject->click();
-    EXPECT_TRUE(w->txtProjectFile->isEnabled());
-    EXPECT_TRUE(w->cmdProjectFile->isEnabled());
-    EXPECT_EQ(w->txtProjectFile->palette().color(QPalette::Base), windowBack);
-    w->txtProjectFile->setText(QStringLiteral("/p/x.bvp"));
+    ui().optExistingProject->click();
+    EXPECT_TRUE(ui().txtProjectFile->isEnabled());
+    EXPECT_TRUE(ui().cmdProjectFile->isEnabled());
+    EXPECT_EQ(ui().txtProjectFile->palette().color(QPalette::Base), windowBack);
+    ui().txtProjectFile->setText(QStringLiteral("/p/x.bvp"));
 
-    w->optNewProject->click();
-    EXPECT_FALSE(w->txtProjectFile->isEnabled());
-    EXPECT_FALSE(w->cmdProjectFile->isEnabled());
-    EXPECT_EQ(w->txtProjectFile->palette().color(QPalette::Base), buttonFace);
-    EXPECT_EQ(w->txtProjectFile->text(), QStringLiteral("/p/x.bvp"));
+    ui().optNewProject->click();
+    EXPECT_FALSE(ui().txtProjectFile->isEnabled());
+    EXPECT_FALSE(ui().cmdProjectFile->isEnabled());
+    EXPECT_EQ(ui().txtProjectFile->palette().color(QPalette::Base), buttonFace);
+    EXPECT_EQ(ui().txtProjectFile->text(), QStringLiteral("/p/x.bvp"));
 
     // They keep their state through a visit to page 1.
-    w->optExistingProject->click();
+    ui().optExistingProject->click();
     openProject(writeFile(QStringLiteral("one.bvp"), "\"/a/b.bmp\",0,0\r\n"));
     back();
-    EXPECT_TRUE(w->optExistingProject->isChecked());
-    EXPECT_TRUE(w->txtProjectFile->isEnabled());
-    EXPECT_EQ(w->txtProjectFile->text(), path(QStringLiteral("one.bvp")));
+    EXPECT_TRUE(ui().optExistingProject->isChecked());
+    EXPECT_TRUE(ui().txtProjectFile->isEnabled());
+    EXPECT_EQ(ui().txtProjectFile->text(), path(QStringLiteral("one.bvp")));
 }
 
 TEST_F(WizardTest, BrowseAsksForOneProjectFileWithAnEmptyName)
 {
-    w->optExistingProject->click();
-    w->txtProjectFile->setText(QStringLiteral("/kept.bvp"));
+    ui().optExistingProject->click();
+    ui().txtProjectFile->setText(QStringLiteral("/kept.bvp"));
     seam.openAnswers = {std::nullopt, QStringLiteral("/p/tiles.bvp")};
 
-    w->cmdProjectFile->click();
-    EXPECT_EQ(w->txtProjectFile->text(), QStringLiteral("/kept.bvp")) << "cancel keeps the box";
-    w->cmdProjectFile->click();
-    EXPECT_EQ(w->txtProjectFile->text(), QStringLiteral("/p/tiles.bvp"));
+    ui().cmdProjectFile->click();
+    EXPECT_EQ(ui().txtProjectFile->text(), QStringLiteral("/kept.bvp")) << "cancel keeps the box";
+    ui().cmdProjectFile->click();
+    EXPECT_EQ(ui().txtProjectFile->text(), QStringLiteral("/p/tiles.bvp"));
 
     ASSERT_EQ(seam.opens.size(), 2u);
     for (const auto &call : seam.opens) {
@@ -188,10 +192,10 @@ TEST_F(WizardTest, WalksThePagesWithTheirButtonStates)
     int seenProgress = -1;
     QTimer::singleShot(0, w.get(), [&] {
         seenPage = w->Tab();
-        seenBack = w->cmdBack->isEnabled();
-        seenNext = w->cmdNext->isEnabled();
-        seenCancel = w->cmdCancel->isEnabled();
-        seenProgress = w->prbLoadFiles->value();
+        seenBack = ui().cmdBack->isEnabled();
+        seenNext = ui().cmdNext->isEnabled();
+        seenCancel = ui().cmdCancel->isEnabled();
+        seenProgress = ui().prbLoadFiles->value();
     });
     next();
     EXPECT_EQ(seenPage, frmMain::PageLoadFiles);
@@ -202,7 +206,7 @@ TEST_F(WizardTest, WalksThePagesWithTheirButtonStates)
 
     EXPECT_EQ(w->Tab(), frmMain::PageEditPictures);
     expectButtons(*w, {true, true, true, "Next >"});
-    EXPECT_FALSE(w->picDisp->isHidden());
+    EXPECT_FALSE(ui().picDisp->isHidden());
 
     back();
     EXPECT_EQ(w->Tab(), frmMain::PageEditFiles) << "Back skips the load page";
@@ -223,11 +227,11 @@ TEST_F(WizardTest, WalksThePagesWithTheirButtonStates)
 // Settings belong to their picture, not to a position in the list.
 TEST_F(WizardTest, BackAndNextDoNothingWhereThePageHasNoStep)
 {
-    w->cmdBack_Click();
+    WindowProbe::cmdBack_Click(*w);
     EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
-    w->setTab(frmMain::PageLoadFiles);
-    w->cmdNext_Click();
-    w->cmdBack_Click();
+    showPage(frmMain::PageLoadFiles);
+    WindowProbe::cmdNext_Click(*w);
+    WindowProbe::cmdBack_Click(*w);
     EXPECT_EQ(w->Tab(), frmMain::PageLoadFiles);
 }
 
@@ -242,9 +246,10 @@ TEST_F(WizardTest, AFailedOrCancelledFinishRestoresPageFour)
     bool busyButtons = true, barShown = false, labelsHidden = false, closed = true;
     QTimer::singleShot(0, w.get(), [&] {
         busyButtons =
-            w->cmdBack->isEnabled() || w->cmdNext->isEnabled() || w->cmdCancel->isEnabled();
-        barShown = !w->prbCompile->isHidden();
-        labelsHidden = w->lblMSG1->isHidden() && w->lblMSG2->isHidden() && w->lblPic->isHidden();
+            ui().cmdBack->isEnabled() || ui().cmdNext->isEnabled() || ui().cmdCancel->isEnabled();
+        barShown = !ui().prbCompile->isHidden();
+        labelsHidden =
+            ui().lblMSG1->isHidden() && ui().lblMSG2->isHidden() && ui().lblPic->isHidden();
         closed = w->close();
     });
     seam.saveAnswers = {std::nullopt};
@@ -257,18 +262,18 @@ TEST_F(WizardTest, AFailedOrCancelledFinishRestoresPageFour)
 
     EXPECT_EQ(w->Tab(), frmMain::PageCompile);
     expectButtons(*w, {true, true, true, "Finish"});
-    EXPECT_TRUE(w->prbCompile->isHidden());
-    EXPECT_EQ(w->prbCompile->value(), 0);
-    EXPECT_FALSE(w->lblMSG1->isHidden());
-    EXPECT_FALSE(w->lblMSG2->isHidden());
-    EXPECT_FALSE(w->lblPic->isHidden());
+    EXPECT_TRUE(ui().prbCompile->isHidden());
+    EXPECT_EQ(ui().prbCompile->value(), 0);
+    EXPECT_FALSE(ui().lblMSG1->isHidden());
+    EXPECT_FALSE(ui().lblMSG2->isHidden());
+    EXPECT_FALSE(ui().lblPic->isHidden());
     for (const auto &m : seam.messages)
         EXPECT_NE(m.text, QStringLiteral("Compilation complete!"));
 }
 
 TEST_F(WizardTest, ASuccessfulFinishResetsTheWizardForANewProject)
 {
-    w->optExistingProject->click();
+    ui().optExistingProject->click();
     openProject(writeFile(QStringLiteral("tiles.bvp"),
                           "\"" + writePicture(QStringLiteral("ship.bmp")).toUtf8() + "\",0,0\r\n"));
     ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
@@ -285,14 +290,14 @@ TEST_F(WizardTest, ASuccessfulFinishResetsTheWizardForANewProject)
     EXPECT_EQ(seam.messages.back().icon, QMessageBox::NoIcon);
     EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
     expectButtons(*w, {false, true, true, "Next >"});
-    EXPECT_TRUE(w->optNewProject->isChecked());
-    EXPECT_TRUE(w->txtProjectFile->text().isEmpty());
-    EXPECT_FALSE(w->txtProjectFile->isEnabled());
-    EXPECT_FALSE(w->cmdProjectFile->isEnabled());
-    EXPECT_EQ(w->txtProjectFile->palette().color(QPalette::Base),
+    EXPECT_TRUE(ui().optNewProject->isChecked());
+    EXPECT_TRUE(ui().txtProjectFile->text().isEmpty());
+    EXPECT_FALSE(ui().txtProjectFile->isEnabled());
+    EXPECT_FALSE(ui().cmdProjectFile->isEnabled());
+    EXPECT_EQ(ui().txtProjectFile->palette().color(QPalette::Base),
               w->palette().color(QPalette::Button));
-    EXPECT_TRUE(w->prbCompile->isHidden());
-    EXPECT_FALSE(w->lblMSG1->isHidden());
+    EXPECT_TRUE(ui().prbCompile->isHidden());
+    EXPECT_FALSE(ui().lblMSG1->isHidden());
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("out.h"))));
 }
 

@@ -5,15 +5,17 @@
 //
 // Not a test: it checks nothing, it only draws.
 
-#include "app/frmmain.h"
+#include "windowprobe.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <cstdio>
 #include <deque>
@@ -67,6 +69,7 @@ int main(int argc, char *argv[])
     const QDir out(QString::fromLocal8Bit(argv[1]));
     ShotSeam seam;
     bitvane::frmMain w(&seam);
+    bitvane::frmMainUi &ui = bitvane::WindowProbe::ui(w);
     w.show();
     settle();
     auto shot = [&](const char *name) {
@@ -75,26 +78,29 @@ int main(int argc, char *argv[])
     };
 
     shot("page0.png");
-    w.optExistingProject->click();
-    w.txtProjectFile->setText(QStringLiteral("/home/ann/sprites/tiles.bvp"));
+    ui.optExistingProject->click();
+    ui.txtProjectFile->setText(QStringLiteral("/home/ann/sprites/tiles.bvp"));
     shot("page0-existing.png");
-    w.optNewProject->click();
+    ui.optNewProject->click();
 
-    w.cmdNext->click();
-    const QChar nul(0);
-    seam.answers.push_back(QStringLiteral("/home/ann/sprites/art") + nul +
-                           QStringLiteral("hero.bmp") + nul + QStringLiteral("alien.gif") + nul +
-                           QStringLiteral("ship.big.jpg") + nul +
-                           QStringLiteral("a-very-long-picture-file-name-for-the-column.jpeg"));
-    w.cmdAddFile->click();
-    w.lvwFiles->topLevelItem(1)->setSelected(true);
+    ui.cmdNext->click();
+    // Only files that exist are added.
+    const QTemporaryDir art;
+    QString selection = art.path();
+    for (const char *name : {"hero.bmp", "alien.gif", "ship.big.jpg",
+                             "a-very-long-picture-file-name-for-the-column.jpeg"}) {
+        QFile(art.filePath(QLatin1String(name))).open(QIODevice::WriteOnly);
+        selection += QChar(0) + QLatin1String(name);
+    }
+    seam.answers.push_back(selection);
+    ui.cmdAddFile->click();
+    ui.lvwFiles->setCurrentIndex(ui.lvwFiles->model()->index(1, 0));
     shot("page1.png");
 
-    w.setTab(bitvane::frmMain::PageCompile);
-    w.cmdNext->setText(QStringLiteral("Finish"));
+    bitvane::WindowProbe::showPage(w, bitvane::frmMain::PageCompile);
     shot("page4.png");
 
     seam.messageShot = out.filePath(QStringLiteral("about.png"));
-    w.Picture1_Click();
+    bitvane::WindowProbe::Picture1_Click(w);
     return 0;
 }

@@ -1,17 +1,19 @@
+// WindowTest: the real window with scripted dialogs, for the widget tests.
 #pragma once
 
-#include "app/frmmain.h"
 #include "scriptedseam.h"
+#include "windowprobe.h"
 
 #include <QFile>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -58,31 +60,64 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }
 
-    int rows() const { return w->lvwFiles->topLevelItemCount(); }
-    QTreeWidgetItem *row(int i) const { return w->lvwFiles->topLevelItem(i); }
+    frmMainUi &ui() const { return WindowProbe::ui(*w); }
+    // A control that no handler names, by its objectName ("Label4").
+    template <typename T = QWidget> T *named(const char *name) const
+    {
+        return w->findChild<T *>(QLatin1String(name));
+    }
+    void showPage(int page) { WindowProbe::showPage(*w, page); }
 
-    void next() { w->cmdNext->click(); }
-    void back() { w->cmdBack->click(); }
+    // The file list as the user sees it.
+    int rows() const { return ui().lvwFiles->model()->rowCount(); }
+    QString cell(int row, int column) const
+    {
+        return ui().lvwFiles->model()->index(row, column).data().toString();
+    }
+    QStringList column(int c) const
+    {
+        QStringList texts;
+        for (int i = 0; i < rows(); ++i)
+            texts << cell(i, c);
+        return texts;
+    }
+    // As an edit in place would.
+    void rename(int row, const QString &name)
+    {
+        QAbstractItemModel *model = ui().lvwFiles->model();
+        model->setData(model->index(row, 0), name, Qt::EditRole);
+    }
+    void selectRows(std::initializer_list<int> indices)
+    {
+        QAbstractItemView *list = ui().lvwFiles;
+        list->clearSelection();
+        for (int i : indices)
+            list->selectionModel()->select(list->model()->index(i, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    void next() { ui().cmdNext->click(); }
+    void back() { ui().cmdBack->click(); }
 
     // Page 0 -> page 1 with a new, empty project.
     void newProject()
     {
-        w->optNewProject->click();
+        ui().optNewProject->click();
         next();
         ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
     }
 
     void openProject(const QString &projectPath)
     {
-        w->optExistingProject->click();
-        w->txtProjectFile->setText(projectPath);
+        ui().optExistingProject->click();
+        ui().txtProjectFile->setText(projectPath);
         next();
     }
 
     void add(const QString &selection)
     {
         seam.openAnswers.push_back(selection);
-        w->cmdAddFile->click();
+        ui().cmdAddFile->click();
     }
 
     // A new project of one loadable picture, on page 3.

@@ -1,3 +1,4 @@
+// A minimal GIF writer for tests, since Qt reads GIF but does not write it.
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,6 @@
+// Brightness and contrast: the shade tables, the rules per component, overflow, order.
+#include "testsupport.h"
+
 #include "error.h"
 #include "imaging/adjustments.h"
 
@@ -7,13 +10,9 @@
 #include <optional>
 
 using namespace bitvane;
+using namespace bitvane::testing;
 
 namespace {
-
-ColorValue Grey(int g)
-{
-    return PackColor({std::uint8_t(g), std::uint8_t(g), std::uint8_t(g)});
-}
 
 // Four pixels, one per shade, black to white.
 PictureSurface FourShades()
@@ -182,6 +181,32 @@ TEST(Adjustments, OrderMatters)
         ApplyBrightness(compiled, compiled, std::int16_t(c.brightness));
         EXPECT_EQ(compiled.pixel(0, 0), Grey(c.contrastFirst)) << "grey " << c.grey;
     }
+}
+
+// The one function the compile and the preview share: contrast, then
+// brightness, into a surface of another size or in place.
+TEST(Adjustments, ApplyAdjustmentsIsContrastThenBrightness)
+{
+    struct Case {
+        int grey, brightness, contrast, expected;
+    };
+    const Case cases[] = {{85, 85, 100, 85},
+                          {170, -85, 50, 170},
+                          {85, 85, 0, 170},
+                          {170, 0, 50, 255},
+                          {85, 0, 0, 85}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.grey);
+        const PictureSurface stored(2, 3, Grey(c.grey));
+        PictureSurface preview(7, 1, Grey(0));
+        ApplyAdjustments(preview, stored, std::int16_t(c.contrast), std::int16_t(c.brightness));
+        EXPECT_EQ(preview, PictureSurface(2, 3, Grey(c.expected)));
+        PictureSurface inPlace = stored;
+        ApplyAdjustments(inPlace, inPlace, std::int16_t(c.contrast), std::int16_t(c.brightness));
+        EXPECT_EQ(inPlace, preview);
+    }
+    PictureSurface s = FourShades();
+    EXPECT_THROW(ApplyAdjustments(s, s, 32000, 0), Error);
 }
 
 TEST(Adjustments, ZeroLeavesFourShadesUnchanged)

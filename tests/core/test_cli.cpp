@@ -1,7 +1,7 @@
 // bitvane-compile end to end: the built program on pictures written here,
 // and the golden cases under tests/golden.
 
-#include "filehelpers.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,11 +11,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+using namespace bitvane::testing;
 
-const QByteArray Preamble = "// Sprite header file made with Bitvane 2.0\r\n"
-                            "// http://www.bitvane.example/\r\n"
-                            "\r\n";
+namespace {
 
 struct Outcome {
     int exitCode = -1;
@@ -55,11 +53,6 @@ QByteArray record(const QString &location, int brightness = 0, int contrast = 0)
 {
     return "\"" + location.toUtf8() + "\"," + QByteArray::number(brightness) + "," +
            QByteArray::number(contrast) + "\r\n";
-}
-
-QStringList entriesOf(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 class Cli : public ::testing::Test {

@@ -1,3 +1,4 @@
+// The colour model: packing, clamping and snapping.
 #include "error.h"
 #include "imaging/colormodel.h"
 

@@ -1,4 +1,6 @@
-#include "filehelpers.h"
+// RunCompile: the header and project file bytes, progress, and failures that leave both as they
+// were.
+#include "testsupport.h"
 
 #include "compiler/compilerun.h"
 #include "error.h"
@@ -10,12 +12,9 @@
 #include <gtest/gtest.h>
 
 using namespace bitvane;
+using namespace bitvane::testing;
 
 namespace {
-
-const QByteArray Preamble = "// Sprite header file made with Bitvane 2.0\r\n"
-                            "// http://www.bitvane.example/\r\n"
-                            "\r\n";
 
 // The 8 by 2 picture whose array is worked out by hand in the format's notes.
 PictureSurface workedExample()
@@ -28,26 +27,27 @@ PictureSurface workedExample()
     return s;
 }
 
-QStringList entriesOf(const QString &dir)
-{
-    return QDir(dir).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 class CompileRun : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString header = dir.filePath("sprites.h");
     QString project = dir.filePath("sprites.bvp");
 
+    // What the job compiles; job() fills it afresh and the job views it.
+    std::vector<PictureEntry> entries;
+
+    // The images come through the job's callback, as bitvane-compile gives
+    // them; the entries' own images stay empty.
     CompileJob job(std::vector<PictureSurface> images, bool hex = true)
     {
+        entries.clear();
+        for (std::size_t i = 0; i < images.size(); ++i)
+            entries.push_back(
+                {QStringLiteral("p%1").arg(i), QStringLiteral("/art/p%1.bmp").arg(i), {}, 0, 0});
         CompileJob j;
         j.hex = hex;
         j.headerPath = header;
-        for (std::size_t i = 0; i < images.size(); ++i)
-            j.entries.push_back(
-                {QStringLiteral("p%1").arg(i), QStringLiteral("/art/p%1.bmp").arg(i), 0, 0});
+        j.entries = entries;
         j.image = [images = std::move(images)](int i) { return images.at(std::size_t(i)); };
         return j;
     }
@@ -58,7 +58,7 @@ protected:
 TEST_F(CompileRun, OnePictureGivesExactlyFiveLines)
 {
     CompileJob j = job({workedExample()});
-    j.entries[0].name = "sprite";
+    entries[0].Name = "sprite";
     RunCompile(j);
     EXPECT_EQ(readAll(header),
               Preamble + "static unsigned char sprite[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n\r\n");
@@ -74,9 +74,9 @@ TEST_F(CompileRun, OnePictureGivesExactlyFiveLines)
 TEST_F(CompileRun, AWidthWithoutArrayGivesAnEmptyLineAndStillItsRecord)
 {
     CompileJob j = job({PictureSurface(10, 3, ShadeBlack), workedExample()});
-    j.entries[1].name = "sprite";
-    j.entries[0].brightness = -3;
-    j.entries[0].contrast = 7;
+    entries[1].Name = "sprite";
+    entries[0].Brightness = -3;
+    entries[0].Contrast = 7;
     j.projectPath = project;
     RunCompile(j);
     EXPECT_EQ(readAll(header),
@@ -90,8 +90,8 @@ TEST_F(CompileRun, AppliesContrastBeforeBrightness)
     // Light grey with contrast 50 then brightness -85 stays light grey; the
     // other order would make it black.
     CompileJob j = job({PictureSurface(8, 1, ShadeLight)});
-    j.entries[0].contrast = 50;
-    j.entries[0].brightness = -85;
+    entries[0].Contrast = 50;
+    entries[0].Brightness = -85;
     RunCompile(j);
     EXPECT_EQ(readAll(header), Preamble + "static unsigned char p0[2] = {0xff, 0x0};\r\n\r\n");
 }
@@ -100,10 +100,26 @@ TEST_F(CompileRun, LeavesTheStoredImageAlone)
 {
     const PictureSurface stored(8, 1, ShadeDark);
     CompileJob j = job({});
-    j.entries.push_back({"s", "/a/s.bmp", 255, 100});
+    entries.push_back({"s", "/a/s.bmp", {}, 100, 255});
+    j.entries = entries;
     j.image = [&stored](int) { return stored; };
     RunCompile(j);
     EXPECT_EQ(stored, PictureSurface(8, 1, ShadeDark));
+}
+
+TEST_F(CompileRun, WithoutAnImageSourceEachEntrysOwnImageIsCompiled)
+{
+    // The window's way: the entries hold their loaded images.
+    entries = {{"a", "/art/a.bmp", PictureSurface(8, 1, ShadeLight), 50, -85},
+               {"b", "/art/b.bmp", PictureSurface(8, 1, ShadeBlack), 0, 0}};
+    CompileJob j;
+    j.headerPath = header;
+    j.projectPath = project;
+    j.entries = entries;
+    RunCompile(j);
+    EXPECT_EQ(readAll(header), Preamble + "static unsigned char a[2] = {0xff, 0x0};\r\n\r\n"
+                                          "static unsigned char b[2] = {0xff, 0xff};\r\n\r\n");
+    EXPECT_EQ(readAll(project), "\"/art/a.bmp\",-85,50\r\n\"/art/b.bmp\",0,0\r\n");
 }
 
 TEST_F(CompileRun, NoEntriesGiveThePreambleAndAnEmptyProject)
@@ -145,8 +161,8 @@ TEST_F(CompileRun, AFailedRunLeavesBothTargetsAsTheyWere)
              };
          }},
         {"a record cannot be stored",
-         [](CompileJob &j) { j.entries[3].location = "/art/\"q\".bmp"; }},
-        {"a setting overflows", [](CompileJob &j) { j.entries[3].contrast = 32000; }},
+         [this](CompileJob &) { entries[3].Location = "/art/\"q\".bmp"; }},
+        {"a setting overflows", [this](CompileJob &) { entries[3].Contrast = 32000; }},
         {"progress throws",
          [](CompileJob &j) {
              j.progress = [](int done, int) {
@@ -172,7 +188,7 @@ TEST_F(CompileRun, AFailedRunLeavesBothTargetsAsTheyWere)
 TEST_F(CompileRun, ErrorsNameTheEntryOrTheFile)
 {
     CompileJob j = job({workedExample()});
-    j.entries[0].brightness = 32700;
+    entries[0].Brightness = 32700;
     try {
         RunCompile(j);
         ADD_FAILURE() << "an overflowing brightness was compiled";
@@ -182,7 +198,7 @@ TEST_F(CompileRun, ErrorsNameTheEntryOrTheFile)
     EXPECT_FALSE(QFile::exists(header));
 
     CompileJob k = job({workedExample()});
-    k.entries[0].location = "/art/\"q\".bmp";
+    entries[0].Location = "/art/\"q\".bmp";
     k.projectPath = project;
     try {
         RunCompile(k);

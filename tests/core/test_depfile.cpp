@@ -1,8 +1,8 @@
 // Make dependency files: their text, and bitvane-compile -M end to end.
 
 #include "error.h"
-#include "filehelpers.h"
 #include "project/depfile.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QImage>
@@ -12,27 +12,31 @@
 #include <gtest/gtest.h>
 
 using namespace bitvane;
+using namespace bitvane::testing;
 
 namespace {
 
-std::vector<ProjectRecord> Records(std::initializer_list<const char *> locations)
+std::vector<PictureEntry> Entries(std::initializer_list<const char *> locations)
 {
-    std::vector<ProjectRecord> records;
-    for (const char *l : locations)
-        records.push_back({QString::fromUtf8(l), 0, 0});
-    return records;
+    std::vector<PictureEntry> entries;
+    for (const char *l : locations) {
+        PictureEntry entry;
+        entry.Location = QString::fromUtf8(l);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
 }
 
 TEST(Depfile, RuleThenAnEmptyRulePerPictureNamedOnce)
 {
     EXPECT_EQ(MakeDepfileText("out/s.h", "/w/s.bvp",
-                              Records({"/w/a.bmp", "/w/art/../b.png", "/w/./a.bmp"})),
+                              Entries({"/w/a.bmp", "/w/art/../b.png", "/w/./a.bmp"})),
               "out/s.h: /w/s.bvp \\\n  /w/a.bmp \\\n  /w/b.png\n\n/w/a.bmp:\n\n/w/b.png:\n");
     EXPECT_EQ(MakeDepfileText("s.h", "/w/s.bvp", {}), "s.h: /w/s.bvp\n");
     // Inputs given relative are taken from the working folder, as the
     // compile opens them; the header stays as the user's rule names it.
     const QByteArray here = QDir::currentPath().toUtf8();
-    EXPECT_EQ(MakeDepfileText("../s.h", "s.bvp", Records({"./art/a.bmp"})),
+    EXPECT_EQ(MakeDepfileText("../s.h", "s.bvp", Entries({"./art/a.bmp"})),
               "../s.h: " + here + "/s.bvp \\\n  " + here + "/art/a.bmp\n\n" + here +
                   "/art/a.bmp:\n");
 }
@@ -41,7 +45,7 @@ TEST(Depfile, NamesAreEscapedForMake)
 {
     const QByteArray text = MakeDepfileText(
         "my s.h", "/p#1.bvp",
-        Records({"/a b.bmp", "/c$d.bmp", "/e\\ f.bmp", "/g\\h.bmp", "/\xc3\xa9t\xc3\xa9.bmp"}));
+        Entries({"/a b.bmp", "/c$d.bmp", "/e\\ f.bmp", "/g\\h.bmp", "/\xc3\xa9t\xc3\xa9.bmp"}));
     EXPECT_EQ(text,
               "my\\ s.h: /p\\#1.bvp \\\n  /a\\ b.bmp \\\n  /c$$d.bmp \\\n  /e\\\\\\ f.bmp \\\n"
               "  /g\\h.bmp \\\n  /\xc3\xa9t\xc3\xa9.bmp\n"
@@ -49,7 +53,7 @@ TEST(Depfile, NamesAreEscapedForMake)
               "\n/\xc3\xa9t\xc3\xa9.bmp:\n");
     // make cannot read a line break in a name: refused, naming it.
     try {
-        MakeDepfileText("s.h", "/s.bvp", Records({"/a\nb.bmp"}));
+        MakeDepfileText("s.h", "/s.bvp", Entries({"/a\nb.bmp"}));
         ADD_FAILURE() << "a line break was written";
     } catch (const Error &e) {
         EXPECT_EQ(e.file(), "/a\nb.bmp");

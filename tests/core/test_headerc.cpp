@@ -1,8 +1,8 @@
 // Headers compiled by the system's C compiler and drawn back by a C program.
 #include "compiler/headerstyle.h"
-#include "filehelpers.h"
 #include "imaging/pictureloader.h"
 #include "imaging/shadereduction.h"
+#include "testsupport.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -13,6 +13,7 @@
 #include <random>
 
 using namespace bitvane;
+using namespace bitvane::testing;
 
 namespace {
 

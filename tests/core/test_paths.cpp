@@ -1,3 +1,4 @@
+// Selection texts and base names.
 #include "error.h"
 #include "project/paths.h"
 

@@ -1,3 +1,4 @@
+// The .bvp project file: record format and reader errors.
 #include "error.h"
 #include "project/projectfile.h"
 

@@ -1,3 +1,6 @@
+// Shade reduction: thresholds, colours and the whole-surface pass.
+#include "testsupport.h"
+
 #include "error.h"
 #include "imaging/shadereduction.h"
 
@@ -6,18 +9,9 @@
 #include <cmath>
 
 using namespace bitvane;
+using namespace bitvane::testing;
 
 namespace {
-
-ColorValue Grey(int g)
-{
-    return PackColor({std::uint8_t(g), std::uint8_t(g), std::uint8_t(g)});
-}
-
-ColorValue Rgb(int red, int green, int blue)
-{
-    return PackColor({std::uint8_t(blue), std::uint8_t(green), std::uint8_t(red)});
-}
 
 ColorValue ReduceOne(ColorValue v)
 {

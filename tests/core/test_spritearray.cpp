@@ -1,3 +1,6 @@
+// The header writer against worked examples and the reference array writer.
+#include "testsupport.h"
+
 #include "compiler/spritearray.h"
 #include "error.h"
 
@@ -7,6 +10,7 @@
 #include <string>
 
 using namespace bitvane;
+using namespace bitvane::testing;
 
 namespace {
 
@@ -20,34 +24,6 @@ PictureSurface Rows(int width, const std::vector<std::vector<ColorValue>> &rows)
 }
 
 constexpr ColorValue B = ShadeBlack, D = ShadeDark, L = ShadeLight, W = ShadeWhite;
-
-// The straightforward reading of the header's format: digit strings per row
-// and BinToHex, to hold the fast writer against.
-QByteArray ReferenceArray(const PictureSurface &p, const QString &name, bool hex)
-{
-    const char *prefix = p.width() == 8    ? "static unsigned char "
-                         : p.width() == 16 ? "static unsigned short "
-                         : p.width() == 32 ? "static unsigned long "
-                                           : nullptr;
-    if (!prefix)
-        return {};
-    QList<QByteArray> low, high;
-    for (int y = 0; y < p.height(); ++y) {
-        QByteArray hi, lo;
-        for (int x = 0; x < p.width(); ++x) {
-            const ColorValue v = p.pixel(x, y);
-            const char *digits = v == B ? "11" : v == D ? "10" : v == L ? "01" : v == W ? "00" : "";
-            if (*digits) {
-                hi += digits[0];
-                lo += digits[1];
-            }
-        }
-        high << (hex ? "0x" + BinToHex(hi) : "0b" + hi);
-        low << (hex ? "0x" + BinToHex(lo) : "0b" + lo);
-    }
-    return prefix + name.toUtf8() + "[" + QByteArray::number(2 * p.height()) + "] = {" +
-           low.join(", ") + ", " + high.join(", ") + "};";
-}
 
 } // namespace
 

@@ -1,3 +1,4 @@
+// PictureSurface: pixels, QImage conversion and stretching.
 #include "imaging/surface.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// frmFormat: the dialog asking whether the header's numbers are hexadecimal or binary.
 #pragma once
 
 #include <QDialog>

@@ -1,4 +1,5 @@
-#include "compiler/frmformat.h"
+// frmFormat: the hexadecimal or binary question, laid out and answered.
+#include "app/frmformat.h"
 
 #include "app/fonts.h"
 

@@ -1,0 +1,42 @@
+// FileListModel: the file list's view of the project's entries.
+#pragma once
+
+#include "project/pictureentry.h"
+
+#include <QAbstractTableModel>
+
+#include <vector>
+
+namespace bitvane {
+
+// Shows a list of entries as rows of Name (edited in place) and Location
+// (shown only: a changed path would put another picture under the old
+// name). The list is the window's; every change to its length goes through
+// this model so that the view follows.
+class FileListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { NameColumn = 0, LocationColumn, ColumnCount };
+
+    explicit FileListModel(std::vector<PictureEntry> &entries, QObject *parent = nullptr);
+
+    // Replaces the whole list.
+    void replace(std::vector<PictureEntry> entries);
+    // AppendSelection on the list: the files before a failing one are shown
+    // and kept, then its Error is thrown on.
+    void appendSelection(const QString &selection);
+    // Removes the given rows, in any order, with their settings.
+    void removeRowsAt(std::vector<int> rows);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::vector<PictureEntry> &m_entries;
+};
+
+} // namespace bitvane

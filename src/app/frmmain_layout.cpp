@@ -1,0 +1,289 @@
+// The main window's layout: every control in its place, and the keyboard order.
+#include "app/frmmain_ui.h"
+
+#include "app/fonts.h"
+
+#include <QFrame>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTreeView>
+
+#include <cmath>
+
+namespace bitvane {
+
+namespace {
+
+constexpr int NameColumnWidth = 96; // 1440 twips
+constexpr int ColumnSlack = 4;
+
+// The layout was drawn in twips, 15 to the pixel.
+int px(int twips)
+{
+    return static_cast<int>(std::lround(twips / 15.0));
+}
+
+void place(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+// The captions were fitted to the window's typeface. A fallback face that
+// runs wider is made just small enough to show its caption whole.
+void fitCaption(QLabel *label)
+{
+    QFont f = label->font();
+    while (QFontMetrics(f).horizontalAdvance(label->text()) > label->width() &&
+           f.pointSizeF() > 6.0)
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+    label->setFont(f);
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A one-pixel rule in a system colour (button shadow or highlight).
+QWidget *makeRule(QWidget *parent, const QString &name, QPalette::ColorRole colour)
+{
+    auto *rule = new QWidget(parent);
+    rule->setObjectName(name);
+    rule->setAutoFillBackground(true);
+    QPalette pal = rule->palette();
+    pal.setColor(QPalette::Window, pal.color(colour));
+    rule->setPalette(pal);
+    return rule;
+}
+
+PictureBox *makePictureBox(QWidget *parent, const QString &name)
+{
+    auto *box = new PictureBox(parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QProgressBar *makeProgressBar(QWidget *parent, const QString &name)
+{
+    auto *bar = new QProgressBar(parent);
+    bar->setObjectName(name);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    return bar;
+}
+
+QSlider *makeSlider(QWidget *parent, const QString &name, int limit, int step)
+{
+    auto *slider = new QSlider(Qt::Horizontal, parent);
+    slider->setObjectName(name);
+    slider->setRange(-limit, limit);
+    slider->setSingleStep(step);
+    slider->setPageStep(step);
+    slider->setTickPosition(QSlider::TicksBelow);
+    slider->setTickInterval(step);
+    slider->setValue(0);
+    return slider;
+}
+
+void buildTabOrder(const frmMainUi &ui)
+{
+    // The keyboard order of the layout; controls that take no focus
+    // (labels, pictures, progress bars, frames) have no place in it.
+    QWidget *const order[] = {ui.cmdNext,
+                              ui.cmdBack,
+                              ui.cmdCancel,
+                              ui.optNewProject,
+                              ui.optExistingProject,
+                              ui.txtProjectFile,
+                              ui.cmdProjectFile,
+                              ui.lvwFiles,
+                              ui.cmdAddFile,
+                              ui.cmdRemove,
+                              ui.lstPictures,
+                              ui.sldBrightness,
+                              ui.sldContrast};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+} // namespace
+
+void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
+{
+    ui.Picture1 = makePictureBox(window, QStringLiteral("Picture1"));
+    place(ui.Picture1, 0, 0, 9735, 1500);
+    ui.Picture1->setPixmap(QPixmap(QStringLiteral(":/images/banner.png")));
+    ui.Picture1->setCursor(Qt::PointingHandCursor);
+    ui.Picture1->setToolTip(QStringLiteral("About Bitvane"));
+    QWidget *Line3 = makeRule(ui.Picture1, QStringLiteral("Line3"), QPalette::Dark);
+    Line3->setGeometry(0, px(1485), px(9720), 1);
+
+    ui.tabMain = new QStackedWidget(window);
+    ui.tabMain->setObjectName(QStringLiteral("tabMain"));
+    place(ui.tabMain, 120, 1560, 9555, 5655);
+
+    QWidget *Line1 = makeRule(window, QStringLiteral("Line1"), QPalette::Dark);
+    Line1->setGeometry(px(120), px(7320), px(9600 - 120), 1);
+    QWidget *Line2 = makeRule(window, QStringLiteral("Line2"), QPalette::Light);
+    Line2->setGeometry(px(120), px(7335), px(9600 - 120), 1);
+
+    ui.cmdBack = makeButton(window, QStringLiteral("cmdBack"), QStringLiteral("< Back"));
+    place(ui.cmdBack, 6480, 7560, 975, 375);
+    ui.cmdBack->setEnabled(false);
+    ui.cmdNext = makeButton(window, QStringLiteral("cmdNext"), QStringLiteral("Next >"));
+    place(ui.cmdNext, 7455, 7560, 975, 375);
+    ui.cmdCancel = makeButton(window, QStringLiteral("cmdCancel"), QStringLiteral("Cancel"));
+    place(ui.cmdCancel, 8640, 7560, 975, 375);
+
+    // Each page is covered by one borderless frame, so no page header ever
+    // shows; the pages change only through the wizard's buttons.
+    const QString captions[] = {QStringLiteral("project select"), QStringLiteral("edit files"),
+                                QStringLiteral("load files"), QStringLiteral("edit pictures"),
+                                QStringLiteral("compile pictures")};
+    const int frameHeights[] = {5655, 5775, 5655, 5655, 5655};
+    QFrame *frames[5] = {};
+    for (int i = 0; i < 5; ++i) {
+        auto *page = new QWidget;
+        page->setObjectName(QStringLiteral("page%1").arg(i));
+        page->setWindowTitle(captions[i]);
+        ui.tabMain->addWidget(page);
+        auto *frame = new QFrame(page);
+        frame->setObjectName(QStringLiteral("Frame%1").arg(i + 1));
+        frame->setFrameShape(QFrame::NoFrame);
+        place(frame, 0, 0, 9615, frameHeights[i]);
+        frames[i] = frame;
+    }
+
+    // Page 0.
+    ui.optNewProject = new QRadioButton(QStringLiteral("Create a new project"), frames[0]);
+    ui.optNewProject->setObjectName(QStringLiteral("optNewProject"));
+    place(ui.optNewProject, 3353, 1965, 2055, 495);
+    ui.optNewProject->setChecked(true);
+    ui.optExistingProject = new QRadioButton(QStringLiteral("Open an existing project"), frames[0]);
+    ui.optExistingProject->setObjectName(QStringLiteral("optExistingProject"));
+    place(ui.optExistingProject, 3353, 2445, 2295, 495);
+    ui.txtProjectFile = new QLineEdit(frames[0]);
+    ui.txtProjectFile->setObjectName(QStringLiteral("txtProjectFile"));
+    ui.txtProjectFile->setFont(SystemFont());
+    place(ui.txtProjectFile, 3593, 2925, 2535, 285);
+    ui.cmdProjectFile =
+        makeButton(frames[0], QStringLiteral("cmdProjectFile"), QStringLiteral("..."));
+    ui.cmdProjectFile->setFont(SystemFont());
+    place(ui.cmdProjectFile, 6113, 2925, 255, 285);
+    SetPathBoxEnabled(ui, false);
+
+    // Page 1.
+    ui.lvwFiles = new QTreeView(frames[1]);
+    ui.lvwFiles->setObjectName(QStringLiteral("lvwFiles"));
+    place(ui.lvwFiles, 0, 120, 9495, 4935);
+    ui.lvwFiles->setModel(files);
+    ui.lvwFiles->setRootIsDecorated(false);
+    ui.lvwFiles->setItemsExpandable(false);
+    ui.lvwFiles->setUniformRowHeights(true);
+    ui.lvwFiles->setSortingEnabled(false);
+    ui.lvwFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ui.lvwFiles->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ui.lvwFiles->setEditTriggers(QAbstractItemView::SelectedClicked |
+                                 QAbstractItemView::EditKeyPressed |
+                                 QAbstractItemView::DoubleClicked);
+    ui.lvwFiles->setTextElideMode(Qt::ElideMiddle);
+    ui.lvwFiles->header()->setStretchLastSection(false);
+    ui.lvwFiles->header()->setSectionsMovable(false);
+    ui.lvwFiles->setColumnWidth(0, NameColumnWidth);
+    ui.lvwFiles->setColumnWidth(1, NameColumnWidth);
+    ui.cmdAddFile = makeButton(frames[1], QStringLiteral("cmdAddFile"), QStringLiteral("Add"));
+    place(ui.cmdAddFile, 7560, 5160, 975, 375);
+    ui.cmdRemove = makeButton(frames[1], QStringLiteral("cmdRemove"), QStringLiteral("Remove"));
+    place(ui.cmdRemove, 8535, 5160, 975, 375);
+    ui.cmdRemove->setEnabled(false);
+    QLabel *Label4 = makeLabel(frames[1], QStringLiteral("Label4"),
+                               QStringLiteral("Tip: You can edit names here!"));
+    place(Label4, 120, 5160, 2235, 240);
+
+    // Page 2.
+    ui.picLoad = makePictureBox(frames[2], QStringLiteral("picLoad"));
+    place(ui.picLoad, 0, 0, 240, 240);
+    ui.picLoad->hide();
+    ui.prbLoadFiles = makeProgressBar(frames[2], QStringLiteral("prbLoadFiles"));
+    place(ui.prbLoadFiles, 0, 5160, 9495, 375);
+
+    // Page 3.
+    QLabel *Label1 = makeLabel(frames[3], QStringLiteral("Label1"), QStringLiteral("Pictures:"));
+    place(Label1, 0, 0, 690, 240);
+    ui.lstPictures = new QListWidget(frames[3]);
+    ui.lstPictures->setObjectName(QStringLiteral("lstPictures"));
+    place(ui.lstPictures, 0, 240, 2055, 5100);
+    ui.lstPictures->setSelectionMode(QAbstractItemView::SingleSelection);
+    ui.lstPictures->setSortingEnabled(false);
+    ui.picDisp = makePictureBox(frames[3], QStringLiteral("picDisp"));
+    place(ui.picDisp, 2160, 600, 495, 495);
+    QLabel *Label3 = makeLabel(frames[3], QStringLiteral("Label3"), QStringLiteral("Contrast"));
+    place(Label3, 2400, 4680, 675, 240);
+    ui.sldContrast = makeSlider(frames[3], QStringLiteral("sldContrast"), 100, 10);
+    place(ui.sldContrast, 2280, 5040, 1455, 435);
+    QLabel *Label2 = makeLabel(frames[3], QStringLiteral("Label2"), QStringLiteral("Brightness"));
+    place(Label2, 3960, 4680, 795, 240);
+    ui.sldBrightness = makeSlider(frames[3], QStringLiteral("sldBrightness"), 255, 85);
+    place(ui.sldBrightness, 3960, 5040, 1455, 435);
+
+    // Page 4.
+    ui.picCompile = makePictureBox(frames[4], QStringLiteral("picCompile"));
+    place(ui.picCompile, 0, 0, 495, 495);
+    ui.picCompile->hide();
+    ui.lblPic = makeLabel(frames[4], QStringLiteral("lblPic"), QString());
+    ui.lblPic->setPixmap(QPixmap(QStringLiteral(":/images/lblpic.png")));
+    place(ui.lblPic, 2160, 1560, 1440, 1455);
+    ui.lblMSG1 = makeLabel(frames[4], QStringLiteral("lblMSG1"),
+                           QStringLiteral("Sprite conversion complete!"));
+    ui.lblMSG1->setFont(WindowFont(12, true));
+    place(ui.lblMSG1, 3270, 2055, 3195, 330);
+    ui.lblMSG2 = makeLabel(frames[4], QStringLiteral("lblMSG2"),
+                           QStringLiteral("Press \"Finish\" to begin compiling..."));
+    place(ui.lblMSG2, 3570, 2460, 2580, 240);
+    ui.prbCompile = makeProgressBar(frames[4], QStringLiteral("prbCompile"));
+    place(ui.prbCompile, 0, 5160, 9495, 375);
+    ui.prbCompile->hide();
+
+    for (QLabel *label : {Label1, Label2, Label3, Label4, ui.lblMSG1, ui.lblMSG2})
+        fitCaption(label);
+    buildTabOrder(ui);
+}
+
+void FitFileColumns(QTreeView *list)
+{
+    list->setColumnWidth(1, list->width() - list->columnWidth(0) - ColumnSlack);
+}
+
+void SetPathBoxEnabled(const frmMainUi &ui, bool enabled)
+{
+    ui.txtProjectFile->setEnabled(enabled);
+    // Window background while it can be edited, button face while not.
+    QPalette pal = ui.txtProjectFile->palette();
+    const QColor back =
+        ui.txtProjectFile->window()->palette().color(enabled ? QPalette::Base : QPalette::Button);
+    pal.setColor(QPalette::Active, QPalette::Base, back);
+    pal.setColor(QPalette::Inactive, QPalette::Base, back);
+    pal.setColor(QPalette::Disabled, QPalette::Base, back);
+    ui.txtProjectFile->setPalette(pal);
+    ui.cmdProjectFile->setEnabled(enabled);
+}
+
+} // namespace bitvane

@@ -1,0 +1,71 @@
+// frmMainUi: the main window's controls, and the layout that builds them.
+#pragma once
+
+#include "app/picturebox.h"
+
+class QAbstractItemModel;
+class QListWidget;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QStackedWidget;
+class QTreeView;
+
+namespace bitvane {
+
+// The controls the window's handlers work with, named as in the layout so
+// that the handlers read like the wizard's description. The rules, frames
+// and captions that no handler touches are built too but kept only by the
+// window's widget tree (objectNames Line1-Line3, Frame1-Frame5,
+// Label1-Label4).
+struct frmMainUi {
+    PictureBox *Picture1 = nullptr; // banner; a click shows the about box
+    QStackedWidget *tabMain = nullptr;
+    QPushButton *cmdBack = nullptr;
+    QPushButton *cmdNext = nullptr;
+    QPushButton *cmdCancel = nullptr;
+
+    // Page 0 "project select".
+    QRadioButton *optNewProject = nullptr;
+    QRadioButton *optExistingProject = nullptr;
+    QLineEdit *txtProjectFile = nullptr;
+    QPushButton *cmdProjectFile = nullptr;
+
+    // Page 1 "edit files": columns "Name" (editable) and "Location".
+    QTreeView *lvwFiles = nullptr;
+    QPushButton *cmdAddFile = nullptr;
+    QPushButton *cmdRemove = nullptr;
+
+    // Page 2 "load files".
+    PictureBox *picLoad = nullptr; // shows the picture being loaded
+    QProgressBar *prbLoadFiles = nullptr;
+
+    // Page 3 "edit pictures".
+    QListWidget *lstPictures = nullptr;
+    PictureBox *picDisp = nullptr;
+    QSlider *sldContrast = nullptr;   // -100..100, steps of 10
+    QSlider *sldBrightness = nullptr; // -255..255, steps of 85
+
+    // Page 4 "compile pictures".
+    PictureBox *picCompile = nullptr; // shows the picture being written
+    QLabel *lblPic = nullptr;
+    QLabel *lblMSG1 = nullptr;
+    QLabel *lblMSG2 = nullptr;
+    QProgressBar *prbCompile = nullptr; // shown while compiling
+};
+
+// Builds the whole layout inside window (sizes from the layout's twips / 15)
+// and sets the keyboard order; the file list shows files. Connects nothing.
+void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files);
+
+// The two columns fill the list less a few pixels, so that no horizontal
+// scroll bar appears beside the frame.
+void FitFileColumns(QTreeView *list);
+
+// Makes the project path box and its browse button editable or not, with the
+// background that says which.
+void SetPathBoxEnabled(const frmMainUi &ui, bool enabled);
+
+} // namespace bitvane

@@ -1,0 +1,198 @@
+// PicturePages: the widget tests' fixture for the picture pages, with pictures of known shades.
+#pragma once
+
+#include "testsupport.h"
+#include "windowfixture.h"
+
+#include <QListWidget>
+#include <QSlider>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <random>
+
+namespace bitvane::testing {
+
+inline const int Shades[4] = {0, 85, 170, 255};
+
+// Source greys that reduce to each shade, away from the thresholds.
+inline const int NearShade[4][3] = {{0, 20, 35}, {60, 85, 110}, {150, 170, 190}, {230, 245, 255}};
+
+// A picture and the shades its sprite must hold once fitted and reduced.
+struct TestPicture {
+    QImage image;
+    int width = 0; // fitted
+    int height = 0;
+    std::vector<int> greys; // fitted, row by row
+};
+
+inline TestPicture makePicture(int w, int h, std::uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    TestPicture p;
+    p.image = QImage(w, h, QImage::Format_RGB32);
+    p.width = w <= 8 ? 8 : w <= 16 ? 16 : 32;
+    p.height = std::min(h, 240);
+    p.greys.assign(std::size_t(p.width) * p.height, 255);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const int s = int(rng() % 4);
+            const int g = NearShade[s][rng() % 3];
+            p.image.setPixel(x, y, qRgb(g, g, g));
+            if (x < p.width && y < p.height)
+                p.greys[std::size_t(y) * p.width + x] = Shades[s];
+        }
+    }
+    return p;
+}
+
+// The shade tables of the adjustments, per input shade 0, 85, 170, 255.
+inline int brightened(int grey, int brightness)
+{
+    const int i = grey / 85;
+    switch (brightness) {
+    case -255:
+        return 0;
+    case -170:
+        return std::array{0, 0, 0, 85}[i];
+    case -85:
+        return std::array{0, 0, 85, 170}[i];
+    case 85:
+        return std::array{85, 170, 255, 255}[i];
+    case 170:
+        return std::array{170, 255, 255, 255}[i];
+    case 255:
+        return 255;
+    default:
+        EXPECT_TRUE(brightness >= -42 && brightness <= 42) << brightness;
+        return grey;
+    }
+}
+
+inline int contrasted(int grey, int contrast)
+{
+    const int i = grey / 85;
+    switch (contrast) {
+    case -100:
+        return 170;
+    case -50:
+        return std::array{85, 85, 170, 170}[i];
+    case 0:
+    case 25:
+        return grey;
+    case 50:
+    case 100:
+        return std::array{0, 0, 255, 255}[i];
+    default:
+        ADD_FAILURE() << "no table row for contrast " << contrast;
+        return grey;
+    }
+}
+
+// Contrast first, then brightness: what the header holds.
+inline std::vector<int> adjusted(std::vector<int> greys, int brightness, int contrast)
+{
+    for (int &g : greys)
+        g = brightened(contrasted(g, contrast), brightness);
+    return greys;
+}
+
+// A grid of shades, row by row, as a sprite.
+inline PictureSurface spriteOf(const std::vector<int> &greys, int w, int h)
+{
+    PictureSurface s(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            s.setPixel(x, y, Grey(greys[std::size_t(y) * w + x]));
+    return s;
+}
+
+// The sprite a picture must load as.
+inline PictureSurface expectedSprite(const TestPicture &p)
+{
+    return spriteOf(p.greys, p.width, p.height);
+}
+
+// Runs action in the first round of event processing in which ready()
+// holds: the long steps process events between pictures, so this is how a
+// user's click lands in the middle of one.
+inline void when(QObject *context, std::function<bool()> ready, std::function<void()> action)
+{
+    auto *timer = new QTimer(context);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, context, [=] {
+        if (!ready())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        action();
+    });
+    timer->start();
+}
+
+class PicturePages : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        showWindow();
+    }
+
+    void TearDown() override
+    {
+        w.reset();
+        EXPECT_TRUE(seam.openAnswers.empty());
+        EXPECT_TRUE(seam.saveAnswers.empty());
+        EXPECT_TRUE(seam.formatAnswers.empty());
+    }
+
+    // Page 0 "Next >" for a new project, then "Add" with these names.
+    void newProjectWith(const QStringList &names)
+    {
+        ASSERT_NO_FATAL_FAILURE(newProject());
+        addFiles(names);
+    }
+
+    void addFiles(const QStringList &names)
+    {
+        add(dir.path() + QChar(0) + names.join(QChar(0)));
+        ASSERT_GE(rows(), names.size());
+    }
+
+    // Page 1 "Next >": loads every picture and arrives on page 3.
+    void loadPictures()
+    {
+        ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
+        next();
+        ASSERT_EQ(w->Tab(), frmMain::PageEditPictures) << lastMessage().toStdString();
+    }
+
+    void select(int row) { ui().lstPictures->setCurrentRow(row); }
+
+    // Page 3 to page 4, then "Finish" with the given answers.
+    void finish(bool hex, const QString &project, const QString &header)
+    {
+        if (w->Tab() == frmMain::PageEditPictures)
+            next();
+        ASSERT_EQ(w->Tab(), frmMain::PageCompile);
+        ASSERT_EQ(ui().cmdNext->text(), "Finish");
+        seam.formatAnswers.push_back(hex);
+        seam.saveAnswers.push_back(path(project));
+        seam.saveAnswers.push_back(path(header));
+        next();
+    }
+
+    QString lastMessage() const
+    {
+        return seam.messages.empty() ? QString() : seam.messages.back().text;
+    }
+
+    int sliderBrightness() const { return ui().sldBrightness->value(); }
+    int sliderContrast() const { return ui().sldContrast->value(); }
+};
+
+// The same three pictures throughout: widths that are padded (5, 9) and cut
+// (33), all one row too high.
+
+} // namespace bitvane::testing
