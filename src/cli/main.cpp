@@ -7,9 +7,9 @@
 // same routine. The header is replaced only when the whole compile succeeded;
 // the project file is only read.
 
+#include "cli/picturequeue.h"
 #include "compiler/compilerun.h"
 #include "error.h"
-#include "imaging/pictureloader.h"
 #include "project/paths.h"
 #include "project/projectfile.h"
 
@@ -17,139 +17,14 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-#include <algorithm>
-#include <condition_variable>
 #include <cstdio>
-#include <exception>
-#include <mutex>
 #include <new>
-#include <thread>
-#include <vector>
 
 using namespace bitvane;
 
 namespace {
 
 constexpr char Usage[] = "Usage: bitvane-compile [--binary] -o HEADER PROJECT.bvp";
-
-// Decoding is nearly all of a compile's time, so the pictures are decoded
-// ahead on worker threads while the compile writes the ones before. The
-// compile still takes them strictly in order, and a failure is reported for
-// the first bad picture in project order, so the output and the message do
-// not depend on timing. The look-ahead is bounded, so memory does not grow
-// with the size of the project.
-class PictureQueue {
-public:
-    explicit PictureQueue(std::vector<QString> paths) : m_paths(std::move(paths)) {}
-
-    ~PictureQueue()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_space.notify_all();
-        for (std::thread &t : m_workers)
-            t.join();
-    }
-
-    PictureQueue(const PictureQueue &) = delete;
-    PictureQueue &operator=(const PictureQueue &) = delete;
-
-    // The pictures must be taken in order, from 0.
-    PictureSurface take(int index)
-    {
-        if (m_workers.empty())
-            start();
-        std::unique_lock lock(m_mutex);
-        if (!readyUpTo(index, index)) {
-            // The compile writes faster than pictures decode, so it would
-            // sleep and wake once per picture; it waits for a few instead.
-            m_wantedUpTo = std::min(index + WakeBatch, int(m_paths.size())) - 1;
-            m_ready.wait(lock, [&] { return readyUpTo(index, m_wantedUpTo); });
-            m_wantedUpTo = -1;
-        }
-        Slot &slot = m_slots[std::size_t(index) % m_slots.size()];
-        PictureSurface image = std::move(slot.image);
-        const std::exception_ptr error = slot.error;
-        slot = Slot{};
-        m_taken = index + 1;
-        lock.unlock();
-        m_space.notify_one();
-        if (error)
-            std::rethrow_exception(error);
-        return image;
-    }
-
-private:
-    static constexpr int WakeBatch = 4; // at most the number of slots
-
-    struct Slot {
-        int index = -1; // the picture the slot holds, -1 while it is empty
-        PictureSurface image;
-        std::exception_ptr error;
-    };
-
-    // Whether pictures first to last have all arrived (mutex held).
-    bool readyUpTo(int first, int last) const
-    {
-        for (int i = first; i <= last; ++i)
-            if (m_slots[std::size_t(i) % m_slots.size()].index != i)
-                return false;
-        return true;
-    }
-
-    void start()
-    {
-        const int workers = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-        m_slots.resize(std::size_t(workers) * 4);
-        for (int i = 0; i < workers; ++i)
-            m_workers.emplace_back([this] { work(); });
-    }
-
-    void work()
-    {
-        const int total = int(m_paths.size());
-        for (;;) {
-            int index;
-            {
-                std::unique_lock lock(m_mutex);
-                m_space.wait(lock, [&] {
-                    return m_stop || m_next >= total || m_next < m_taken + int(m_slots.size());
-                });
-                if (m_stop || m_next >= total)
-                    return;
-                index = m_next++;
-            }
-            Slot done;
-            done.index = index;
-            try {
-                done.image = LoadPicture(m_paths[std::size_t(index)]);
-            } catch (...) {
-                done.error = std::current_exception();
-            }
-            bool wanted;
-            {
-                std::lock_guard lock(m_mutex);
-                m_slots[std::size_t(index) % m_slots.size()] = std::move(done);
-                wanted = m_wantedUpTo >= 0 && readyUpTo(m_taken, m_wantedUpTo);
-            }
-            if (wanted)
-                m_ready.notify_one();
-        }
-    }
-
-    std::vector<QString> m_paths;
-    std::vector<Slot> m_slots;
-    std::vector<std::thread> m_workers;
-    std::mutex m_mutex;
-    std::condition_variable m_ready; // a picture arrived in its slot
-    std::condition_variable m_space; // a slot was emptied, or stop
-    int m_next = 0;                  // the next picture a worker decodes
-    int m_taken = 0;                 // pictures the compile has taken
-    int m_wantedUpTo = -1;           // the compile waits for the pictures up to this one
-    bool m_stop = false;
-};
 
 // A message is one line on stderr, even when a path holds a line break.
 void printFailure(const QString &message)

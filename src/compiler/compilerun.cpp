@@ -3,6 +3,7 @@
 #include "compiler/spritearray.h"
 #include "error.h"
 #include "imaging/adjustments.h"
+#include "project/paths.h"
 #include "project/projectfile.h"
 
 #include <QFileInfo>
@@ -85,15 +86,6 @@ private:
 };
 
 } // namespace
-
-bool SameFile(const QString &a, const QString &b)
-{
-    const QFileInfo fa(a), fb(b);
-    if (fa.absoluteFilePath() == fb.absoluteFilePath())
-        return true;
-    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
-    return !ca.isEmpty() && ca == cb;
-}
 
 QByteArray HeaderPreamble()
 {

@@ -34,10 +34,6 @@ struct CompileJob {
     std::function<void(int done, int total)> progress;
 };
 
-// Whether two names stand for one file: relative and absolute paths and
-// symbolic links are recognised, or a second save would replace the first.
-bool SameFile(const QString &a, const QString &b);
-
 // The header's first three lines, CR LF ended.
 QByteArray HeaderPreamble();
 
