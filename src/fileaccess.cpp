@@ -81,6 +81,16 @@ QString SystemReason(int errnum)
     return reason;
 }
 
+QString DeviceReason(const QIODevice &device, int errnum)
+{
+    QString reason = device.errorString();
+    if (errnum != 0 && (reason.isEmpty() || reason.startsWith(QLatin1String("Unknown error"))))
+        return SystemReason(errnum);
+    if (!reason.isEmpty())
+        reason[0] = reason[0].toLower();
+    return reason;
+}
+
 void CheckRegularFile(const QString &path, const QString &name, QStringView kind)
 {
     struct stat status;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringView>
 
@@ -11,6 +12,11 @@ namespace bitvane {
 // The system's reason for errno value errnum, as a message's tail:
 // "no space left on device", "permission denied".
 QString SystemReason(int errnum);
+
+// Why a device's last operation failed, as a message's tail. Qt words the
+// system's reasons capitalised and has none for some failures ("Unknown
+// error"); errnum, errno just after the failure, stands in then.
+QString DeviceReason(const QIODevice &device, int errnum);
 
 // Throws Error naming the file (name) unless path is an ordinary file (after
 // symbolic links) that can be opened for reading. A FIFO, socket or device

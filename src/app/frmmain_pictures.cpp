@@ -1,6 +1,7 @@
 #include "app/frmmain.h"
 
 #include "compiler/compilerun.h"
+#include "compiler/outputfile.h"
 #include "error.h"
 #include "imaging/adjustments.h"
 #include "imaging/pictureloader.h"
@@ -164,10 +165,12 @@ bool frmMain::CompileProject()
             dialogs().showSave(this, preset, ProjectSaveFilter);
         if (!projectPath)
             return false;
+        CheckOutputTarget(*projectPath);
         const std::optional<QString> headerPath =
             dialogs().showSave(this, preset, HeaderSaveFilter);
         if (!headerPath)
             return false;
+        CheckOutputTarget(*headerPath);
 
         const int rows = lvwFiles->topLevelItemCount();
         if (std::size_t(rows) != Entries.size())

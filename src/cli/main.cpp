@@ -2,20 +2,25 @@
 //
 //     bitvane-compile [--binary] -o HEADER PROJECT.bvp
 //
+// "-o -" writes the header to standard output, once the whole compile has
+// succeeded. On failure exactly one line goes to stderr, on success none.
 // Reads the project as the window opens one (every name is the base name of
 // its location), loads every picture as the window does and compiles with the
 // same routine. The header is replaced only when the whole compile succeeded;
 // the project file is only read.
 
 #include "cli/picturequeue.h"
+#include "cli/qtwarnings.h"
 #include "compiler/compilerun.h"
+#include "compiler/outputfile.h"
 #include "error.h"
 #include "project/paths.h"
 #include "project/projectfile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QFile>
+#include <QImageReader>
 
 #include <cstdio>
 #include <new>
@@ -45,14 +50,26 @@ int usageError(const QString &reason)
 
 int compile(const QString &projectPath, const QString &headerPath, bool hex)
 {
-    if (SameFile(projectPath, headerPath))
+    ClearThreadWarnings();
+    const bool toStandardOutput = headerPath == u"-";
+    QFile standardOutput;
+    if (toStandardOutput) {
+        if (!standardOutput.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered))
+            throw Error(QStringLiteral("standard output"),
+                        QStringLiteral("cannot be written: %1").arg(standardOutput.errorString()));
+    } else {
+        CheckOutputTarget(headerPath);
+    }
+    if (!toStandardOutput && SameFile(projectPath, headerPath))
         throw Error(headerPath,
                     QStringLiteral("the header would replace the project file it is made from"));
 
     const std::vector<ProjectRecord> records = ReadProjectFile(projectPath);
     CompileJob job;
     job.hex = hex;
-    job.headerPath = headerPath;
+    job.headerPath = toStandardOutput ? QStringLiteral("standard output") : headerPath;
+    if (toStandardOutput)
+        job.headerDevice = &standardOutput;
     std::vector<QString> locations;
     job.entries.reserve(records.size());
     locations.reserve(records.size());
@@ -60,6 +77,9 @@ int compile(const QString &projectPath, const QString &headerPath, bool hex)
         job.entries.push_back({GetBaseName(r.location), r.location, r.brightness, r.contrast});
         locations.push_back(r.location);
     }
+    // Image plugins load on the first reader made; made here, they load on
+    // this thread before any worker starts, not on whichever worker is first.
+    QImageReader::supportedImageFormats();
     PictureQueue pictures(std::move(locations));
     job.image = [&pictures](int index) { return pictures.take(index); };
     RunCompile(job);
@@ -70,6 +90,7 @@ int compile(const QString &projectPath, const QString &headerPath, bool hex)
 
 int main(int argc, char *argv[])
 {
+    CaptureQtWarnings();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("bitvane-compile"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BITVANE_VERSION));
@@ -95,7 +116,8 @@ int main(int argc, char *argv[])
         QStringLiteral("Write the arrays in binary (0b...), not hexadecimal."));
     const QCommandLineOption outputOption(
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("Write the header to <HEADER>."), QStringLiteral("HEADER"));
+        QStringLiteral("Write the header to <HEADER> (- for standard output)."),
+        QStringLiteral("HEADER"));
     parser.addOption(binaryOption);
     parser.addOption(outputOption);
     parser.addPositionalArgument(QStringLiteral("PROJECT.bvp"),
@@ -129,7 +151,7 @@ int main(int argc, char *argv[])
     try {
         return compile(positional.front(), headerPath, !parser.isSet(binaryOption));
     } catch (const Error &e) {
-        printFailure(e.message());
+        printFailure(WithThreadWarnings(e).message());
     } catch (const std::bad_alloc &) {
         printFailure(QStringLiteral("out of memory"));
     } catch (const std::exception &e) {

@@ -1,6 +1,8 @@
 // The queue that decodes a project's pictures ahead on worker threads.
 #include "cli/picturequeue.h"
 
+#include "cli/qtwarnings.h"
+#include "error.h"
 #include "imaging/pictureloader.h"
 
 #include <algorithm>
@@ -66,8 +68,11 @@ void PictureQueue::work()
         }
         Slot done;
         done.index = index;
+        ClearThreadWarnings();
         try {
             done.image = LoadPicture(m_paths[std::size_t(index)]);
+        } catch (const Error &e) {
+            done.error = std::make_exception_ptr(WithThreadWarnings(e));
         } catch (...) {
             done.error = std::current_exception();
         }

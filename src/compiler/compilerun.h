@@ -1,8 +1,10 @@
+// The one compile both the window and bitvane-compile run.
 #pragma once
 
 #include "imaging/surface.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 #include <cstdint>
@@ -26,6 +28,9 @@ struct CompileJob {
     bool hex = true;
     QString headerPath;
     QString projectPath; // empty: no project file is written
+    // When set, the header goes to this open device (standard output) once
+    // the whole run has succeeded; headerPath then only names it in errors.
+    QIODevice *headerDevice = nullptr;
 
     // The stored four-shade image of entry i, asked once per entry in order.
     // May throw Error (bitvane-compile decodes here).
