@@ -9,11 +9,12 @@
 // same routine. The header is replaced only when the whole compile succeeded;
 // the project file is only read.
 
+#include "cli/diagnostics.h"
 #include "cli/picturequeue.h"
-#include "cli/qtwarnings.h"
 #include "compiler/compilerun.h"
 #include "compiler/outputfile.h"
 #include "error.h"
+#include "imaging/pictureloader.h"
 #include "project/paths.h"
 #include "project/projectfile.h"
 
@@ -24,6 +25,9 @@
 
 #include <cstdio>
 #include <new>
+#include <optional>
+
+#include <unistd.h>
 
 using namespace bitvane;
 
@@ -32,29 +36,42 @@ namespace {
 constexpr char Usage[] = "Usage: bitvane-compile [--binary] -o HEADER PROJECT.bvp";
 
 // A message is one line on stderr, even when a path holds a line break.
-void printFailure(const QString &message)
+void printFailure(std::FILE *err, const QString &message)
 {
     QString line = message;
     for (QChar &c : line)
         if (c.unicode() < 0x20)
             c = u' ';
-    std::fprintf(stderr, "bitvane-compile: %s\n", line.toLocal8Bit().constData());
+    std::fprintf(err, "bitvane-compile: %s\n", line.toLocal8Bit().constData());
 }
 
-int usageError(const QString &reason)
+int usageError(std::FILE *err, const QString &reason)
 {
-    printFailure(reason);
-    std::fprintf(stderr, "%s\nTry 'bitvane-compile --help' for more information.\n", Usage);
+    printFailure(err, reason);
+    std::fprintf(err, "%s\nTry 'bitvane-compile --help' for more information.\n", Usage);
     return 2;
+}
+
+// The workers decode side by side, so the decoders' own words cannot be told
+// apart while they run. Once they have stopped, the picture that failed is
+// decoded again, alone, and what the decoder said joins its failure.
+Error ExplainPictureFailure(const QString &location, const Error &failure)
+{
+    ClearThreadDiagnostics();
+    try {
+        LoadPicture(location);
+    } catch (const Error &again) {
+        return WithDiagnostics(again);
+    }
+    return failure;
 }
 
 int compile(const QString &projectPath, const QString &headerPath, bool hex)
 {
-    ClearThreadWarnings();
     const bool toStandardOutput = headerPath == u"-";
     QFile standardOutput;
     if (toStandardOutput) {
-        if (!standardOutput.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered))
+        if (!standardOutput.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
             throw Error(QStringLiteral("standard output"),
                         QStringLiteral("cannot be written: %1").arg(standardOutput.errorString()));
     } else {
@@ -80,17 +97,33 @@ int compile(const QString &projectPath, const QString &headerPath, bool hex)
     // Image plugins load on the first reader made; made here, they load on
     // this thread before any worker starts, not on whichever worker is first.
     QImageReader::supportedImageFormats();
-    PictureQueue pictures(std::move(locations));
-    job.image = [&pictures](int index) { return pictures.take(index); };
-    RunCompile(job);
-    return 0;
+    int failed = -1; // the picture being taken when the compile failed
+    std::optional<Error> pictureFailure;
+    {
+        PictureQueue pictures(locations);
+        job.image = [&pictures, &failed](int index) {
+            failed = index;
+            PictureSurface image = pictures.take(index);
+            failed = -1;
+            return image;
+        };
+        try {
+            RunCompile(job);
+            return 0;
+        } catch (const Error &e) {
+            if (failed < 0)
+                throw;
+            pictureFailure = e;
+        }
+    }
+    throw ExplainPictureFailure(locations[std::size_t(failed)], *pictureFailure);
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    CaptureQtWarnings();
+    std::FILE *err = CaptureDiagnostics();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("bitvane-compile"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BITVANE_VERSION));
@@ -124,7 +157,7 @@ int main(int argc, char *argv[])
                                  QStringLiteral("The project file to compile."));
 
     if (!parser.parse(QCoreApplication::arguments()))
-        return usageError(parser.errorText());
+        return usageError(err, parser.errorText());
     if (parser.isSet(helpOption)) {
         QString help = parser.helpText();
         help.replace(0, help.indexOf(u'\n'), QLatin1StringView(Usage));
@@ -137,25 +170,25 @@ int main(int argc, char *argv[])
     }
     const QStringList positional = parser.positionalArguments();
     if (!parser.isSet(outputOption))
-        return usageError(QStringLiteral("no header named: give it with -o HEADER"));
+        return usageError(err, QStringLiteral("no header named: give it with -o HEADER"));
     if (parser.values(outputOption).size() > 1)
-        return usageError(QStringLiteral("-o is given more than once"));
+        return usageError(err, QStringLiteral("-o is given more than once"));
     if (positional.size() != 1)
-        return usageError(positional.isEmpty()
-                              ? QStringLiteral("no project file named")
-                              : QStringLiteral("more than one project file named"));
+        return usageError(err, positional.isEmpty()
+                                   ? QStringLiteral("no project file named")
+                                   : QStringLiteral("more than one project file named"));
     const QString headerPath = parser.value(outputOption);
     if (headerPath.isEmpty())
-        return usageError(QStringLiteral("the header's name is empty"));
+        return usageError(err, QStringLiteral("the header's name is empty"));
 
     try {
         return compile(positional.front(), headerPath, !parser.isSet(binaryOption));
     } catch (const Error &e) {
-        printFailure(WithThreadWarnings(e).message());
+        printFailure(err, e.message());
     } catch (const std::bad_alloc &) {
-        printFailure(QStringLiteral("out of memory"));
+        printFailure(err, QStringLiteral("out of memory"));
     } catch (const std::exception &e) {
-        printFailure(QString::fromLocal8Bit(e.what()));
+        printFailure(err, QString::fromLocal8Bit(e.what()));
     }
     return 1;
 }

@@ -1,8 +1,7 @@
 // The queue that decodes a project's pictures ahead on worker threads.
 #include "cli/picturequeue.h"
 
-#include "cli/qtwarnings.h"
-#include "error.h"
+#include "cli/diagnostics.h"
 #include "imaging/pictureloader.h"
 
 #include <algorithm>
@@ -68,11 +67,11 @@ void PictureQueue::work()
         }
         Slot done;
         done.index = index;
-        ClearThreadWarnings();
+        // What Qt says while a picture decodes is kept per thread; cleared
+        // here, it does not pile up over a long project.
+        ClearThreadDiagnostics();
         try {
             done.image = LoadPicture(m_paths[std::size_t(index)]);
-        } catch (const Error &e) {
-            done.error = std::make_exception_ptr(WithThreadWarnings(e));
         } catch (...) {
             done.error = std::current_exception();
         }

@@ -99,10 +99,15 @@ bool BmpComplete(QByteArrayView d)
         return true;
     height = std::abs(height);
 
+    // Headers shorter than the fourth version hold no colour masks of their
+    // own (whatever a V2 or V3 header says): the decoder reads them from
+    // behind the header, and from whatever memory follows when the file
+    // ends before them.
+    constexpr qint64 V4Header = 108;
     qint64 masks = 0;
-    if (infoSize == 40 && compression == 3)
+    if (infoSize < V4Header && compression == 3)
         masks = 12;
-    else if (infoSize == 40 && compression == 6)
+    else if (infoSize < V4Header && compression == 6)
         masks = 16;
     const qint64 palette =
         bits <= 8 ? qint64(colorsUsed ? colorsUsed : 1u << bits) * paletteEntry : 0;
