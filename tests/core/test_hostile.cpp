@@ -39,7 +39,7 @@ QByteArray encode(const QImage &image, const char *format)
     return bytes;
 }
 
-// The reason an Error carries, or "" when call succeeds.
+// The message of the Error that call throws, or "" when it succeeds.
 template <typename Call> QString refusal(Call call)
 {
     try {
@@ -122,8 +122,9 @@ TEST_F(HostileCore, OnlyOrdinaryFilesAreOutputTargets)
     // The compile checks both targets before it asks for any picture.
     for (bool fifoIsHeader : {true, false}) {
         CompileJob j = job(2);
-        (fifoIsHeader ? j.headerPath : j.projectPath) = fifo;
-        if (!fifoIsHeader)
+        if (fifoIsHeader)
+            j.headerPath = fifo;
+        else
             j.projectPath = fifo;
         EXPECT_TRUE(refusal([&] { RunCompile(j); }).startsWith(fifo + ": "));
         EXPECT_EQ(asked, 0);
