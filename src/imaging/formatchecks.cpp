@@ -95,7 +95,9 @@ bool BmpComplete(QByteArrayView d)
     } else {
         return true;
     }
-    if (width <= 0 || height == 0 || bits == 0 || bits > 32 || colorsUsed > 256)
+    // A colour count only means a palette up to 8 bits a pixel; above, the
+    // decoder ignores it, so it must not stop the check either.
+    if (width <= 0 || height == 0 || bits == 0 || bits > 32 || (bits <= 8 && colorsUsed > 256))
         return true;
     height = std::abs(height);
 

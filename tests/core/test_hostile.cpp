@@ -201,6 +201,14 @@ TEST_F(HostileCore, BitfieldsBmpEndingBeforeItsMasksIsTruncated)
                         }).contains("truncated"));
         }
     }
+    // A colour count means nothing at 24 bits a pixel and hides nothing: a
+    // picture of 16 x 7.7 million pixels in 182 bytes (found by fuzzing).
+    QByteArray tall = QByteArray::fromBase64(
+        "Qk02AwAAAAAAADYAAAAoAAAAEAAAABAAdgABABgAAAAAAAADAADEDgAAxA4AAAAAYYAAAaiNAAAAAAAAAADw8PDx8f"
+        "Hy8vLz8/P09PT19VJN9gAAAAAAegAANgAAACgAAAAIAAAACAAAAAEAGAAAAAAAwAAAAMQOAADEDgAAAP4AAAAAAA"
+        "AACAAAAAEAAFN+g1N+dnaDU36DU36DJ76DfKIqH22JgYGBgoKCg4ODhIQODg4PDw8=");
+    EXPECT_TRUE(refusal([&] { DecodePicture(tall, "tall.bmp"); }).contains("truncated"));
+
     // Whole, the masks behind the short headers are the ones used.
     for (int infoSize : {40, 64}) {
         const PictureSurface s = DecodePicture(bitfieldsBmp(infoSize, 3, true), "m.bmp");
