@@ -5,6 +5,7 @@
 #include "app/frmmain_ui.h"
 
 #include "error.h"
+#include "fileaccess.h"
 #include "project/project.h"
 
 #include <QFile>
@@ -49,11 +50,13 @@ bool frmMain::CanOpenFile(const QString &path)
         failure = QStringLiteral("No project file is named: type its path or choose it with "
                                  "\"...\".");
     } else {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
+        // A FIFO named here would hang the window in open().
+        try {
+            CheckRegularFile(path, path, u"project file");
             return true;
-        failure =
-            Error(path, QStringLiteral("cannot be opened: %1").arg(file.errorString())).message();
+        } catch (const Error &e) {
+            failure = Error(path, QStringLiteral("cannot be opened: %1").arg(e.reason())).message();
+        }
     }
     dialogs().showMessage(this, failure, AppTitle, QMessageBox::Critical);
     return false;

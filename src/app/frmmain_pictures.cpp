@@ -4,6 +4,7 @@
 #include "app/frmmain_ui.h"
 
 #include "compiler/compilerun.h"
+#include "compiler/outputfile.h"
 #include "error.h"
 #include "imaging/adjustments.h"
 #include "imaging/pictureloader.h"
@@ -146,10 +147,12 @@ bool frmMain::CompileProject()
             dialogs().showSave(this, preset, ProjectSaveFilter);
         if (!projectPath)
             return false;
+        CheckOutputTarget(*projectPath);
         const std::optional<QString> headerPath =
             dialogs().showSave(this, preset, HeaderSaveFilter);
         if (!headerPath)
             return false;
+        CheckOutputTarget(*headerPath);
 
         CompileJob job;
         job.hex = hex;

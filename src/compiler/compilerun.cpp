@@ -1,19 +1,18 @@
 // The compile run: preamble, one array line per entry, project records, atomic save.
 #include "compiler/compilerun.h"
 
+#include "compiler/outputfile.h"
 #include "compiler/spritearray.h"
 #include "error.h"
+#include "fileaccess.h"
 #include "imaging/adjustments.h"
+#include "project/paths.h"
 #include "project/projectfile.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QIODevice>
 
+#include <cerrno>
 #include <optional>
-
-#ifdef __linux__
-#include <fcntl.h>
-#endif
 
 namespace bitvane {
 
@@ -21,80 +20,7 @@ namespace {
 
 constexpr char LineEnd[] = "\r\n";
 
-// Everything goes to a temporary file beside the target; the target is
-// replaced only by commit(). A run that fails leaves the target as it was,
-// and the destructor removes the temporary file.
-class Output {
-public:
-    explicit Output(const QString &path) : m_file(path)
-    {
-        if (QFileInfo(path).isDir())
-            throw Error(path, QStringLiteral("cannot be written: it is a folder"));
-        if (!m_file.open(QIODevice::WriteOnly))
-            throw Error(path, QStringLiteral("cannot be written: %1").arg(m_file.errorString()));
-    }
-
-    void write(QByteArrayView bytes)
-    {
-        if (m_file.write(bytes.data(), bytes.size()) != bytes.size())
-            fail();
-        m_pending += bytes.size();
-        if (m_pending >= WritebackChunk)
-            startWriteback();
-    }
-
-    // Pushes the buffered rest to the temporary file, so that a full disk is
-    // found before either target is replaced.
-    void flush()
-    {
-        if (!m_file.flush() || m_file.error() != QFileDevice::NoError)
-            fail();
-    }
-
-    void commit()
-    {
-        if (!m_file.commit())
-            fail();
-    }
-
-private:
-    static constexpr qint64 WritebackChunk = qint64(1) << 20;
-
-    // commit() syncs the file to disk, which for a large header would mean
-    // writing all of it at the very end. Handing each written megabyte to
-    // the disk at once lets that run while the compile goes on; the sync at
-    // the end still decides, so this is only a head start.
-    void startWriteback()
-    {
-        flush();
-#ifdef __linux__
-        ::sync_file_range(m_file.handle(), m_started, 0, SYNC_FILE_RANGE_WRITE);
-#endif
-        m_started += m_pending;
-        m_pending = 0;
-    }
-
-    [[noreturn]] void fail()
-    {
-        throw Error(m_file.fileName(),
-                    QStringLiteral("cannot be written: %1").arg(m_file.errorString()));
-    }
-
-    QSaveFile m_file;
-    qint64 m_started = 0; // bytes already handed to the disk
-    qint64 m_pending = 0; // bytes written since
-};
-
 } // namespace
-
-bool SameFile(const QString &a, const QString &b)
-{
-    const QFileInfo fa(a), fb(b);
-    if (fa.absoluteFilePath() == fb.absoluteFilePath())
-        return true;
-    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
-    return !ca.isEmpty() && ca == cb;
-}
 
 QByteArray HeaderPreamble()
 {
@@ -120,12 +46,28 @@ void RunCompile(const CompileJob &job)
         throw Error(job.headerPath,
                     QStringLiteral("the header and the project file cannot be the same file"));
 
-    Output header(job.headerPath);
-    std::optional<Output> project;
+    // Every target is checked before the first picture is asked for.
+    std::optional<OutputFile> headerFile;
+    QByteArray headerBytes;
+    if (job.headerDevice) {
+        if (!job.headerDevice->isWritable())
+            throw Error(job.headerPath, QStringLiteral("cannot be written: not open for writing"));
+    } else {
+        headerFile.emplace(job.headerPath);
+    }
+    std::optional<OutputFile> project;
     if (withProject)
         project.emplace(job.projectPath);
+    // A device cannot be taken back, so it gets the header only once the
+    // whole header is made.
+    auto write = [&](QByteArrayView bytes) {
+        if (headerFile)
+            headerFile->write(bytes);
+        else
+            headerBytes += bytes;
+    };
 
-    header.write(HeaderPreamble());
+    write(HeaderPreamble());
     for (int i = 0; i < total; ++i) {
         const PictureEntry &entry = job.entries[std::size_t(i)];
         PictureSurface work = job.image ? job.image(i) : entry.Image;
@@ -137,21 +79,26 @@ void RunCompile(const CompileJob &job)
                 throw;
             throw Error(entry.Location.isEmpty() ? entry.Name : entry.Location, e.reason());
         }
-        header.write(MakeSpriteArray(work, entry.Name, job.hex));
-        header.write(LineEnd);
-        header.write(LineEnd);
+        write(MakeSpriteArray(work, entry.Name, job.hex));
+        write(LineEnd);
+        write(LineEnd);
         if (project)
             project->write(FormatProjectRecord({entry.Location, entry.Brightness, entry.Contrast}));
         if (job.progress)
             job.progress(i + 1, total);
     }
 
-    header.flush();
+    if (headerFile) {
+        CommitTogether(*headerFile, project ? &*project : nullptr);
+        return;
+    }
     if (project)
-        project->flush();
-    header.commit();
-    if (project)
-        project->commit();
+        CommitTogether(*project, nullptr);
+    errno = 0;
+    if (job.headerDevice->write(headerBytes) != headerBytes.size())
+        throw Error(
+            job.headerPath,
+            QStringLiteral("cannot be written: %1").arg(DeviceReason(*job.headerDevice, errno)));
 }
 
 } // namespace bitvane

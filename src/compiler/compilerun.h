@@ -1,10 +1,11 @@
-// RunCompile: the one compile from a list of entries to the header and project file.
+// The one compile both the window and bitvane-compile run.
 #pragma once
 
 #include "imaging/surface.h"
 #include "project/pictureentry.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 #include <cstdint>
@@ -23,6 +24,9 @@ struct CompileJob {
     bool hex = true;
     QString headerPath;
     QString projectPath; // empty: no project file is written
+    // When set, the header goes to this open device (standard output) once
+    // the whole run has succeeded; headerPath then only names it in errors.
+    QIODevice *headerDevice = nullptr;
 
     // The stored four-shade image of entry i, asked once per entry in order.
     // May throw Error (bitvane-compile decodes here). When empty, each
@@ -31,10 +35,6 @@ struct CompileJob {
     // Called after each entry with the number done and the total.
     std::function<void(int done, int total)> progress;
 };
-
-// Whether two names stand for one file: relative and absolute paths and
-// symbolic links are recognised, or a second save would replace the first.
-bool SameFile(const QString &a, const QString &b);
 
 // The header's first three lines, CR LF ended.
 QByteArray HeaderPreamble();

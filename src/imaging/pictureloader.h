@@ -1,3 +1,4 @@
+// Picture loading: a BMP, GIF, JPEG or PNG file to the sprite image an entry keeps.
 #pragma once
 
 #include "imaging/surface.h"
@@ -18,8 +19,8 @@ constexpr int SpriteWidthFor(int w)
 // Decodes a BMP, GIF, JPEG or PNG picture at its own size (the first frame
 // of an animation), without colour management, transparency composited over
 // white. Throws Error naming the file and saying why it cannot be read:
-// missing, a folder, not readable, empty, not a picture, truncated, damaged
-// or too large (more than 2^26 pixels).
+// missing, a folder, not an ordinary file, not readable, empty, not a
+// picture, truncated, damaged or too large (more than 2^27 pixels).
 PictureSurface DecodePicture(const QString &path);
 // The same from bytes already read; fileName only names the file in errors.
 PictureSurface DecodePicture(const QByteArray &data, const QString &fileName);

@@ -1,7 +1,9 @@
-// Selection texts and path names: file counts, full paths and base names.
+// Selection texts, default names taken from paths, and whether two paths are one file.
 #include "project/paths.h"
 
 #include "error.h"
+
+#include <QFileInfo>
 
 namespace bitvane {
 
@@ -107,6 +109,15 @@ QString GetBaseName(const QString &path)
         throw Error(shortened(path),
                     QStringLiteral("no name can be taken: \"%1\" has no extension").arg(fileName));
     return fileName.left(dot);
+}
+
+bool SameFile(const QString &a, const QString &b)
+{
+    const QFileInfo fa(a), fb(b);
+    if (fa.absoluteFilePath() == fb.absoluteFilePath())
+        return true;
+    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
+    return !ca.isEmpty() && ca == cb;
 }
 
 } // namespace bitvane

@@ -1,4 +1,4 @@
-// GetFileCount, GetFilePath, GetBaseName: selection texts and default names.
+// Selection texts, default names taken from paths, and whether two paths are one file.
 #pragma once
 
 #include <QString>
@@ -23,5 +23,9 @@ QString GetFilePath(const QString &selection, std::int16_t n);
 // "/home/ann/art/ship.big.bmp" gives "ship.big". Throws Error when the path
 // has no folder or the file name no dot.
 QString GetBaseName(const QString &path);
+
+// Whether two names stand for one file: relative and absolute paths and
+// symbolic links are recognised, or a second save would replace the first.
+bool SameFile(const QString &a, const QString &b);
 
 } // namespace bitvane

@@ -2,12 +2,13 @@
 #include "project/projectfile.h"
 
 #include "error.h"
+#include "fileaccess.h"
 #include "project/paths.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
+#include <climits>
 
 namespace bitvane {
 
@@ -224,6 +225,8 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
         const FieldReader::Field location = reader.read(true);
         if (location.end != FieldReader::End::Comma)
             throw cutShort(location.end, "brightness and contrast are");
+        if (location.value.contains('\0'))
+            throw Error(fileName, line, QStringLiteral("the location holds a NUL character"));
         if (location.value.contains('"'))
             throw Error(fileName, line,
                         QStringLiteral("the location holds a double quote outside the quotes"));
@@ -254,16 +257,12 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
 
 std::vector<ProjectRecord> ReadProjectFile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (info.isDir())
-        throw Error(path, QStringLiteral("is a folder, not a project file"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(path, QStringLiteral("cannot be opened: %1").arg(file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Error(path, QStringLiteral("cannot be read: %1").arg(file.errorString()));
-    return ParseProject(bytes, path);
+    // The longest file a project can be: every record with the longest
+    // location the system allows. Anything longer is not a project file, and
+    // a device that reads for ever is refused before it is read at all.
+    constexpr qint64 LongestRecord = PATH_MAX + sizeof("\"\",-255,-100\r\n");
+    constexpr qint64 MaxProjectBytes = 3 + MaxProjectRecords * LongestRecord;
+    return ParseProject(ReadRegularFile(path, path, MaxProjectBytes, u"project file"), path);
 }
 
 } // namespace bitvane

@@ -32,8 +32,8 @@ QByteArray FormatProjectRecord(const ProjectRecord &record);
 // partial result.
 std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName);
 
-// Reads and parses the file at path. Throws Error (missing, unreadable,
-// malformed).
+// Reads and parses the file at path. Throws Error (missing, not an ordinary
+// file, unreadable, longer than a project can be, malformed).
 std::vector<ProjectRecord> ReadProjectFile(const QString &path);
 
 } // namespace bitvane

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 using bitvane::frmFormat;
 
@@ -18,35 +19,43 @@ namespace {
 
 // Runs action on the dialog once it waits modally, then makes sure the wait
 // ends even when the action fails to end it, so that a broken dialog fails
-// the test instead of hanging it.
+// the test instead of hanging it. Each poll hands the state on to the next
+// one it schedules; nothing holds itself, so nothing leaks.
+struct Waiting {
+    std::function<void(frmFormat &)> action;
+    bool *sawHexSelected = nullptr;
+    int tries = 0;
+};
+
+void poll(std::shared_ptr<Waiting> waiting)
+{
+    auto *dialog = qobject_cast<frmFormat *>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) {
+        if (++waiting->tries < 500)
+            QTimer::singleShot(2, [waiting] { poll(waiting); });
+        else
+            ADD_FAILURE() << "the dialog never waited";
+        return;
+    }
+    // Keys reach the buttons only through the focus of an active window.
+    dialog->activateWindow();
+    if (!QTest::qWaitForWindowActive(dialog))
+        ADD_FAILURE() << "the dialog never became active";
+    if (waiting->sawHexSelected)
+        *waiting->sawHexSelected = dialog->optHex->isChecked() && !dialog->optBin->isChecked();
+    waiting->action(*dialog);
+    QTimer::singleShot(2000, dialog, [dialog] {
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog is still open";
+            dialog->done(QDialog::Rejected);
+        }
+    });
+}
+
 void whenWaiting(std::function<void(frmFormat &)> action, bool *sawHexSelected = nullptr)
 {
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [=] {
-        auto *dialog = qobject_cast<frmFormat *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) {
-            if (++*tries < 500)
-                QTimer::singleShot(2, *poll);
-            else
-                ADD_FAILURE() << "the dialog never waited";
-            return;
-        }
-        // Keys reach the buttons only through the focus of an active window.
-        dialog->activateWindow();
-        if (!QTest::qWaitForWindowActive(dialog))
-            ADD_FAILURE() << "the dialog never became active";
-        if (sawHexSelected)
-            *sawHexSelected = dialog->optHex->isChecked() && !dialog->optBin->isChecked();
-        action(*dialog);
-        QTimer::singleShot(2000, dialog, [dialog] {
-            if (dialog->isVisible()) {
-                ADD_FAILURE() << "the dialog is still open";
-                dialog->done(QDialog::Rejected);
-            }
-        });
-    };
-    QTimer::singleShot(0, *poll);
+    auto waiting = std::make_shared<Waiting>(Waiting{std::move(action), sawHexSelected, 0});
+    QTimer::singleShot(0, [waiting] { poll(waiting); });
 }
 
 QWidget *focusOf(frmFormat &d)

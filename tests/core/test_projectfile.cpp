@@ -167,7 +167,7 @@ TEST(ProjectFile, ReadProjectFileNamesTheFileThatCannotBeRead)
         ADD_FAILURE() << "a missing file was read";
     } catch (const Error &e) {
         EXPECT_EQ(e.file(), missing);
-        EXPECT_TRUE(e.reason().contains("No such file")) << e.what();
+        EXPECT_TRUE(e.reason().contains("file not found")) << e.what();
     }
     try {
         ReadProjectFile(dir.path());

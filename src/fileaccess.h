@@ -1,0 +1,33 @@
+// Reading ordinary files without ever blocking on a special one, and the
+// operating system's own words for why a file operation failed.
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <QStringView>
+
+namespace bitvane {
+
+// The system's reason for errno value errnum, as a message's tail:
+// "no space left on device", "permission denied".
+QString SystemReason(int errnum);
+
+// Why a device's last operation failed, as a message's tail. Qt words the
+// system's reasons capitalised and has none for some failures ("Unknown
+// error"); errnum, errno just after the failure, stands in then.
+QString DeviceReason(const QIODevice &device, int errnum);
+
+// Throws Error naming the file (name) unless path is an ordinary file (after
+// symbolic links) that can be opened for reading. A FIFO, socket or device
+// is refused from its status alone, never opened. kind ("picture file",
+// "project file") completes the reason given for a folder.
+void CheckRegularFile(const QString &path, const QString &name, QStringView kind);
+
+// The whole content of the ordinary file at path, checked as above; a file
+// of more than maxBytes bytes (or one that grows past them while it is read)
+// is refused.
+QByteArray ReadRegularFile(const QString &path, const QString &name, qint64 maxBytes,
+                           QStringView kind);
+
+} // namespace bitvane

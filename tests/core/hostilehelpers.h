@@ -1,0 +1,91 @@
+// Special files and time-limited runs of bitvane-compile, for the tests of
+// hostile and unusual files.
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace hostile {
+
+inline void makeFifo(const QString &path)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0644), 0) << path.toStdString();
+}
+
+// A bound socket file; the descriptor stays open for the test's life.
+inline void makeSocket(const QString &path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray local = QFile::encodeName(path);
+    ASSERT_LT(std::size_t(local.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, local.constData(), std::size_t(local.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+}
+
+inline bool isFifo(const QString &path)
+{
+    struct stat s;
+    return ::lstat(QFile::encodeName(path).constData(), &s) == 0 && S_ISFIFO(s.st_mode);
+}
+
+struct ChildRun {
+    bool finished = false; // false: killed after the time limit
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs bitvane-compile and ends it after ten seconds whatever it does, so
+// that a program that blocks fails the test instead of hanging the suite.
+// standardOutputFile is opened for appending (/dev/full); inChild runs in the
+// child before the program starts.
+inline ChildRun runLimited(const QStringList &args, const QString &standardOutputFile = {},
+                           const std::function<void()> &inChild = {})
+{
+    QProcess p;
+    if (!standardOutputFile.isEmpty())
+        p.setStandardOutputFile(standardOutputFile, QIODevice::Append);
+    if (inChild)
+        p.setChildProcessModifier(inChild);
+    p.start(QStringLiteral(BITVANE_COMPILE_EXE), args);
+    ChildRun r;
+    if (!p.waitForFinished(10000)) {
+        p.kill();
+        p.waitForFinished(-1);
+        return r;
+    }
+    r.finished = p.exitStatus() == QProcess::NormalExit;
+    r.exitCode = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+// The one line a failure prints: "bitvane-compile: FILE: reason".
+inline void expectOneLine(const ChildRun &r, const QString &file, const char *reason)
+{
+    ASSERT_TRUE(r.finished) << "still running after ten seconds";
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith("bitvane-compile: " + QFile::encodeName(file) + ": "))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(reason)) << r.err.toStdString() << " lacks " << reason;
+}
+
+} // namespace hostile
