@@ -75,7 +75,7 @@ QByteArray EncodeGreyPng(int width, int height, QByteArrayView grey, QByteArrayV
         }
     }
     // qCompress puts the uncompressed size before the zlib stream.
-    const QByteArray zlib = qCompress(raw, 9).sliced(4);
+    const QByteArray zlib = qCompress(raw).sliced(4);
 
     QByteArray png("\x89PNG\r\n\x1a\n", 8);
     AppendChunk(png, "IHDR", header);
