@@ -97,10 +97,13 @@ private:
         m_line += int(std::count(m_p, q, '\n'));
         m_p = q;
     }
-    const char *endOfLine(const char *p) const
+    // The line end after p, looking at most `most` bytes ahead (then the
+    // end of that stretch), so that a look at one line costs no more.
+    const char *endOfLine(const char *p, qsizetype most = -1) const
     {
-        const void *nl = std::memchr(p, '\n', std::size_t(m_end - p));
-        return nl ? static_cast<const char *>(nl) : m_end;
+        const char *limit = most >= 0 && m_end - p > most ? p + most : m_end;
+        const void *nl = std::memchr(p, '\n', std::size_t(limit - p));
+        return nl ? static_cast<const char *>(nl) : limit;
     }
     [[noreturn]] void fail(int line, const QString &reason) const
     {
@@ -171,7 +174,7 @@ void Reader::skipDeclaration()
 {
     const int line = m_line;
     const char *p = m_p;
-    const QByteArrayView firstLine(p, std::min(endOfLine(p), p + 200) - p);
+    const QByteArrayView firstLine(p, endOfLine(p, 200) - p);
     int depth = 0;
     char previous = 0; // the last character that is no blank or comment
     bool functionBody = false;
@@ -237,7 +240,7 @@ std::optional<ArrayHead> Reader::head() const
     if (!type)
         return std::nullopt;
     const char *nameStart = p;
-    const char *limit = std::min(endOfLine(p), m_end - p > MaxHeadBytes ? p + MaxHeadBytes : m_end);
+    const char *limit = endOfLine(p, MaxHeadBytes);
     // Names are written verbatim and may hold '[' themselves: the first
     // "[digits]" followed by the rest of an opening ends the name.
     for (const char *open = p; open < limit; ++open) {
@@ -458,6 +461,9 @@ void Reader::warnAboutDifferences()
 
 HeaderContents Reader::run()
 {
+    // Some editors start a UTF-8 file with a byte order mark.
+    if (startsWith(m_p, "\xEF\xBB\xBF"))
+        m_p += 3;
     for (;;) {
         skipSpaceAndComments();
         if (m_p == m_end)
