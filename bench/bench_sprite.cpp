@@ -1,9 +1,12 @@
 // Benchmarks of the kernels, and of one sprite from file to array text.
+#include "compiler/extractpictures.h"
+#include "compiler/headerreader.h"
 #include "compiler/headerstyle.h"
 #include "compiler/spritearray.h"
 #include "imaging/adjustments.h"
 #include "imaging/pictureloader.h"
 #include "imaging/shadereduction.h"
+#include "imaging/spritemask.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -106,11 +109,11 @@ void BM_MakeSpriteArray(benchmark::State &state)
 BENCHMARK(BM_MakeSpriteArray)->Arg(1)->Arg(0);
 
 // A header's worth of sprites, every width, heights up to 240.
-std::vector<PictureSurface> HeaderCorpus()
+std::vector<PictureSurface> HeaderCorpus(int count = 100)
 {
     std::mt19937 rng(99);
     std::vector<PictureSurface> sprites;
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < count; ++i) {
         PictureSurface s(8 << (i % 3), 1 + int(rng() % MaxSpriteHeight));
         for (int y = 0; y < s.height(); ++y)
             for (int x = 0; x < s.width(); ++x)
@@ -146,6 +149,45 @@ void BM_HeaderText(benchmark::State &state)
         benchmark::Counter(double(sprites.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_HeaderText)->Args({0, 1})->Args({1, 1})->Args({0, 0})->Args({1, 0});
+
+// Reading a header of 1000 sprites back (args: modern, hex, masks), and the
+// PNGs of them encoded in memory, as the extraction writes them.
+void BM_ReadHeader(benchmark::State &state)
+{
+    const std::vector<PictureSurface> sprites = HeaderCorpus(1000);
+    const auto style = state.range(0) ? HeaderStyle::Modern : HeaderStyle::Classic;
+    const bool hex = state.range(1) != 0, masks = state.range(2) != 0;
+    QByteArray text;
+    for (std::size_t i = 0; i < sprites.size(); ++i) {
+        const SpriteMask mask = OpaqueMask(sprites[i].width() - 3, sprites[i].height());
+        text += SpriteBlock(style, sprites[i], QStringLiteral("sprite%1").arg(i), hex,
+                            masks ? &mask : nullptr);
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadHeader(text, QStringLiteral("sprites.h")).sprites.data());
+    state.SetLabel(std::string(state.range(0) ? "modern " : "classic ") + (hex ? "hex" : "binary") +
+                   (masks ? " masks" : ""));
+    state.SetBytesProcessed(state.iterations() * text.size());
+    state.counters["pictures/s"] =
+        benchmark::Counter(double(sprites.size()), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_ReadHeader)
+    ->Args({0, 1, 0})
+    ->Args({0, 0, 0})
+    ->Args({1, 1, 1})
+    ->Args({1, 0, 1})
+    ->Unit(benchmark::kMillisecond);
+
+void BM_SpritePngs(benchmark::State &state)
+{
+    const std::vector<PictureSurface> sprites = HeaderCorpus(1000);
+    for (auto _ : state)
+        for (const PictureSurface &s : sprites)
+            benchmark::DoNotOptimize(SpritePng(s, nullptr).data());
+    state.counters["pictures/s"] =
+        benchmark::Counter(double(sprites.size()), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_SpritePngs)->Unit(benchmark::kMillisecond);
 
 class BmpFile : public benchmark::Fixture {
 public:

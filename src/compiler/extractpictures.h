@@ -1,0 +1,55 @@
+// Writing the sprites read from a header as PNG pictures into a folder,
+// all of them or none.
+#pragma once
+
+#include "compiler/headerreader.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace bitvane {
+
+// One picture written: the array's name as the header gives it (the entry
+// name that compiles back to it) and the PNG's path.
+struct ExtractedPicture {
+    QString name;
+    QString path;
+
+    friend bool operator==(const ExtractedPicture &, const ExtractedPicture &) = default;
+};
+
+struct Extraction {
+    std::vector<ExtractedPicture> pictures; // in header order
+    std::vector<HeaderWarning> warnings;    // from reading the header
+    // What compiles the pictures back into the header's arrays.
+    HeaderStyle style = HeaderStyle::Classic;
+    bool hex = true;
+    bool masks = false;
+};
+
+// The PNG of one sprite: 8-bit grey (0, 85, 170, 255) without a mask; with
+// one, grey and alpha, drawn pixels opaque. An undrawn pixel is written as
+// what, laid over white, gives its shade back with alpha below a half
+// (white fully transparent, light as black at a third); dark and black
+// have no such form and are kept as transparent grey.
+QByteArray SpritePng(const PictureSurface &picture, const SpriteMask *mask);
+
+// The file names, "NAME.png" in sprite order: characters no file name may
+// hold become '_', a leading '.' too, an empty name "sprite"; a name taken
+// before (in any letter case) gets "_2", "_3", ...
+std::vector<QString> PictureFileNames(const std::vector<HeaderSprite> &sprites);
+
+// Writes every sprite into folder, which is created if missing. Unless
+// force, a file already there is an Error before anything is written. The
+// pictures are written into a temporary folder inside it and moved into
+// place, so that an Error leaves folder as it was (or not created).
+std::vector<ExtractedPicture> WritePictures(const std::vector<HeaderSprite> &sprites,
+                                            const QString &folder, bool force);
+
+// ReadHeaderFile, then WritePictures; a header without sprite arrays is an
+// Error naming it.
+Extraction ExtractHeader(const QString &headerPath, const QString &folder, bool force);
+
+} // namespace bitvane

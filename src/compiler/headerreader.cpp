@@ -1,0 +1,520 @@
+// Parsing header text back into sprites: a small scanner over the C both
+// header styles write, strict about sprite arrays and lenient about the rest.
+#include "compiler/headerreader.h"
+
+#include "error.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstring>
+
+namespace bitvane {
+
+namespace {
+
+// Two planes of 240 rows: no loaded picture is higher.
+constexpr int MaxElements = 480;
+// The farthest a sprite array's '[' can be from its line's start; names are
+// file names, so anything longer is no array of ours and is not searched.
+constexpr qsizetype MaxHeadBytes = 4096;
+constexpr qint64 MaxHeaderBytes = qint64(256) << 20;
+
+struct ElementType {
+    QByteArrayView text; // with its trailing blank
+    int width;
+    HeaderStyle style;
+};
+
+constexpr ElementType ElementTypes[] = {
+    {"unsigned char ", 8, HeaderStyle::Classic},  {"unsigned short ", 16, HeaderStyle::Classic},
+    {"unsigned long ", 32, HeaderStyle::Classic}, {"uint8_t ", 8, HeaderStyle::Modern},
+    {"uint16_t ", 16, HeaderStyle::Modern},       {"uint32_t ", 32, HeaderStyle::Modern},
+};
+
+// By 2-bit code: white 0, light 1, dark 2, black 3.
+constexpr ColorValue ShadeOfCode[] = {ShadeWhite, ShadeLight, ShadeDark, ShadeBlack};
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+bool IsWordChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+int DigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return 99;
+}
+
+// Text from the header for a message, kept short whatever the input.
+QString Shown(QByteArrayView text)
+{
+    constexpr qsizetype Most = 40;
+    if (text.size() <= Most)
+        return QString::fromUtf8(text);
+    return QString::fromUtf8(text.first(Most)) + QStringLiteral("...");
+}
+
+// "static [const ]TYPE NAME[COUNT][ BITVANE_DATA] = {", all on one line.
+struct ArrayHead {
+    QByteArray name;
+    const ElementType *type = nullptr;
+    int count = 0;              // MaxElements + 1 stands for anything larger
+    const char *body = nullptr; // just after the '{'
+};
+
+class Reader {
+public:
+    Reader(QByteArrayView text, const QString &header)
+        : m_p(text.data()), m_end(text.data() + text.size()), m_header(header)
+    {}
+
+    HeaderContents run();
+
+private:
+    bool startsWith(const char *p, QByteArrayView s) const
+    {
+        return m_end - p >= s.size() && std::memcmp(p, s.data(), std::size_t(s.size())) == 0;
+    }
+    // Every move forward goes through here, so that lines are counted once.
+    void advanceTo(const char *q)
+    {
+        m_line += int(std::count(m_p, q, '\n'));
+        m_p = q;
+    }
+    // The line end after p, looking at most `most` bytes ahead (then the
+    // end of that stretch), so that a look at one line costs no more.
+    const char *endOfLine(const char *p, qsizetype most = -1) const
+    {
+        const char *limit = most >= 0 && m_end - p > most ? p + most : m_end;
+        const void *nl = std::memchr(p, '\n', std::size_t(limit - p));
+        return nl ? static_cast<const char *>(nl) : limit;
+    }
+    [[noreturn]] void fail(int line, const QString &reason) const
+    {
+        throw Error(m_header, line, reason);
+    }
+
+    void skipSpaceAndComments();
+    void skipPreprocessorLine();
+    void skipDeclaration();
+    std::optional<ArrayHead> head() const;
+    bool readArray(const ArrayHead &head, int line);
+    std::uint32_t element(QByteArrayView token, const ArrayHead &head, int line) const;
+    void addSprite(const ArrayHead &head, int line, bool hex,
+                   const std::vector<std::uint32_t> &values);
+    void warnAboutDifferences();
+
+    const char *m_p;
+    const char *m_end;
+    int m_line = 1;
+    QString m_header;
+    HeaderContents m_out;
+    // The sprite just read, while a NAME_mask array may still follow it.
+    bool m_maskMayFollow = false;
+    QByteArray m_lastName; // as written, whatever its encoding
+};
+
+void Reader::skipSpaceAndComments()
+{
+    while (m_p < m_end) {
+        if (IsSpace(*m_p)) {
+            m_line += *m_p == '\n';
+            ++m_p;
+        } else if (startsWith(m_p, "/*")) {
+            const qsizetype close = QByteArrayView(m_p + 2, m_end - m_p - 2).indexOf("*/");
+            if (close < 0) {
+                m_out.warnings.push_back(
+                    {m_line, QStringLiteral("a comment that is never closed")});
+                advanceTo(m_end);
+                return;
+            }
+            advanceTo(m_p + 2 + close + 2);
+        } else if (startsWith(m_p, "//")) {
+            advanceTo(endOfLine(m_p));
+        } else {
+            return;
+        }
+    }
+}
+
+void Reader::skipPreprocessorLine()
+{
+    const char *eol = endOfLine(m_p);
+    // A backslash at the end of a line carries the directive on.
+    while (eol < m_end) {
+        const char *last = eol;
+        while (last > m_p && (last[-1] == '\r'))
+            --last;
+        if (last == m_p || last[-1] != '\\')
+            break;
+        eol = endOfLine(eol + 1);
+    }
+    advanceTo(eol);
+}
+
+// Other code: up to its ';', or to the '}' that closes a function body.
+// Comments and literals cannot end it early.
+void Reader::skipDeclaration()
+{
+    const int line = m_line;
+    const char *p = m_p;
+    const QByteArrayView firstLine(p, endOfLine(p, 200) - p);
+    int depth = 0;
+    char previous = 0; // the last character that is no blank or comment
+    bool functionBody = false;
+    while (p < m_end) {
+        const char c = *p;
+        if (startsWith(p, "/*")) {
+            const qsizetype close = QByteArrayView(p + 2, m_end - p - 2).indexOf("*/");
+            p = close < 0 ? m_end : p + 2 + close + 2;
+            continue;
+        }
+        if (startsWith(p, "//")) {
+            p = endOfLine(p);
+            continue;
+        }
+        if (c == '"' || c == '\'') {
+            ++p;
+            while (p < m_end && *p != c && *p != '\n')
+                p += *p == '\\' && p + 1 < m_end ? 2 : 1;
+            p += p < m_end && *p == c;
+            previous = c;
+            continue;
+        }
+        if (c == '{') {
+            if (depth++ == 0)
+                functionBody = previous == ')';
+        } else if (c == '}') {
+            if (depth == 0)
+                break; // closes an enclosing block; not ours to take
+            if (--depth == 0 && functionBody) {
+                ++p;
+                break;
+            }
+        } else if (c == ';' && depth == 0) {
+            ++p;
+            break;
+        }
+        if (!IsSpace(c))
+            previous = c;
+        ++p;
+    }
+    QByteArray shown = firstLine.toByteArray().trimmed();
+    m_out.warnings.push_back(
+        {line, QStringLiteral("skipped, not a sprite array: %1").arg(Shown(shown))});
+    advanceTo(p);
+    m_maskMayFollow = false;
+}
+
+std::optional<ArrayHead> Reader::head() const
+{
+    const char *p = m_p;
+    if (!startsWith(p, "static "))
+        return std::nullopt;
+    p += 7;
+    if (startsWith(p, "const "))
+        p += 6;
+    const ElementType *type = nullptr;
+    for (const ElementType &t : ElementTypes)
+        if (startsWith(p, t.text)) {
+            type = &t;
+            p += t.text.size();
+            break;
+        }
+    if (!type)
+        return std::nullopt;
+    const char *nameStart = p;
+    const char *limit = endOfLine(p, MaxHeadBytes);
+    // Names are written verbatim and may hold '[' themselves: the first
+    // "[digits]" followed by the rest of an opening ends the name.
+    for (const char *open = p; open < limit; ++open) {
+        if (*open != '[')
+            continue;
+        const char *close = open + 1;
+        while (close < limit && IsDigit(*close))
+            ++close;
+        if (close == open + 1 || close >= limit || *close != ']')
+            continue;
+        const char *rest = close + 1;
+        if (startsWith(rest, " BITVANE_DATA"))
+            rest += 13;
+        if (!startsWith(rest, " = {"))
+            continue;
+        int count = 0;
+        for (const char *d = open + 1; d < close && count <= MaxElements; ++d)
+            count = count * 10 + (*d - '0');
+        ArrayHead head;
+        head.name = QByteArray(nameStart, open - nameStart);
+        head.type = type;
+        head.count = std::min(count, MaxElements + 1);
+        head.body = rest + 4;
+        return head;
+    }
+    return std::nullopt;
+}
+
+std::uint32_t Reader::element(QByteArrayView token, const ArrayHead &head, int line) const
+{
+    const bool hex = token[1] == 'x' || token[1] == 'X';
+    const int base = hex ? 16 : 2;
+    const QByteArrayView digits = token.sliced(2);
+    const std::uint64_t most = head.type->width == 32 ? 0xFFFFFFFFu : (1u << head.type->width) - 1;
+    if (digits.isEmpty())
+        fail(line, QStringLiteral("array %1: %2 is no %3 number")
+                       .arg(Shown(head.name), Shown(token),
+                            hex ? QStringLiteral("hexadecimal") : QStringLiteral("binary")));
+    std::uint64_t value = 0;
+    for (const char c : digits) {
+        const int d = DigitValue(c);
+        if (d >= base)
+            fail(line, QStringLiteral("array %1: %2 is no %3 number")
+                           .arg(Shown(head.name), Shown(token),
+                                hex ? QStringLiteral("hexadecimal") : QStringLiteral("binary")));
+        value = value * std::uint64_t(base) + std::uint64_t(d);
+        if (value > most)
+            fail(line, QStringLiteral("array %1: %2 does not fit %3 (%4 bits)")
+                           .arg(Shown(head.name), Shown(token),
+                                QString::fromLatin1(head.type->text.trimmed()))
+                           .arg(head.type->width));
+    }
+    return std::uint32_t(value);
+}
+
+// Reads the elements after the head's '{' through the closing "};". Gives
+// false, reading nothing, when the first element is no hexadecimal or
+// binary number: then it is some other table, not a sprite.
+bool Reader::readArray(const ArrayHead &head, int line)
+{
+    const char *start = m_p;
+    const int startLine = m_line;
+    m_p = head.body; // the head holds no line end
+    const QString name = Shown(head.name);
+    auto cutShort = [&] {
+        fail(line, QStringLiteral("array %1 is cut short: the header ends before its "
+                                  "closing \"};\"")
+                       .arg(name));
+    };
+
+    std::vector<std::uint32_t> values;
+    int given = 0;
+    bool hex = true;
+    for (;;) {
+        skipSpaceAndComments();
+        if (m_p == m_end)
+            cutShort();
+        if (*m_p == '}')
+            break;
+        const char *tokenEnd = m_p;
+        while (tokenEnd < m_end && IsWordChar(*tokenEnd))
+            ++tokenEnd;
+        const QByteArrayView token(m_p, tokenEnd - m_p);
+        const bool number =
+            token.size() >= 2 && token[0] == '0' &&
+            (token[1] == 'x' || token[1] == 'X' || token[1] == 'b' || token[1] == 'B');
+        if (!number) {
+            if (given == 0) {
+                m_p = start;
+                m_line = startLine;
+                return false;
+            }
+            fail(m_line, QStringLiteral("array %1: element %2, \"%3\", is neither hexadecimal nor "
+                                        "binary")
+                             .arg(name)
+                             .arg(given + 1)
+                             .arg(Shown(token.isEmpty() ? QByteArrayView(m_p, 1) : token)));
+        }
+        if (given == 0)
+            hex = token[1] == 'x' || token[1] == 'X';
+        const std::uint32_t value = element(token, head, m_line);
+        if (given <= MaxElements)
+            values.push_back(value);
+        ++given;
+        m_p = tokenEnd;
+        skipSpaceAndComments();
+        if (m_p == m_end)
+            cutShort();
+        if (*m_p == '}')
+            break;
+        if (*m_p != ',')
+            fail(m_line, QStringLiteral("array %1: ',' or '}' expected after element %2")
+                             .arg(name)
+                             .arg(given));
+        ++m_p;
+    }
+    ++m_p;
+    skipSpaceAndComments();
+    if (m_p == m_end)
+        cutShort();
+    if (*m_p != ';')
+        fail(m_line, QStringLiteral("array %1: ';' expected after its closing '}'").arg(name));
+    ++m_p;
+
+    const HeaderSprite *last = m_maskMayFollow ? &m_out.sprites.back() : nullptr;
+    const bool mask = last && head.name == m_lastName + "_mask" &&
+                      head.type->width == last->picture.width() &&
+                      head.count == last->picture.height();
+    if (!mask) {
+        if (head.count == 0)
+            fail(line, QStringLiteral("array %1 has no elements").arg(name));
+        if (head.count > MaxElements)
+            fail(line, QStringLiteral("array %1 declares more than %2 elements, the most a sprite "
+                                      "of 240 rows has")
+                           .arg(name)
+                           .arg(MaxElements));
+        if (head.count % 2 != 0)
+            fail(line, QStringLiteral("array %1 has %2 elements, an odd number: a sprite's two "
+                                      "planes have the same rows")
+                           .arg(name)
+                           .arg(head.count));
+    }
+    if (given < head.count)
+        fail(line, QStringLiteral("array %1 is cut short: %2 elements declared, %3 given")
+                       .arg(name)
+                       .arg(head.count)
+                       .arg(given));
+    if (given > head.count)
+        fail(line, QStringLiteral("array %1 gives %2 elements but declares %3")
+                       .arg(name)
+                       .arg(given)
+                       .arg(head.count));
+
+    if (mask) {
+        m_out.sprites.back().mask = SpriteMask{head.type->width, std::move(values)};
+        m_maskMayFollow = false;
+    } else {
+        addSprite(head, line, hex, values);
+    }
+    return true;
+}
+
+void Reader::addSprite(const ArrayHead &head, int line, bool hex,
+                       const std::vector<std::uint32_t> &values)
+{
+    const int width = head.type->width;
+    const int height = head.count / 2;
+    HeaderSprite sprite;
+    sprite.name = QString::fromUtf8(head.name);
+    sprite.line = line;
+    sprite.style = head.type->style;
+    sprite.hex = hex;
+    sprite.picture = PictureSurface(width, height);
+    for (int y = 0; y < height; ++y) {
+        const std::uint32_t low = values[std::size_t(y)];
+        const std::uint32_t high = values[std::size_t(height + y)];
+        ColorValue *row = sprite.picture.row(y);
+        for (int x = 0; x < width; ++x) {
+            const int bit = width - 1 - x;
+            row[x] = ShadeOfCode[(((high >> bit) & 1u) << 1) | ((low >> bit) & 1u)];
+        }
+    }
+    m_out.sprites.push_back(std::move(sprite));
+    m_lastName = head.name;
+    m_maskMayFollow = true;
+}
+
+void Reader::warnAboutDifferences()
+{
+    if (m_out.sprites.empty())
+        return;
+    const HeaderSprite &first = m_out.sprites.front();
+    m_out.style = first.style;
+    m_out.hex = first.hex;
+    m_out.masks = first.mask.has_value();
+    for (std::size_t i = 1; i < m_out.sprites.size(); ++i) {
+        const HeaderSprite &s = m_out.sprites[i];
+        QStringList differences;
+        if (s.style != first.style)
+            differences << (s.style == HeaderStyle::Modern
+                                ? QStringLiteral("in the modern style")
+                                : QStringLiteral("in the classic style"));
+        if (s.hex != first.hex)
+            differences << (s.hex ? QStringLiteral("in hexadecimal") : QStringLiteral("in binary"));
+        if (s.mask.has_value() != m_out.masks)
+            differences << (s.mask ? QStringLiteral("with a mask")
+                                   : QStringLiteral("without a mask"));
+        if (!differences.isEmpty())
+            m_out.warnings.push_back(
+                {s.line, QStringLiteral("array %1 is written %2, unlike the first array; a compile "
+                                        "writes all arrays like the first")
+                             .arg(Shown(s.name.toUtf8()), differences.join(QStringLiteral(", ")))});
+    }
+    std::stable_sort(
+        m_out.warnings.begin(), m_out.warnings.end(),
+        [](const HeaderWarning &a, const HeaderWarning &b) { return a.line < b.line; });
+}
+
+HeaderContents Reader::run()
+{
+    // Some editors start a UTF-8 file with a byte order mark.
+    if (startsWith(m_p, "\xEF\xBB\xBF"))
+        m_p += 3;
+    for (;;) {
+        skipSpaceAndComments();
+        if (m_p == m_end)
+            break;
+        if (*m_p == '#') {
+            skipPreprocessorLine();
+            continue;
+        }
+        if (*m_p == '}') {
+            // The end of an extern "C" block (or of code skipped before).
+            advanceTo(m_p + 1);
+            m_maskMayFollow = false;
+            continue;
+        }
+        if (startsWith(m_p, "extern \"C\"")) {
+            const char *q = m_p + 10;
+            while (q < m_end && IsSpace(*q))
+                ++q;
+            if (q < m_end && *q == '{') {
+                advanceTo(q + 1);
+                continue;
+            }
+        }
+        const int line = m_line;
+        if (const std::optional<ArrayHead> h = head(); h && readArray(*h, line))
+            continue;
+        skipDeclaration();
+    }
+    warnAboutDifferences();
+    return std::move(m_out);
+}
+
+} // namespace
+
+HeaderContents ReadHeader(QByteArrayView text, const QString &headerName)
+{
+    return Reader(text, headerName).run();
+}
+
+HeaderContents ReadHeaderFile(const QString &headerPath)
+{
+    QFile file(headerPath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(headerPath, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    if (file.size() > MaxHeaderBytes)
+        throw Error(headerPath, QStringLiteral("is larger than 256 MiB, which no header of "
+                                               "sprites is"));
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Error(headerPath, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    return ReadHeader(text, headerPath);
+}
+
+} // namespace bitvane

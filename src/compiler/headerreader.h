@@ -1,0 +1,63 @@
+// Reading a header back: the sprite arrays this program writes, in either
+// style and notation, with their masks, as four-shade pictures.
+#pragma once
+
+#include "compiler/headerstyle.h"
+#include "imaging/spritemask.h"
+#include "imaging/surface.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace bitvane {
+
+// A part of the header that was passed over; the caller shows it as
+// "HEADER:LINE: warning: TEXT".
+struct HeaderWarning {
+    int line = 0;
+    QString text;
+
+    friend bool operator==(const HeaderWarning &, const HeaderWarning &) = default;
+};
+
+// One sprite array as the header holds it.
+struct HeaderSprite {
+    QString name;
+    int line = 0; // where its declaration starts, 1-based
+    HeaderStyle style = HeaderStyle::Classic;
+    bool hex = true;
+    // 8, 16 or 32 pixels wide (from the element type), half the element
+    // count high, every pixel one of the four shades.
+    PictureSurface picture;
+    // From the NAME_mask array that directly follows, if there is one.
+    std::optional<SpriteMask> mask;
+};
+
+struct HeaderContents {
+    std::vector<HeaderSprite> sprites; // in header order
+    std::vector<HeaderWarning> warnings;
+    // How to compile the pictures to get the arrays back: the first
+    // array's style, notation and whether it has a mask. An array that
+    // differs from the first gets a warning, as one compile cannot give both.
+    HeaderStyle style = HeaderStyle::Classic;
+    bool hex = true;
+    bool masks = false;
+};
+
+// The sprite arrays of a header's text (CR LF or LF line ends). Comments,
+// preprocessor lines and an `extern "C"` block's braces are passed over
+// silently; any other declaration is skipped with a warning. Throws Error
+// naming headerName, the line and the reason for an array whose element
+// count is odd, zero or above 480 (240 rows), whose digits are no number or
+// do not fit the element type, whose count differs from its elements, or
+// that is cut short.
+HeaderContents ReadHeader(QByteArrayView text, const QString &headerName);
+
+// ReadHeader on a file's contents; throws Error when it cannot be read.
+// Messages name the file as given.
+HeaderContents ReadHeaderFile(const QString &headerPath);
+
+} // namespace bitvane
