@@ -53,23 +53,26 @@ void frmMain::LoadPictures()
     const int count = int(Entries.size());
     // The entries change only when every picture has loaded: a picture that
     // fails, or a close meanwhile, leaves them as they were.
-    std::vector<PictureSurface> images(Entries.size());
+    std::vector<LoadedSprite> sprites(Entries.size());
 
     ui->prbLoadFiles->setRange(0, count);
     ui->picLoad->show();
     const Finally hideLoad([this] { ui->picLoad->hide(); });
     for (int i = 0; i < count; ++i) {
-        PictureSurface &image = images[std::size_t(i)];
-        image = LoadPicture(Entries[std::size_t(i)].Location);
-        ui->picLoad->setSurface(image);
+        LoadedSprite &sprite = sprites[std::size_t(i)];
+        sprite = LoadSprite(Entries[std::size_t(i)].Location);
+        ui->picLoad->setSurface(sprite.Image);
         centreIn(ui->picLoad, width(), ui->tabMain->height());
         QCoreApplication::processEvents();
         if (m_loadCancelled)
             return;
         ui->prbLoadFiles->setValue(i + 1);
     }
-    for (std::size_t i = 0; i < images.size(); ++i)
-        Entries[i].Image = std::move(images[i]);
+    for (std::size_t i = 0; i < sprites.size(); ++i) {
+        Entries[i].Image = std::move(sprites[i].Image);
+        Entries[i].Mask = std::move(sprites[i].Mask);
+        Entries[i].SourceSize = sprites[i].SourceSize;
+    }
 }
 
 void frmMain::FillPictureList()

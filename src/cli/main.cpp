@@ -107,7 +107,7 @@ int compile(const QString &projectPath, const QString &headerPath, bool hex,
         PictureQueue pictures(locations);
         job.image = [&pictures, &failed](int index) {
             failed = index;
-            PictureSurface image = pictures.take(index);
+            PictureSurface image = pictures.take(index).Image;
             failed = -1;
             return image;
         };

@@ -19,7 +19,7 @@ PictureQueue::~PictureQueue()
         t.join();
 }
 
-PictureSurface PictureQueue::take(int index)
+LoadedSprite PictureQueue::take(int index)
 {
     if (m_workers.empty())
         start();
@@ -32,7 +32,7 @@ PictureSurface PictureQueue::take(int index)
         m_wantedUpTo = -1;
     }
     Slot &slot = m_slots[std::size_t(index) % m_slots.size()];
-    PictureSurface image = std::move(slot.image);
+    LoadedSprite sprite = std::move(slot.sprite);
     const std::exception_ptr error = slot.error;
     slot = Slot{};
     m_taken = index + 1;
@@ -40,7 +40,7 @@ PictureSurface PictureQueue::take(int index)
     m_space.notify_one();
     if (error)
         std::rethrow_exception(error);
-    return image;
+    return sprite;
 }
 
 void PictureQueue::start()
@@ -71,7 +71,7 @@ void PictureQueue::work()
         // here, it does not pile up over a long project.
         ClearThreadDiagnostics();
         try {
-            done.image = LoadPicture(m_paths[std::size_t(index)]);
+            done.sprite = LoadSprite(m_paths[std::size_t(index)]);
         } catch (...) {
             done.error = std::current_exception();
         }

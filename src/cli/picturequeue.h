@@ -1,7 +1,7 @@
 // The queue that decodes a project's pictures ahead on worker threads.
 #pragma once
 
-#include "imaging/surface.h"
+#include "imaging/pictureloader.h"
 
 #include <QString>
 
@@ -29,14 +29,14 @@ public:
     PictureQueue &operator=(const PictureQueue &) = delete;
 
     // The pictures must be taken in order, from 0.
-    PictureSurface take(int index);
+    LoadedSprite take(int index);
 
 private:
     static constexpr int WakeBatch = 4; // at most the number of slots
 
     struct Slot {
         int index = -1; // the picture the slot holds, -1 while it is empty
-        PictureSurface image;
+        LoadedSprite sprite;
         std::exception_ptr error;
     };
 

@@ -12,6 +12,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 
@@ -81,8 +82,9 @@ int AllocationLimitFor(QSize declared)
         std::clamp<qint64>(needed, QImageReader::allocationLimit(), MaxPixels * 8 / Megabyte));
 }
 
+// source receives the picture's own size, which a clipped read does not show.
 QImage ReadWithQt(const QByteArray &data, const PictureFormat &format, const QString &name,
-                  QSize keep)
+                  QSize keep, QSize &source)
 {
     QBuffer buffer;
     buffer.setData(data);
@@ -112,11 +114,19 @@ QImage ReadWithQt(const QByteArray &data, const PictureFormat &format, const QSt
         throw Error(name, QStringLiteral("the %1 picture is damaged (%2)")
                               .arg(QLatin1String(format.label), reader.errorString()));
     CheckPictureSize(name, image.width(), image.height());
+    source = declared.isValid() ? declared : image.size();
     return image;
 }
 
-// The picture in data, cut to keep from the top-left corner.
-PictureSurface DecodeBytes(const QByteArray &data, const QString &name, QSize keep)
+// The picture in data, cut to keep from the top-left corner, with the size
+// it has in the file and the mask of the kept part.
+struct Decoded {
+    PictureSurface picture;
+    QSize source;
+    SpriteMask mask;
+};
+
+Decoded DecodeBytes(const QByteArray &data, const QString &name, QSize keep)
 {
     if (data.isEmpty())
         throw Error(name, QStringLiteral("the file is empty"));
@@ -128,15 +138,21 @@ PictureSurface DecodeBytes(const QByteArray &data, const QString &name, QSize ke
                                          "picture data does")
                               .arg(QLatin1String(format->label)));
     if (format->direct) {
-        if (std::optional<PictureSurface> picture = format->direct(data, keep, name))
-            return std::move(*picture);
+        if (std::optional<PictureSurface> picture = format->direct(data, keep, name)) {
+            // Only plain 24-bit files are read directly: no transparency.
+            const QSize source(int(qint32(Le32(data, 18))), std::abs(qint32(Le32(data, 22))));
+            SpriteMask mask = OpaqueMask(picture->width(), picture->height());
+            return {std::move(*picture), source, std::move(mask)};
+        }
     }
-    QImage image = ReadWithQt(data, *format, name, keep);
+    QSize source;
+    QImage image = ReadWithQt(data, *format, name, keep, source);
     const QSize kept = image.size().boundedTo(keep);
     // Cut before converting: a large picture need not be converted whole.
     if (kept != image.size())
         image = image.copy(QRect(QPoint(0, 0), kept));
-    return PictureSurface::fromImage(image);
+    SpriteMask mask = MaskFromAlpha(image);
+    return {PictureSurface::fromImage(image), source, std::move(mask)};
 }
 
 QByteArray ReadPictureFile(const QString &path)
@@ -152,12 +168,12 @@ constexpr QSize WholePicture(std::numeric_limits<int>::max(), std::numeric_limit
 
 PictureSurface DecodePicture(const QString &path)
 {
-    return DecodeBytes(ReadPictureFile(path), Named(path), WholePicture);
+    return DecodeBytes(ReadPictureFile(path), Named(path), WholePicture).picture;
 }
 
 PictureSurface DecodePicture(const QByteArray &data, const QString &fileName)
 {
-    return DecodeBytes(data, fileName, WholePicture);
+    return DecodeBytes(data, fileName, WholePicture).picture;
 }
 
 void FitToSprite(PictureSurface &picture)
@@ -166,15 +182,19 @@ void FitToSprite(PictureSurface &picture)
                    ShadeWhite);
 }
 
-PictureSurface LoadPicture(const QString &path)
+LoadedSprite LoadSprite(const QString &path)
 {
     // Fitting keeps at most the top-left 32 x 240 pixels, so no more are
     // decoded or converted.
-    PictureSurface picture =
-        DecodeBytes(ReadPictureFile(path), Named(path), QSize(32, MaxSpriteHeight));
-    FitToSprite(picture);
-    ReduceToShades(picture, picture);
-    return picture;
+    Decoded decoded = DecodeBytes(ReadPictureFile(path), Named(path), QSize(32, MaxSpriteHeight));
+    FitToSprite(decoded.picture);
+    ReduceToShades(decoded.picture, decoded.picture);
+    return {std::move(decoded.picture), std::move(decoded.mask), decoded.source};
+}
+
+PictureSurface LoadPicture(const QString &path)
+{
+    return LoadSprite(path).Image;
 }
 
 } // namespace bitvane

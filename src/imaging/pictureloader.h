@@ -1,9 +1,11 @@
 // Picture loading: a BMP, GIF, JPEG or PNG file to the sprite image an entry keeps.
 #pragma once
 
+#include "imaging/spritemask.h"
 #include "imaging/surface.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 
 namespace bitvane {
@@ -29,7 +31,19 @@ PictureSurface DecodePicture(const QByteArray &data, const QString &fileName);
 // height rule (cut at 240).
 void FitToSprite(PictureSurface &picture);
 
-// Decode, fit and reduce to the four shades: the image a picture entry keeps.
+// What loading a picture gives: the sprite, which of its pixels the source
+// draws, and the source's own size, to tell the user what fitting did.
+struct LoadedSprite {
+    PictureSurface Image; // fitted and reduced to the four shades
+    SpriteMask Mask;      // alpha of at least half; padding never drawn
+    QSize SourceSize;     // as the file declares it, before any cut
+};
+
+// Decode, fit and reduce to the four shades, keeping the mask of the source's
+// transparency (the shades themselves see it composited over white).
+LoadedSprite LoadSprite(const QString &path);
+
+// LoadSprite's image alone: the image a picture entry keeps.
 PictureSurface LoadPicture(const QString &path);
 
 } // namespace bitvane

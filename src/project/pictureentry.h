@@ -1,8 +1,10 @@
 // PictureEntry: one picture of a project, as the window and the compile see it.
 #pragma once
 
+#include "imaging/spritemask.h"
 #include "imaging/surface.h"
 
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -18,6 +20,8 @@ struct PictureEntry {
     PictureSurface Image; // fitted and reduced to the four shades; empty until loaded
     std::int16_t Contrast = 0;
     std::int16_t Brightness = 0;
+    SpriteMask Mask;  // the pixels the source draws, from its transparency; empty until loaded
+    QSize SourceSize; // the picture's own size before fitting
 };
 
 } // namespace bitvane

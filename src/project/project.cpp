@@ -38,7 +38,10 @@ void AppendSelection(std::vector<PictureEntry> &entries, const QString &selectio
         } catch (const Error &e) {
             throw Error(location, e.reason());
         }
-        entries.push_back({name, location, {}, 0, 0});
+        PictureEntry entry;
+        entry.Name = name;
+        entry.Location = location;
+        entries.push_back(std::move(entry));
     }
 }
 

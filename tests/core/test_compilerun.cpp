@@ -42,8 +42,13 @@ protected:
     {
         entries.clear();
         for (std::size_t i = 0; i < images.size(); ++i)
-            entries.push_back(
-                {QStringLiteral("p%1").arg(i), QStringLiteral("/art/p%1.bmp").arg(i), {}, 0, 0});
+            entries.push_back({QStringLiteral("p%1").arg(i),
+                               QStringLiteral("/art/p%1.bmp").arg(i),
+                               {},
+                               0,
+                               0,
+                               {},
+                               {}});
         CompileJob j;
         j.hex = hex;
         j.headerPath = header;
@@ -100,7 +105,7 @@ TEST_F(CompileRun, LeavesTheStoredImageAlone)
 {
     const PictureSurface stored(8, 1, ShadeDark);
     CompileJob j = job({});
-    entries.push_back({"s", "/a/s.bmp", {}, 100, 255});
+    entries.push_back({"s", "/a/s.bmp", {}, 100, 255, {}, {}});
     j.entries = entries;
     j.image = [&stored](int) { return stored; };
     RunCompile(j);
@@ -110,8 +115,8 @@ TEST_F(CompileRun, LeavesTheStoredImageAlone)
 TEST_F(CompileRun, WithoutAnImageSourceEachEntrysOwnImageIsCompiled)
 {
     // The window's way: the entries hold their loaded images.
-    entries = {{"a", "/art/a.bmp", PictureSurface(8, 1, ShadeLight), 50, -85},
-               {"b", "/art/b.bmp", PictureSurface(8, 1, ShadeBlack), 0, 0}};
+    entries = {{"a", "/art/a.bmp", PictureSurface(8, 1, ShadeLight), 50, -85, {}, {}},
+               {"b", "/art/b.bmp", PictureSurface(8, 1, ShadeBlack), 0, 0, {}, {}}};
     CompileJob j;
     j.headerPath = header;
     j.projectPath = project;

@@ -511,3 +511,28 @@ TEST(FitToSprite, PadsWhiteAndCuts)
     EXPECT_EQ(s.pixel(5, 0), ShadeWhite);
     EXPECT_EQ(s.pixel(7, 239), ShadeWhite);
 }
+
+// What fitting did and which pixels the source draws travel with the sprite:
+// through the generic decoders (alpha kept, big pictures read by their
+// corner) and through the direct BMP reader (no alpha).
+TEST_F(Loader, SpritesKeepTheirSourceSizeAndMask)
+{
+    QImage halfSeen(5, 2, QImage::Format_ARGB32);
+    halfSeen.fill(qRgba(0, 0, 0, 255));
+    halfSeen.setPixel(1, 0, qRgba(0, 0, 0, 127));
+    halfSeen.setPixel(2, 1, qRgba(0, 0, 0, 128));
+    const LoadedSprite png = LoadSprite(save("alpha.png", halfSeen, "png"));
+    EXPECT_EQ(png.SourceSize, QSize(5, 2));
+    ASSERT_EQ(png.Mask.width, 8);
+    EXPECT_EQ(png.Mask.rows, (std::vector<std::uint32_t>{0b10111000, 0b11111000}));
+    EXPECT_EQ(png.Image.width(), 8);
+
+    QImage wide(160, 300, QImage::Format_RGB32);
+    wide.fill(Qt::white);
+    for (const char *format : {"png", "jpeg", "bmp"}) {
+        const LoadedSprite cut = LoadSprite(save(QStringLiteral("wide.") + format, wide, format));
+        EXPECT_EQ(cut.SourceSize, QSize(160, 300)) << format;
+        EXPECT_EQ(cut.Image.width(), 32) << format;
+        EXPECT_EQ(cut.Mask, OpaqueMask(32, 240)) << format;
+    }
+}
