@@ -2,12 +2,12 @@
 //
 //     bitvane-compile [--binary] [-M DEPFILE] -o HEADER PROJECT.bvp
 //
-// "-o -" writes the header to standard output, once the whole compile has
-// succeeded. On failure exactly one line goes to stderr, on success none.
 // Reads the project as the window opens one (every name is the base name of
 // its location), loads every picture as the window does and compiles with the
 // same routine. The header is replaced only when the whole compile succeeded;
-// the project file is only read.
+// the project file is only read. "-o -" writes the header to standard output,
+// also only once the whole compile has succeeded. On failure exactly one line
+// goes to stderr, on success none.
 
 #include "cli/diagnostics.h"
 #include "cli/picturequeue.h"

@@ -1,9 +1,11 @@
-// Special files and time-limited runs of bitvane-compile, for the tests of
-// hostile and unusual files.
+// Special files, encoded pictures and time-limited runs of bitvane-compile,
+// for the tests of hostile and unusual files.
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -19,6 +21,15 @@
 #include <unistd.h>
 
 namespace hostile {
+
+inline QByteArray encode(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, format));
+    return bytes;
+}
 
 inline void makeFifo(const QString &path)
 {

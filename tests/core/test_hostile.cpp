@@ -11,7 +11,6 @@
 #include "imaging/shadereduction.h"
 #include "project/projectfile.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
@@ -24,15 +23,6 @@ using namespace bitvane::testing;
 using namespace hostile;
 
 namespace {
-
-QByteArray encode(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, format));
-    return bytes;
-}
 
 // The message of the Error that call throws, or "" when it succeeds.
 template <typename Call> QString refusal(Call call)

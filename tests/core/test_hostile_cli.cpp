@@ -5,7 +5,6 @@
 #include "hostilehelpers.h"
 #include "testsupport.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
@@ -26,15 +25,6 @@ namespace {
 QByteArray record(const QString &location)
 {
     return "\"" + QFile::encodeName(location) + "\",0,0\r\n";
-}
-
-QByteArray encode(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, format));
-    return bytes;
 }
 
 class Hostile : public ::testing::Test {
