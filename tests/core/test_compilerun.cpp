@@ -53,7 +53,9 @@ protected:
         j.hex = hex;
         j.headerPath = header;
         j.entries = entries;
-        j.image = [images = std::move(images)](int i) { return images.at(std::size_t(i)); };
+        j.sprite = [images = std::move(images)](int i) {
+            return LoadedSprite{images.at(std::size_t(i)), {}, {}};
+        };
         return j;
     }
 };
@@ -107,7 +109,7 @@ TEST_F(CompileRun, LeavesTheStoredImageAlone)
     CompileJob j = job({});
     entries.push_back({"s", "/a/s.bmp", {}, 100, 255, {}, {}});
     j.entries = entries;
-    j.image = [&stored](int) { return stored; };
+    j.sprite = [&stored](int) { return LoadedSprite{stored, {}, {}}; };
     RunCompile(j);
     EXPECT_EQ(stored, PictureSurface(8, 1, ShadeDark));
 }
@@ -158,11 +160,11 @@ TEST_F(CompileRun, AFailedRunLeavesBothTargetsAsTheyWere)
     const Failure failures[] = {
         {"the third picture cannot be loaded",
          [](CompileJob &j) {
-             auto images = j.image;
-             j.image = [images](int i) {
+             auto sprites = j.sprite;
+             j.sprite = [sprites](int i) {
                  if (i == 2)
                      throw Error("/art/p2.bmp", "not a picture (unknown format)");
-                 return images(i);
+                 return sprites(i);
              };
          }},
         {"a record cannot be stored",
