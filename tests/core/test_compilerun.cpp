@@ -5,6 +5,7 @@
 #include "compiler/compilerun.h"
 #include "error.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -256,6 +257,76 @@ TEST_F(CompileRun, RefusesTheSameFileAsHeaderAndProject)
     j.headerPath = dir.filePath("link.bvp");
     EXPECT_THROW(RunCompile(j), Error);
     EXPECT_EQ(readAll(project), old);
+}
+
+// The modern frame around the pictures: the project it names is the one the
+// header is made from, else the one written; a header sent to a device takes
+// its guard from the project's name.
+TEST_F(CompileRun, ModernStyleNamesTheProjectAndGuardsTheHeader)
+{
+    CompileJob j = job({workedExample()});
+    j.style = HeaderStyle::Modern;
+    j.sourceProject = "/games/tiles.bvp";
+    RunCompile(j);
+    QByteArray text = readAll(header);
+    EXPECT_TRUE(text.startsWith("/* Sprite header file made with Bitvane 2.0 from tiles.bvp */\r\n"
+                                "#ifndef SPRITES_H\r\n"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("\r\n#define p0_WIDTH 8\r\n"));
+    EXPECT_TRUE(text.endsWith("};\r\n\r\n#endif /* SPRITES_H */\r\n"));
+
+    j.sourceProject.clear();
+    j.projectPath = project;
+    RunCompile(j);
+    EXPECT_TRUE(readAll(header).startsWith(
+        "/* Sprite header file made with Bitvane 2.0 from sprites.bvp */\r\n"));
+
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    j.headerDevice = &out;
+    j.headerPath = "standard output";
+    j.projectPath.clear();
+    j.sourceProject = "/games/level-2.bvp";
+    RunCompile(j);
+    EXPECT_TRUE(out.data().contains("#ifndef LEVEL_2_H\r\n")) << out.data().toStdString();
+    EXPECT_TRUE(out.data().endsWith("#endif /* LEVEL_2_H */\r\n"));
+}
+
+// Masks come from what the job gives; a picture given without one is drawn
+// whole; without the flag no mask is written even when one is there.
+TEST_F(CompileRun, MasksComeFromTheSpritesOrDrawTheWholePicture)
+{
+    entries = {{"a", "/art/a.bmp", workedExample(), 0, 0, SpriteMask{8, {0xF0, 0x0F}}, {}},
+               {"b", "/art/b.bmp", PictureSurface(16, 1, ShadeBlack), 0, 0, {}, {}}};
+    CompileJob j;
+    j.headerPath = header;
+    j.entries = entries;
+    RunCompile(j);
+    EXPECT_FALSE(readAll(header).contains("_mask"));
+
+    j.masks = true;
+    RunCompile(j);
+    EXPECT_EQ(readAll(header), Preamble + "static unsigned char a[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n"
+                                          "static unsigned char a_mask[2] = {0xf0, 0xf};\r\n\r\n"
+                                          "static unsigned short b[2] = {0xffff, 0xffff};\r\n"
+                                          "static unsigned short b_mask[1] = {0xffff};\r\n\r\n");
+
+    // Through the callback, as bitvane-compile gives them.
+    j.sprite = [](int i) {
+        return i == 0 ? LoadedSprite{workedExample(), SpriteMask{8, {0x80, 0x01}}, {}}
+                      : LoadedSprite{PictureSurface(16, 1, ShadeBlack), {}, {}};
+    };
+    j.style = HeaderStyle::Modern;
+    RunCompile(j);
+    const QByteArray text = readAll(header);
+    EXPECT_TRUE(text.contains("static const uint8_t a_mask[2] BITVANE_DATA = {\r\n"
+                              "    0x80,\r\n"
+                              "    0x01\r\n"
+                              "};\r\n"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("static const uint16_t b_mask[1] BITVANE_DATA = {\r\n"
+                              "    0xFFFF\r\n"
+                              "};\r\n"));
 }
 
 TEST(HeaderPreamble, IsTheTwoCommentLinesAndAnEmptyLine)
