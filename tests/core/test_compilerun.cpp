@@ -5,7 +5,6 @@
 #include "compiler/compilerun.h"
 #include "error.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -257,39 +256,6 @@ TEST_F(CompileRun, RefusesTheSameFileAsHeaderAndProject)
     j.headerPath = dir.filePath("link.bvp");
     EXPECT_THROW(RunCompile(j), Error);
     EXPECT_EQ(readAll(project), old);
-}
-
-// The modern frame around the pictures: the project it names is the one the
-// header is made from, else the one written; a header sent to a device takes
-// its guard from the project's name.
-TEST_F(CompileRun, ModernStyleNamesTheProjectAndGuardsTheHeader)
-{
-    CompileJob j = job({workedExample()});
-    j.style = HeaderStyle::Modern;
-    j.sourceProject = "/games/tiles.bvp";
-    RunCompile(j);
-    QByteArray text = readAll(header);
-    EXPECT_TRUE(text.startsWith("/* Sprite header file made with Bitvane 2.0 from tiles.bvp */\r\n"
-                                "#ifndef SPRITES_H\r\n"))
-        << text.toStdString();
-    EXPECT_TRUE(text.contains("\r\n#define p0_WIDTH 8\r\n"));
-    EXPECT_TRUE(text.endsWith("};\r\n\r\n#endif /* SPRITES_H */\r\n"));
-
-    j.sourceProject.clear();
-    j.projectPath = project;
-    RunCompile(j);
-    EXPECT_TRUE(readAll(header).startsWith(
-        "/* Sprite header file made with Bitvane 2.0 from sprites.bvp */\r\n"));
-
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    j.headerDevice = &out;
-    j.headerPath = "standard output";
-    j.projectPath.clear();
-    j.sourceProject = "/games/level-2.bvp";
-    RunCompile(j);
-    EXPECT_TRUE(out.data().contains("#ifndef LEVEL_2_H\r\n")) << out.data().toStdString();
-    EXPECT_TRUE(out.data().endsWith("#endif /* LEVEL_2_H */\r\n"));
 }
 
 // Masks come from what the job gives; a picture given without one is drawn
