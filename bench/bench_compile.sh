@@ -8,6 +8,8 @@
 # CORPUS_SCRIPT (default ../shared/bench/make_corpus.py beside the
 # repository), then measures with hyperfine and /usr/bin/time -v:
 #   corpus  the corpus' project.bvp           target < 0.15 s, < 60 MB
+#   styles  the corpus in the modern style, with and without masks, against
+#           the classic one, round by round             target <= 1.3 x
 #   max     32767 records, the corpus repeated target < 5 s,    < 300 MB
 #   start   --version and a one-picture project (start-up cost)
 # Needs hyperfine, GNU time and /usr/bin/python3 with PIL (Debian: hyperfine,
@@ -64,7 +66,27 @@ hyperfine -N -w 2 -r 10 --export-json "$work/pil.json" \
     "/usr/bin/python3 -c \"from PIL import Image; [Image.open(p.strip()).load() for p in open('$work/corpus/files.txt')]\"" >/dev/null
 echo "for scale, PIL decoding:  $(median "$work/pil.json")"
 
+# The styles side by side in short rounds, each round's ratios taken
+# against its own classic run, so that a change in the machine's load
+# between rounds does not count as a difference of the styles.
+for round in 1 2 3 4 5; do
+    hyperfine -N -w 2 -r 10 --export-json "$work/styles$round.json" \
+        "$exe -o $work/classic.h $work/corpus/project.bvp" \
+        "$exe --style modern -o $work/modern.h $work/corpus/project.bvp" \
+        "$exe --style modern --mask -o $work/masks.h $work/corpus/project.bvp" >/dev/null
+done
+/usr/bin/python3 - "$work"/styles?.json <<'PY'
+import json, statistics, sys
+rounds = [[r["median"] for r in json.load(open(f))["results"]] for f in sys.argv[1:]]
+for i, name in enumerate(["classic", "modern", "modern --mask"]):
+    ratio = statistics.median(r[i] / r[0] for r in rounds)
+    print("corpus, %-14s %.3f s median of rounds, %.2f x classic (median of %d rounds)%s" % (
+        name + ":", statistics.median(r[i] for r in rounds), ratio, len(rounds),
+        "   [target <= 1.3 x]" if i else ""))
+PY
+
 hyperfine -N -w 1 -r 3 --export-json "$work/max.json" "$exe -o $work/max.h $work/max.bvp" >/dev/null
 echo "32767 records:            $(median "$work/max.json")   [target < 5 s]"
 echo "                          $(peak "$exe" -o "$work/max.h" "$work/max.bvp")   [target < 300 MB]"
-echo "header sizes: $(stat -c %s "$work/corpus.h") and $(stat -c %s "$work/max.h") bytes"
+echo "header sizes: $(stat -c %s "$work/corpus.h") and $(stat -c %s "$work/max.h") bytes;" \
+    "corpus modern $(stat -c %s "$work/modern.h"), with masks $(stat -c %s "$work/masks.h")"

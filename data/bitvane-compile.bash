@@ -1,5 +1,5 @@
-# bash completion for bitvane-compile: options, headers and dependency files after -o and -M,
-# project files otherwise.
+# bash completion for bitvane-compile: options, the styles after --style, headers and
+# dependency files after -o and -M, project files otherwise.
 
 _bitvane_compile()
 {
@@ -14,13 +14,17 @@ _bitvane_compile()
         COMPREPLY=($(compgen -f -- "$cur"))
         return
         ;;
+    --style)
+        COMPREPLY=($(compgen -W 'classic modern' -- "$cur"))
+        return
+        ;;
     -h | --help | -v | --version)
         return
         ;;
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--binary -o --output -M -h --help -v --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--binary --style --mask -o --output -M -h --help -v --version' -- "$cur"))
         return
     fi
     compopt -o filenames 2>/dev/null

@@ -3,6 +3,7 @@
 
 #include "app/fonts.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -119,7 +120,10 @@ void buildTabOrder(const frmMainUi &ui)
                               ui.cmdRemove,
                               ui.lstPictures,
                               ui.sldBrightness,
-                              ui.sldContrast};
+                              ui.sldContrast,
+                              ui.optClassic,
+                              ui.optModern,
+                              ui.chkMasks};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -258,6 +262,24 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     ui.lblMSG2 = makeLabel(frames[4], QStringLiteral("lblMSG2"),
                            QStringLiteral("Press \"Finish\" to begin compiling..."));
     place(ui.lblMSG2, 3570, 2460, 2580, 240);
+    // Under the labels, in their column: the two styles are the only option
+    // buttons of this page's frame, so they exclude each other alone.
+    ui.optClassic = new QRadioButton(QStringLiteral("Classic"), frames[4]);
+    ui.optClassic->setObjectName(QStringLiteral("optClassic"));
+    ui.optClassic->setToolTip(QStringLiteral("The header as Bitvane has always written it"));
+    place(ui.optClassic, 3570, 2880, 1095, 285);
+    ui.optClassic->setChecked(true);
+    ui.optModern = new QRadioButton(QStringLiteral("Modern"), frames[4]);
+    ui.optModern->setObjectName(QStringLiteral("optModern"));
+    ui.optModern->setToolTip(
+        QStringLiteral("const arrays of fixed-width types, one row per line, with an include "
+                       "guard"));
+    place(ui.optModern, 4755, 2880, 1095, 285);
+    ui.chkMasks = new QCheckBox(QStringLiteral("Write masks"), frames[4]);
+    ui.chkMasks->setObjectName(QStringLiteral("chkMasks"));
+    ui.chkMasks->setToolTip(
+        QStringLiteral("An array NAME_mask after each picture: the pixels it draws"));
+    place(ui.chkMasks, 3570, 3225, 2280, 285);
     ui.prbCompile = makeProgressBar(frames[4], QStringLiteral("prbCompile"));
     place(ui.prbCompile, 0, 5160, 9495, 375);
     ui.prbCompile->hide();

@@ -10,6 +10,7 @@
 #include "imaging/pictureloader.h"
 #include "project/paths.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -159,10 +160,12 @@ bool frmMain::CompileProject()
 
         CompileJob job;
         job.hex = hex;
+        job.style = ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic;
+        job.masks = ui->chkMasks->isChecked();
         job.headerPath = *headerPath;
         job.projectPath = *projectPath;
         job.entries = Entries;
-        job.image = [this](int i) {
+        job.sprite = [this](int i) {
             const PictureEntry &entry = Entries[std::size_t(i)];
             // The box shows what is being written. A setting the passes
             // refuse is left for the compile to report with its picture.
@@ -175,7 +178,7 @@ bool frmMain::CompileProject()
                 box->setSurface(entry.Image);
             }
             centreIn(box, width(), ui->tabMain->height());
-            return entry.Image;
+            return LoadedSprite{entry.Image, entry.Mask, entry.SourceSize};
         };
         job.progress = [this](int done, int) {
             ui->prbCompile->setValue(done);

@@ -4,6 +4,7 @@
 #include "app/picturebox.h"
 
 class QAbstractItemModel;
+class QCheckBox;
 class QListWidget;
 class QLineEdit;
 class QProgressBar;
@@ -53,6 +54,11 @@ struct frmMainUi {
     QLabel *lblPic = nullptr;
     QLabel *lblMSG1 = nullptr;
     QLabel *lblMSG2 = nullptr;
+    // The header's style and masks for this compile; Classic and unchecked
+    // at every start, as the program keeps no settings.
+    QRadioButton *optClassic = nullptr;
+    QRadioButton *optModern = nullptr;
+    QCheckBox *chkMasks = nullptr;
     QProgressBar *prbCompile = nullptr; // shown while compiling
 };
 

@@ -1,6 +1,7 @@
 // bitvane-compile: the window's compile without the window, for makefiles.
 //
-//     bitvane-compile [--binary] [-M DEPFILE] -o HEADER PROJECT.bvp
+//     bitvane-compile [--binary] [--style classic|modern] [--mask] [-M DEPFILE]
+//                     -o HEADER PROJECT.bvp
 //
 // Reads the project as the window opens one (every name is the base name of
 // its location), loads every picture as the window does and compiles with the
@@ -34,7 +35,32 @@ using namespace bitvane;
 
 namespace {
 
-constexpr char Usage[] = "Usage: bitvane-compile [--binary] [-M DEPFILE] -o HEADER PROJECT.bvp";
+constexpr char Usage[] = "Usage: bitvane-compile [--binary] [--style classic|modern] [--mask]\n"
+                         "                       [-M DEPFILE] -o HEADER PROJECT.bvp";
+
+// After the options in --help: what each style looks like.
+constexpr char StylesHelp[] =
+    "\n"
+    "Styles:\n"
+    "  classic  The default: the header Bitvane has always written, byte for byte,\n"
+    "           one line per array (unsigned char, short or long by width):\n"
+    "             // Sprite header file made with Bitvane 2.0\n"
+    "             static unsigned char ship[4] = {0xa1, 0x0, 0xc1, 0x0};\n"
+    "             static unsigned char ship_mask[2] = {0xff, 0xff};\n"
+    "  modern   For today's C compilers: an include guard, <stdint.h>, const\n"
+    "           uint8_t/uint16_t/uint32_t arrays with one row per line, each row\n"
+    "           drawn in a /* */ comment (# black, + dark, - light, . white):\n"
+    "             #define ship_WIDTH 8\n"
+    "             static const uint8_t ship[4] BITVANE_DATA = {\n"
+    "                 0xA1, /* #+-....# */\n"
+    "           BITVANE_DATA is empty unless defined before the header is included\n"
+    "           (for example as PROGMEM or a section attribute).\n"
+    "\n"
+    "--mask adds NAME_mask after each array, one element per pixel row: a set bit\n"
+    "marks a pixel that is drawn (alpha of at least half; columns added to reach\n"
+    "8, 16 or 32 never are). A picture without transparency draws all its own.\n"
+    "Binary literals (--binary) need C23 or a GNU dialect (-std=gnu99); hexadecimal\n"
+    "modern headers are strict C99.\n";
 
 // A message is one line on stderr, even when a path holds a line break.
 void printFailure(std::FILE *err, const QString &message)
@@ -67,8 +93,14 @@ Error ExplainPictureFailure(const QString &location, const Error &failure)
     return failure;
 }
 
-int compile(const QString &projectPath, const QString &headerPath, bool hex,
-            const QString &depfilePath)
+struct Options {
+    bool hex = true;
+    HeaderStyle style = HeaderStyle::Classic;
+    bool masks = false;
+    QString depfilePath;
+};
+
+int compile(const QString &projectPath, const QString &headerPath, const Options &options)
 {
     const bool toStandardOutput = headerPath == u"-";
     QFile standardOutput;
@@ -82,6 +114,7 @@ int compile(const QString &projectPath, const QString &headerPath, bool hex,
     if (!toStandardOutput && SameFile(projectPath, headerPath))
         throw Error(headerPath,
                     QStringLiteral("the header would replace the project file it is made from"));
+    const QString &depfilePath = options.depfilePath;
     if (!depfilePath.isEmpty() &&
         (SameFile(depfilePath, projectPath) || SameFile(depfilePath, headerPath)))
         throw Error(depfilePath,
@@ -89,7 +122,10 @@ int compile(const QString &projectPath, const QString &headerPath, bool hex,
 
     const std::vector<PictureEntry> entries = EntriesFromProjectFile(projectPath);
     CompileJob job;
-    job.hex = hex;
+    job.hex = options.hex;
+    job.style = options.style;
+    job.masks = options.masks;
+    job.sourceProject = projectPath;
     job.headerPath = toStandardOutput ? QStringLiteral("standard output") : headerPath;
     if (toStandardOutput)
         job.headerDevice = &standardOutput;
@@ -105,11 +141,11 @@ int compile(const QString &projectPath, const QString &headerPath, bool hex,
     std::optional<Error> pictureFailure;
     {
         PictureQueue pictures(locations);
-        job.image = [&pictures, &failed](int index) {
+        job.sprite = [&pictures, &failed](int index) {
             failed = index;
-            PictureSurface image = pictures.take(index).Image;
+            LoadedSprite sprite = pictures.take(index);
             failed = -1;
-            return image;
+            return sprite;
         };
         try {
             RunCompile(job);
@@ -163,7 +199,17 @@ int main(int argc, char *argv[])
         QStringLiteral("Also write <DEPFILE>, a make rule naming the project and every "
                        "picture the header is made from."),
         QStringLiteral("DEPFILE"));
+    const QCommandLineOption styleOption(
+        QStringLiteral("style"),
+        QStringLiteral("Write the header in <STYLE>: classic (the default) or modern; see "
+                       "Styles below."),
+        QStringLiteral("STYLE"));
+    const QCommandLineOption maskOption(
+        QStringLiteral("mask"),
+        QStringLiteral("After each array write NAME_mask, the pixels the picture draws."));
     parser.addOption(binaryOption);
+    parser.addOption(styleOption);
+    parser.addOption(maskOption);
     parser.addOption(outputOption);
     parser.addOption(depfileOption);
     parser.addPositionalArgument(QStringLiteral("PROJECT.bvp"),
@@ -174,6 +220,7 @@ int main(int argc, char *argv[])
     if (parser.isSet(helpOption)) {
         QString help = parser.helpText();
         help.replace(0, help.indexOf(u'\n'), QLatin1StringView(Usage));
+        help += QLatin1StringView(StylesHelp);
         std::fputs(help.toLocal8Bit().constData(), stdout);
         return 0;
     }
@@ -193,10 +240,24 @@ int main(int argc, char *argv[])
     const QString headerPath = parser.value(outputOption);
     if (headerPath.isEmpty())
         return usageError(err, QStringLiteral("the header's name is empty"));
+    Options options;
+    options.hex = !parser.isSet(binaryOption);
+    options.masks = parser.isSet(maskOption);
+    options.depfilePath = parser.value(depfileOption);
+    if (parser.isSet(styleOption)) {
+        const QStringList styles = parser.values(styleOption);
+        if (styles.size() > 1)
+            return usageError(err, QStringLiteral("--style is given more than once"));
+        if (styles.front() == u"modern")
+            options.style = HeaderStyle::Modern;
+        else if (styles.front() != u"classic")
+            return usageError(err, QStringLiteral("unknown style \"%1\": give --style classic or "
+                                                  "--style modern")
+                                       .arg(styles.front()));
+    }
 
     try {
-        return compile(positional.front(), headerPath, !parser.isSet(binaryOption),
-                       parser.value(depfileOption));
+        return compile(positional.front(), headerPath, options);
     } catch (const Error &e) {
         printFailure(err, e.message());
     } catch (const std::bad_alloc &) {

@@ -1,14 +1,14 @@
-// The compile run: preamble, one array line per entry, project records, atomic save.
+// The compile run: preamble, one block per entry in the chosen style, project records, atomic save.
 #include "compiler/compilerun.h"
 
 #include "compiler/outputfile.h"
-#include "compiler/spritearray.h"
 #include "error.h"
 #include "fileaccess.h"
 #include "imaging/adjustments.h"
 #include "project/paths.h"
 #include "project/projectfile.h"
 
+#include <QFileInfo>
 #include <QIODevice>
 
 #include <cerrno>
@@ -19,6 +19,17 @@ namespace bitvane {
 namespace {
 
 constexpr char LineEnd[] = "\r\n";
+
+// The file name the modern header's guard is made from. A header sent to a
+// device (standard output) has none of its own, so it gets the name the
+// window proposes for it: the project's.
+QString GuardName(const CompileJob &job, const QString &project)
+{
+    if (!job.headerDevice)
+        return job.headerPath;
+    const QString base = QFileInfo(project).completeBaseName();
+    return (base.isEmpty() ? QStringLiteral("sprites") : base) + QStringLiteral(".h");
+}
 
 } // namespace
 
@@ -67,10 +78,15 @@ void RunCompile(const CompileJob &job)
             headerBytes += bytes;
     };
 
-    write(HeaderPreamble());
+    const bool modern = job.style == HeaderStyle::Modern;
+    const QString source = job.sourceProject.isEmpty() ? job.projectPath : job.sourceProject;
+    const QString guardName = GuardName(job, source);
+    write(modern ? ModernPreamble(guardName, source) : HeaderPreamble());
     for (int i = 0; i < total; ++i) {
         const PictureEntry &entry = job.entries[std::size_t(i)];
-        PictureSurface work = job.image ? job.image(i) : entry.Image;
+        LoadedSprite sprite =
+            job.sprite ? job.sprite(i) : LoadedSprite{entry.Image, entry.Mask, entry.SourceSize};
+        PictureSurface &work = sprite.Image;
         try {
             ApplyAdjustments(work, work, entry.Contrast, entry.Brightness);
         } catch (const Error &e) {
@@ -79,14 +95,17 @@ void RunCompile(const CompileJob &job)
                 throw;
             throw Error(entry.Location.isEmpty() ? entry.Name : entry.Location, e.reason());
         }
-        write(MakeSpriteArray(work, entry.Name, job.hex));
-        write(LineEnd);
-        write(LineEnd);
+        if (job.masks && sprite.Mask.rows.empty())
+            sprite.Mask = OpaqueMask(work.width(), work.height());
+        write(
+            SpriteBlock(job.style, work, entry.Name, job.hex, job.masks ? &sprite.Mask : nullptr));
         if (project)
             project->write(FormatProjectRecord({entry.Location, entry.Brightness, entry.Contrast}));
         if (job.progress)
             job.progress(i + 1, total);
     }
+    if (modern)
+        write(ModernEnding(guardName));
 
     if (headerFile) {
         CommitTogether(*headerFile, project ? &*project : nullptr);

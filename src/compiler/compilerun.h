@@ -1,7 +1,8 @@
 // The one compile both the window and bitvane-compile run.
 #pragma once
 
-#include "imaging/surface.h"
+#include "compiler/headerstyle.h"
+#include "imaging/pictureloader.h"
 #include "project/pictureentry.h"
 
 #include <QByteArray>
@@ -22,16 +23,22 @@ struct CompileJob {
     // settings of each picture; not owned, kept alive through the run.
     std::span<const PictureEntry> entries;
     bool hex = true;
+    HeaderStyle style = HeaderStyle::Classic;
+    bool masks = false; // a NAME_mask array after each picture's
     QString headerPath;
     QString projectPath; // empty: no project file is written
+    // The project the header is made from, named in the modern header's
+    // first comment; when empty, projectPath.
+    QString sourceProject;
     // When set, the header goes to this open device (standard output) once
     // the whole run has succeeded; headerPath then only names it in errors.
     QIODevice *headerDevice = nullptr;
 
-    // The stored four-shade image of entry i, asked once per entry in order.
-    // May throw Error (bitvane-compile decodes here). When empty, each
-    // entry's own Image is compiled.
-    std::function<PictureSurface(int index)> image;
+    // The stored four-shade image of entry i with its mask, asked once per
+    // entry in order. May throw Error (bitvane-compile decodes here). When
+    // empty, each entry's own Image and Mask are compiled. An empty mask
+    // draws every pixel of the image.
+    std::function<LoadedSprite(int index)> sprite;
     // Called after each entry with the number done and the total.
     std::function<void(int done, int total)> progress;
 };
@@ -40,9 +47,11 @@ struct CompileJob {
 QByteArray HeaderPreamble();
 
 // The one compile both the window and bitvane-compile run. Writes the header
-// (preamble; per entry the image with contrast then brightness applied, its
-// array line and an empty line) and, when asked, the project file (one record
-// per entry). Both are written beside their targets and replace them only
+// in the job's style (classic: preamble, then per entry the image with
+// contrast then brightness applied, its array line, the mask line when asked
+// and an empty line; modern: its preamble, the same pictures as SpriteBlock
+// writes them, its ending) and, when asked, the project file (one record per
+// entry). Both are written beside their targets and replace them only
 // when the whole run has succeeded: on any failure this throws Error and
 // both targets keep their previous bytes.
 void RunCompile(const CompileJob &job);

@@ -69,14 +69,6 @@ bool IsAsciiAlnum(char16_t u)
     return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9');
 }
 
-bool IsIdentifier(const QString &name)
-{
-    if (name.isEmpty() || (name.front() >= u'0' && name.front() <= u'9'))
-        return false;
-    return std::all_of(name.begin(), name.end(),
-                       [](QChar c) { return c == u'_' || IsAsciiAlnum(c.unicode()); });
-}
-
 void CheckMask(const SpriteMask &mask, const PictureSurface &picture, const QString &name)
 {
     if (mask.width != picture.width() || mask.height() != picture.height())
@@ -177,10 +169,6 @@ QByteArray ModernBlock(const PictureSurface &picture, const QString &name, bool 
                        const SpriteMask *mask)
 {
     const int width = picture.width(), height = picture.height();
-    if (!IsIdentifier(name))
-        throw Error(QStringLiteral("\"%1\" is no C identifier (letters, digits and _, not "
-                                   "starting with a digit), which the modern style needs")
-                        .arg(name));
     if (width != 8 && width != 16 && width != 32)
         throw Error(QStringLiteral("%1: a width of %2 pixels gives no array").arg(name).arg(width));
     if (height == 0)
@@ -191,7 +179,9 @@ QByteArray ModernBlock(const PictureSurface &picture, const QString &name, bool 
     std::vector<PlaneRow> low, high;
     ScanPlanes(picture, low, high);
 
-    const QByteArray id = name.toLatin1();
+    // Names are written as they stand, as in the classic style: the user
+    // has been told about the ones that are no C identifiers.
+    const QByteArray id = name.toUtf8();
     // Room for every row: indent, prefix, digits, ", " or ",", line end;
     // the low plane's rows also " /* ", a character per pixel and " */".
     const qsizetype digits = hex ? width / 4 : width;

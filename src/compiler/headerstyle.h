@@ -36,10 +36,10 @@ QByteArray IncludeGuard(const QString &headerPath);
 // light, '.' white, '?' none of the shades, which also gives no bits), then
 // NAME_mask when a mask is given.
 //
-// Throws Error when a mask does not match the picture's size, and in the
-// modern style when the name is no C identifier, or the picture has no
-// rows or a width other than 8, 16 or 32: a modern header is one that
-// compiles.
+// The name is written as it stands in either style. Throws Error when a
+// mask does not match the picture's size, and in the modern style when the
+// picture has no rows or a width other than 8, 16 or 32, which give no
+// array there.
 QByteArray SpriteBlock(HeaderStyle style, const PictureSurface &picture, const QString &name,
                        bool hex, const SpriteMask *mask = nullptr);
 

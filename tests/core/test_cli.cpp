@@ -214,6 +214,10 @@ TEST_F(Cli, AnswersHelpVersionAndUsageErrors)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.contains("--binary")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("PROJECT.bvp"));
+    for (const char *text : {"--style <STYLE>", "--mask", "C23",
+                             "static unsigned char ship[4] = {0xa1, 0x0, 0xc1, 0x0};",
+                             "static const uint8_t ship[4] BITVANE_DATA = {"})
+        EXPECT_TRUE(r.out.contains(text)) << text;
 
     r = runCompile({"--version"});
     EXPECT_EQ(r.exitCode, 0);
@@ -227,6 +231,10 @@ TEST_F(Cli, AnswersHelpVersionAndUsageErrors)
         {"--frobnicate", "-o", header, project},
         {"-o"},
         {"-o", header, "-o", header, project},
+        {"--style", "c99", "-o", header, project},
+        {"--style", "Modern", "-o", header, project},
+        {"--style", "modern", "--style", "classic", "-o", header, project},
+        {"-o", header, project, "--style"},
     };
     for (const QStringList &args : bad) {
         r = runCompile(args);
@@ -272,3 +280,34 @@ INSTANTIATE_TEST_SUITE_P(Cases, Golden,
                                                  .entryList(QDir::Dirs | QDir::NoDotAndDotDot,
                                                             QDir::Name)),
                          [](const auto &info) { return info.param.toStdString(); });
+
+// --style and --mask on the built program: classic by name is the default's
+// bytes; modern to standard output takes its guard from the project and
+// writes names as they stand; the mask of a picture without transparency
+// covers its own 12 columns, not the 4 added.
+TEST_F(Cli, StyleAndMaskOptions)
+{
+    writeFile(project, record(dir.filePath("sprite.bmp")) + record(dir.filePath("wide.one.png")));
+    Outcome r = runCompile({"-o", header, project});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QByteArray classic = readAll(header);
+    r = runCompile({"--style", "classic", "-o", header, project});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readAll(header), classic);
+
+    r = runCompile({"--mask", "--binary", "-o", header, project});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(readAll(header).contains(
+        "static unsigned short wide.one_mask[1] = {0b1111111111110000};\r\n\r\n"));
+
+    r = runCompile({"--style", "modern", "--mask", "-o", "-", project});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("/* Sprite header file made with Bitvane 2.0 from p.bvp */\r\n"
+                                 "#ifndef P_H\r\n"))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("static const uint16_t wide.one_mask[1] BITVANE_DATA = {\r\n"
+                               "    0xFFF0\r\n"
+                               "};\r\n"));
+    EXPECT_TRUE(r.out.endsWith("#endif /* P_H */\r\n"));
+    EXPECT_EQ(r.err, QByteArray());
+}

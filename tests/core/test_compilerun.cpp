@@ -53,7 +53,9 @@ protected:
         j.hex = hex;
         j.headerPath = header;
         j.entries = entries;
-        j.image = [images = std::move(images)](int i) { return images.at(std::size_t(i)); };
+        j.sprite = [images = std::move(images)](int i) {
+            return LoadedSprite{images.at(std::size_t(i)), {}, {}};
+        };
         return j;
     }
 };
@@ -107,7 +109,7 @@ TEST_F(CompileRun, LeavesTheStoredImageAlone)
     CompileJob j = job({});
     entries.push_back({"s", "/a/s.bmp", {}, 100, 255, {}, {}});
     j.entries = entries;
-    j.image = [&stored](int) { return stored; };
+    j.sprite = [&stored](int) { return LoadedSprite{stored, {}, {}}; };
     RunCompile(j);
     EXPECT_EQ(stored, PictureSurface(8, 1, ShadeDark));
 }
@@ -158,11 +160,11 @@ TEST_F(CompileRun, AFailedRunLeavesBothTargetsAsTheyWere)
     const Failure failures[] = {
         {"the third picture cannot be loaded",
          [](CompileJob &j) {
-             auto images = j.image;
-             j.image = [images](int i) {
+             auto sprites = j.sprite;
+             j.sprite = [sprites](int i) {
                  if (i == 2)
                      throw Error("/art/p2.bmp", "not a picture (unknown format)");
-                 return images(i);
+                 return sprites(i);
              };
          }},
         {"a record cannot be stored",
@@ -254,6 +256,43 @@ TEST_F(CompileRun, RefusesTheSameFileAsHeaderAndProject)
     j.headerPath = dir.filePath("link.bvp");
     EXPECT_THROW(RunCompile(j), Error);
     EXPECT_EQ(readAll(project), old);
+}
+
+// Masks come from what the job gives; a picture given without one is drawn
+// whole; without the flag no mask is written even when one is there.
+TEST_F(CompileRun, MasksComeFromTheSpritesOrDrawTheWholePicture)
+{
+    entries = {{"a", "/art/a.bmp", workedExample(), 0, 0, SpriteMask{8, {0xF0, 0x0F}}, {}},
+               {"b", "/art/b.bmp", PictureSurface(16, 1, ShadeBlack), 0, 0, {}, {}}};
+    CompileJob j;
+    j.headerPath = header;
+    j.entries = entries;
+    RunCompile(j);
+    EXPECT_FALSE(readAll(header).contains("_mask"));
+
+    j.masks = true;
+    RunCompile(j);
+    EXPECT_EQ(readAll(header), Preamble + "static unsigned char a[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n"
+                                          "static unsigned char a_mask[2] = {0xf0, 0xf};\r\n\r\n"
+                                          "static unsigned short b[2] = {0xffff, 0xffff};\r\n"
+                                          "static unsigned short b_mask[1] = {0xffff};\r\n\r\n");
+
+    // Through the callback, as bitvane-compile gives them.
+    j.sprite = [](int i) {
+        return i == 0 ? LoadedSprite{workedExample(), SpriteMask{8, {0x80, 0x01}}, {}}
+                      : LoadedSprite{PictureSurface(16, 1, ShadeBlack), {}, {}};
+    };
+    j.style = HeaderStyle::Modern;
+    RunCompile(j);
+    const QByteArray text = readAll(header);
+    EXPECT_TRUE(text.contains("static const uint8_t a_mask[2] BITVANE_DATA = {\r\n"
+                              "    0x80,\r\n"
+                              "    0x01\r\n"
+                              "};\r\n"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("static const uint16_t b_mask[1] BITVANE_DATA = {\r\n"
+                              "    0xFFFF\r\n"
+                              "};\r\n"));
 }
 
 TEST(HeaderPreamble, IsTheTwoCommentLinesAndAnEmptyLine)

@@ -53,9 +53,9 @@ protected:
             entries.push_back(std::move(entry));
         }
         j.entries = entries;
-        j.image = [this](int) {
+        j.sprite = [this](int) {
             ++asked;
-            return PictureSurface(8, 1, ShadeBlack);
+            return LoadedSprite{PictureSurface(8, 1, ShadeBlack), {}, {}};
         };
         return j;
     }

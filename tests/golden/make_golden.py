@@ -11,8 +11,10 @@ for a case that must fail.
 
 expected.h is computed here, from the pictures as PIL decodes them, by a
 reference of the whole pipeline written from the format's rules (fit, four
-shades, contrast then brightness, the array line), not from the program's
-code. Re-running gives the same bytes (fixed seeds).
+shades, contrast then brightness, the array line or the modern block, the
+mask from the source's alpha), not from the program's code. The test writes
+the header as "out.h", which gives the modern style's guard. Re-running gives
+the same bytes (fixed seeds).
 """
 import os
 import random
@@ -32,6 +34,15 @@ def snap(b):
 
 def clamp(v):
     return 0 if v < 0 else 255 if v > 255 else v
+
+
+def alpha_rows(path):
+    """Rows of the source's alpha (255 where it has none)."""
+    im = Image.open(path)
+    im.seek(0)
+    rgba = im.convert("RGBA")
+    w, h = rgba.size
+    return [[rgba.getpixel((x, y))[3] for x in range(w)] for y in range(h)]
 
 
 def decode(path):
@@ -100,12 +111,68 @@ def array_line(rows, name, hexa):
     return "%s%s[%d] = {%s, %s};" % (prefix, name, 2 * len(rows), ", ".join(lows), ", ".join(highs))
 
 
-def expected_header(folder, records, hexa):
-    text = PREAMBLE
+def mask_bits(alphas):
+    """One bit string per sprite row: a pixel is drawn with alpha of at least
+    128; the columns that fitting adds are never drawn."""
+    w = len(alphas[0])
+    sw = 8 if w <= 8 else 16 if w <= 16 else 32
+    return [("".join("1" if a >= 128 else "0" for a in row[:sw])).ljust(sw, "0")
+            for row in alphas[:240]]
+
+
+def mask_line(bits, name, hexa):
+    w = len(bits[0])
+    prefix = {8: "static unsigned char ", 16: "static unsigned short ", 32: "static unsigned long "}[w]
+    values = [("0x%x" % int(b, 2)) if hexa else "0b" + b for b in bits]
+    return "%s%s_mask[%d] = {%s};" % (prefix, name, len(bits), ", ".join(values))
+
+
+DRAWN = {0: "#", 85: "+", 170: "-", 255: "."}
+
+
+def modern_digits(bits, hexa):
+    return "0x%0*X" % (len(bits) // 4, int(bits, 2)) if hexa else "0b" + bits
+
+
+def modern_block(rows, name, hexa, bits):
+    w, h = len(rows[0]), len(rows)
+    ctype = {8: "uint8_t", 16: "uint16_t", 32: "uint32_t"}[w]
+    out = "#define %s_WIDTH %d\r\n#define %s_HEIGHT %d\r\n" % (name, w, name, h)
+    out += "static const %s %s[%d] BITVANE_DATA = {\r\n" % (ctype, name, 2 * h)
+    for row in rows:
+        low = "".join(CODES[v][1] for v in row)
+        out += "    %s, /* %s */\r\n" % (modern_digits(low, hexa), "".join(DRAWN[v] for v in row))
+    highs = [modern_digits("".join(CODES[v][0] for v in row), hexa) for row in rows]
+    out += ",\r\n".join("    " + x for x in highs) + "\r\n};\r\n"
+    if bits is not None:
+        out += "static const %s %s_mask[%d] BITVANE_DATA = {\r\n" % (ctype, name, h)
+        out += ",\r\n".join("    " + modern_digits(b, hexa) for b in bits) + "\r\n};\r\n"
+    return out + "\r\n"
+
+
+MODERN_PREAMBLE = ("/* Sprite header file made with Bitvane 2.0 from project.bvp */\r\n"
+                   "#ifndef OUT_H\r\n#define OUT_H\r\n\r\n#include <stdint.h>\r\n\r\n"
+                   "/* Define BITVANE_DATA before including this file to place the sprites,\r\n"
+                   "   for example in program memory. */\r\n"
+                   "#ifndef BITVANE_DATA\r\n#define BITVANE_DATA\r\n#endif\r\n\r\n")
+
+
+def expected_header(folder, records, hexa, modern=False, masks=False):
+    text = MODERN_PREAMBLE if modern else PREAMBLE
     for location, b, c in records:
         name = os.path.splitext(os.path.basename(location))[0]
-        rows = brightness(contrast(reduce(fit(decode(os.path.join(folder, location)))), c), b)
-        text += array_line(rows, name, hexa) + "\r\n\r\n"
+        path = os.path.join(folder, location)
+        rows = brightness(contrast(reduce(fit(decode(path))), c), b)
+        bits = mask_bits(alpha_rows(path)) if masks else None
+        if modern:
+            text += modern_block(rows, name, hexa, bits)
+        else:
+            text += array_line(rows, name, hexa) + "\r\n"
+            if masks:
+                text += mask_line(bits, name, hexa) + "\r\n"
+            text += "\r\n"
+    if modern:
+        text += "#endif /* OUT_H */\r\n"
     return text
 
 
@@ -172,18 +239,20 @@ def write_project(folder, records, extra=b""):
         f.write(extra)
 
 
-def success_case(name, pictures, settings, hexa=True):
+def success_case(name, pictures, settings, hexa=True, modern=False, masks=False):
     folder = new_case(name)
     records = []
     for (fname, save), (b, c) in zip(pictures, settings):
         save(os.path.join(folder, fname))
         records.append(("./" + fname, b, c))
     write_project(folder, records)
-    if not hexa:
+    args = ([] if hexa else ["--binary"]) + (["--style", "modern"] if modern else []) + \
+        (["--mask"] if masks else [])
+    if args:
         with open(os.path.join(folder, "args.txt"), "w") as f:
-            f.write("--binary\n")
+            f.write("".join(a + "\n" for a in args))
     with open(os.path.join(folder, "expected.h"), "wb") as f:
-        f.write(expected_header(folder, records, hexa).encode("utf-8"))
+        f.write(expected_header(folder, records, hexa, modern, masks).encode("utf-8"))
 
 
 def error_case(name, pictures, project_bytes, message):
@@ -256,6 +325,33 @@ def main():
         ("schiff ä, 1.bmp", bmp(scribble(rng, 8, 8))),
         ("ship.big.gif", gif(scribble(rng, 32, 32), 64)),
     ], [(0, 0), (10, -10), (0, 0), (0, 0), (0, 0), (-85, 0), (0, 50)])
+
+    # Both styles, both notations, with and without masks, on pictures with
+    # transparency, alpha, padding and a cut. Own seed: the cases above keep
+    # their pictures.
+    srng = random.Random(13)
+    fading = scribble(srng, 12, 20).convert("RGBA")
+    for y in range(20):
+        for x in range(12):
+            r, g, b, _ = fading.getpixel((x, y))
+            fading.putpixel((x, y), (r, g, b, (x * 23 + y * 11) % 256))
+    wide = scribble(srng, 40, 3).convert("RGBA")
+    for x in range(40):
+        wide.putpixel((x, 1), (0, 0, 0, 0 if x % 3 == 0 else 200))
+    style_pictures = [
+        ("transparent.gif", gif(scribble(srng, 16, 10), 4, transparent=1)),
+        ("fading.png", png(fading)),
+        ("five.bmp", bmp(scribble(srng, 5, 6))),
+        ("five_alpha.png", png(Image.new("RGBA", (5, 2), (0, 0, 0, 255)))),
+        ("wide.png", png(wide)),
+    ]
+    style_settings = [(0, 0), (0, 0), (85, 25), (0, 0), (0, 0)]
+    for modern in (False, True):
+        for hexa in (True, False):
+            for masks in (False, True):
+                name = "style_%s_%s%s" % ("modern" if modern else "classic",
+                                          "hex" if hexa else "binary", "_mask" if masks else "")
+                success_case(name, style_pictures, style_settings, hexa, modern, masks)
 
     error_case("error_record_ends_early", [("a.bmp", bmp(worked_example()))],
                b'"./a.bmp",0,0\r\n"./a.bmp",0\r\n',

@@ -1,0 +1,120 @@
+/* Sprite header file made with Bitvane 2.0 from project.bvp */
+#ifndef OUT_H
+#define OUT_H
+
+#include <stdint.h>
+
+/* Define BITVANE_DATA before including this file to place the sprites,
+   for example in program memory. */
+#ifndef BITVANE_DATA
+#define BITVANE_DATA
+#endif
+
+#define transparent_WIDTH 16
+#define transparent_HEIGHT 10
+static const uint16_t transparent[20] BITVANE_DATA = {
+    0x03FC, /* ++++++--------++ */
+    0x0368, /* ++++++--+--+-... */
+    0x03DC, /* ++++++----+---++ */
+    0x43D5, /* +-++++----+-+-+- */
+    0x0000, /* +++++.++++++++++ */
+    0x0000, /* ++++++++++++++++ */
+    0x6000, /* .--.+++++.+.++++ */
+    0x8801, /* -+++-++++++++++- */
+    0x0000, /* ++++++++++.+.+++ */
+    0x0080, /* ++++++++-+++.+++ */
+    0xFC03,
+    0xFC90,
+    0xFC23,
+    0xBC2A,
+    0xFBFF,
+    0xFFFF,
+    0x0FAF,
+    0x77FE,
+    0xFFD7,
+    0xFF77
+};
+
+#define fading_WIDTH 16
+#define fading_HEIGHT 20
+static const uint16_t fading[40] BITVANE_DATA = {
+    0x0FB0, /* ....-----+--.... */
+    0x0FE0, /* ....-------..... */
+    0x0FE0, /* ....-------..... */
+    0x1FC0, /* ...-------...... */
+    0x1F80, /* ...------+...... */
+    0x3F00, /* ..------+....... */
+    0x2F80, /* ..-.-----....... */
+    0xFF10, /* --------...-.... */
+    0x7F10, /* .-------...-.... */
+    0xFE10, /* -------....-.... */
+    0xF210, /* ----++-....-.... */
+    0xFC10, /* ------.....-.... */
+    0xFC30, /* ------....--.... */
+    0xB830, /* -+---.....--.... */
+    0xD830, /* --.--.....--.... */
+    0xF030, /* ----......--.... */
+    0xB170, /* -+--...-.---.... */
+    0xE1F0, /* ---....-----.... */
+    0x65F0, /* +--..-.-----.... */
+    0xE1F0, /* ---....-----.... */
+    0x0040,
+    0x0000,
+    0x0000,
+    0x0000,
+    0x0040,
+    0x0080,
+    0x0000,
+    0x0000,
+    0x0000,
+    0x0000,
+    0x0C00,
+    0x0000,
+    0x0000,
+    0x4000,
+    0x0000,
+    0x0000,
+    0x4000,
+    0x0000,
+    0x8000,
+    0x0000
+};
+
+#define five_WIDTH 8
+#define five_HEIGHT 6
+static const uint8_t five[12] BITVANE_DATA = {
+    0xB8, /* -.---... */
+    0xF0, /* ----.... */
+    0x78, /* .----... */
+    0xF8, /* -----... */
+    0xF8, /* -----... */
+    0xC0, /* --...... */
+    0x00,
+    0x00,
+    0x00,
+    0x00,
+    0x00,
+    0x00
+};
+
+#define five_alpha_WIDTH 8
+#define five_alpha_HEIGHT 2
+static const uint8_t five_alpha[4] BITVANE_DATA = {
+    0xF8, /* #####... */
+    0xF8, /* #####... */
+    0xF8,
+    0xF8
+};
+
+#define wide_WIDTH 32
+#define wide_HEIGHT 3
+static const uint32_t wide[6] BITVANE_DATA = {
+    0x81240000, /* -++++++-++-++-++++++++++++++++++ */
+    0x00000000, /* .++.++.++.++.++.++.++.++.++.++.+ */
+    0x829FE020, /* -+.+++-+#++########+++++++-+++++ */
+    0x7EDBFFFF,
+    0x6DB6DB6D,
+    0x5DFFFFDF
+};
+
+#endif /* OUT_H */
