@@ -7,6 +7,7 @@
 #include "fileaccess.h"
 #include "imaging/adjustments.h"
 #include "project/paths.h"
+#include "project/project.h"
 #include "project/projectfile.h"
 
 #include <QIODevice>
@@ -83,7 +84,7 @@ void RunCompile(const CompileJob &job)
         write(LineEnd);
         write(LineEnd);
         if (project)
-            project->write(FormatProjectRecord({entry.Location, entry.Brightness, entry.Contrast}));
+            project->write(FormatProjectRecord(RecordOf(entry)));
         if (job.progress)
             job.progress(i + 1, total);
     }

@@ -82,7 +82,7 @@ TEST_F(CompileRun, AWidthWithoutArrayGivesAnEmptyLineAndStillItsRecord)
     EXPECT_EQ(readAll(header),
               Preamble +
                   "\r\n\r\nstatic unsigned char sprite[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n\r\n");
-    EXPECT_EQ(readAll(project), "\"/art/p0.bmp\",-3,7\r\n\"/art/p1.bmp\",0,0\r\n");
+    EXPECT_EQ(readAll(project), "\"/art/p0.bmp\",-3,7\r\n\"/art/p1.bmp\",0,0,\"sprite\"\r\n");
 }
 
 TEST_F(CompileRun, AppliesContrastBeforeBrightness)
