@@ -20,7 +20,7 @@ _bitvane_compile()
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--binary -o --output -M -h --help -v --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--binary --fix-names -Werror -o --output -M -h --help -v --version' -- "$cur"))
         return
     fi
     compopt -o filenames 2>/dev/null

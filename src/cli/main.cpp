@@ -1,12 +1,13 @@
 // bitvane-compile: the window's compile without the window, for makefiles.
 //
-//     bitvane-compile [--binary] [-M DEPFILE] -o HEADER PROJECT.bvp
+//     bitvane-compile [--binary] [--fix-names] [-Werror] [-M DEPFILE] -o HEADER PROJECT.bvp
 //
 // "-o -" writes the header to standard output, once the whole compile has
-// succeeded. On failure exactly one line goes to stderr, on success none.
-// Reads the project as the window opens one (every name is the base name of
-// its location), loads every picture as the window does and compiles with the
-// same routine. The header is replaced only when the whole compile succeeded;
+// succeeded. On failure exactly one line goes to stderr; besides, each name
+// that is no usable C identifier gives one warning line, as compilers do.
+// Reads the project as the window opens one (stored names, relative locations
+// from the project's folder), loads every picture as the window does and
+// compiles with the same routine. The header is replaced only when the whole compile succeeded;
 // the project file is only read.
 
 #include "cli/diagnostics.h"
@@ -16,6 +17,7 @@
 #include "error.h"
 #include "imaging/pictureloader.h"
 #include "project/depfile.h"
+#include "project/identifiers.h"
 #include "project/paths.h"
 #include "project/project.h"
 
@@ -34,16 +36,54 @@ using namespace bitvane;
 
 namespace {
 
-constexpr char Usage[] = "Usage: bitvane-compile [--binary] [-M DEPFILE] -o HEADER PROJECT.bvp";
+constexpr char Usage[] = "Usage: bitvane-compile [--binary] [--fix-names] [-Werror] [-M DEPFILE] "
+                         "-o HEADER PROJECT.bvp";
 
 // A message is one line on stderr, even when a path holds a line break.
-void printFailure(std::FILE *err, const QString &message)
+QByteArray oneLine(const QString &message)
 {
     QString line = message;
     for (QChar &c : line)
         if (c.unicode() < 0x20)
             c = u' ';
-    std::fprintf(err, "bitvane-compile: %s\n", line.toLocal8Bit().constData());
+    return line.toLocal8Bit();
+}
+
+void printFailure(std::FILE *err, const QString &message)
+{
+    std::fprintf(err, "bitvane-compile: %s\n", oneLine(message).constData());
+}
+
+enum class NameRule { Warn, Fail, Fix };
+
+// Names a C compiler would refuse: with Warn one warning line each, in the
+// compilers' form so that editors find the line; with Fail the same as
+// errors, and false (nothing is compiled); with Fix they are changed.
+bool checkNames(std::FILE *err, const QString &projectPath, std::vector<PictureEntry> &entries,
+                const std::vector<int> &lines, NameRule rule)
+{
+    const QStringList names = EntryNames(entries);
+    if (rule == NameRule::Fix) {
+        const QStringList fixed = FixNames(names);
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            entries[i].Name = fixed[qsizetype(i)];
+        return true;
+    }
+    const std::vector<QString> problems = NameProblems(names);
+    bool clean = true;
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+        if (problems[i].isEmpty())
+            continue;
+        clean = false;
+        std::fprintf(err, "%s\n",
+                     oneLine(QStringLiteral("%1:%2: %3: name '%4' is not a C identifier (%5)")
+                                 .arg(projectPath)
+                                 .arg(lines[i])
+                                 .arg(rule == NameRule::Fail ? u"error" : u"warning",
+                                      names[qsizetype(i)], problems[i]))
+                         .constData());
+    }
+    return clean || rule != NameRule::Fail;
 }
 
 int usageError(std::FILE *err, const QString &reason)
@@ -67,8 +107,8 @@ Error ExplainPictureFailure(const QString &location, const Error &failure)
     return failure;
 }
 
-int compile(const QString &projectPath, const QString &headerPath, bool hex,
-            const QString &depfilePath)
+int compile(std::FILE *err, const QString &projectPath, const QString &headerPath, bool hex,
+            const QString &depfilePath, NameRule nameRule)
 {
     const bool toStandardOutput = headerPath == u"-";
     QFile standardOutput;
@@ -87,7 +127,10 @@ int compile(const QString &projectPath, const QString &headerPath, bool hex,
         throw Error(depfilePath,
                     QStringLiteral("the dependency file would replace an input or the header"));
 
-    const std::vector<PictureEntry> entries = EntriesFromProjectFile(projectPath);
+    std::vector<int> lines;
+    std::vector<PictureEntry> entries = EntriesFromProjectFile(projectPath, &lines);
+    if (!checkNames(err, projectPath, entries, lines, nameRule))
+        return 1;
     CompileJob job;
     job.hex = hex;
     job.headerPath = toStandardOutput ? QStringLiteral("standard output") : headerPath;
@@ -139,8 +182,9 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(
         QStringLiteral("Compiles a Bitvane project into a C header of four-shade sprite arrays.\n"
                        "The header is replaced only when the whole compile succeeds; the project\n"
-                       "file is only read. Relative picture locations are taken from the working\n"
-                       "folder. Exit status: 0 done, 1 failed (one line on stderr says why),\n"
+                       "file is only read. Relative picture locations are taken from the project\n"
+                       "file's folder. A name that is no C identifier gives a warning.\n"
+                       "Exit status: 0 done, 1 failed (one line on stderr says why),\n"
                        "2 wrong arguments."));
     // Our own -h and -v: Qt's would add --help-all with the options of a
     // window program, and name the program by the path it was started with.
@@ -163,9 +207,20 @@ int main(int argc, char *argv[])
         QStringLiteral("Also write <DEPFILE>, a make rule naming the project and every "
                        "picture the header is made from."),
         QStringLiteral("DEPFILE"));
+    const QCommandLineOption fixNamesOption(
+        QStringLiteral("fix-names"),
+        QStringLiteral("Write names that are no C identifiers as usable ones (the project "
+                       "file is not changed)."));
+    const QCommandLineOption werrorOption(
+        QStringLiteral("Werror"),
+        QStringLiteral("Make the name warnings errors: nothing is written, exit status 1."));
     parser.addOption(binaryOption);
+    parser.addOption(fixNamesOption);
+    parser.addOption(werrorOption);
     parser.addOption(outputOption);
     parser.addOption(depfileOption);
+    // -Werror is one word, as compilers spell it, not six short options.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addPositionalArgument(QStringLiteral("PROJECT.bvp"),
                                  QStringLiteral("The project file to compile."));
 
@@ -174,6 +229,7 @@ int main(int argc, char *argv[])
     if (parser.isSet(helpOption)) {
         QString help = parser.helpText();
         help.replace(0, help.indexOf(u'\n'), QLatin1StringView(Usage));
+        help.replace(QStringLiteral("--Werror"), QStringLiteral("-Werror "));
         std::fputs(help.toLocal8Bit().constData(), stdout);
         return 0;
     }
@@ -195,8 +251,11 @@ int main(int argc, char *argv[])
         return usageError(err, QStringLiteral("the header's name is empty"));
 
     try {
-        return compile(positional.front(), headerPath, !parser.isSet(binaryOption),
-                       parser.value(depfileOption));
+        const NameRule nameRule = parser.isSet(fixNamesOption) ? NameRule::Fix
+                                  : parser.isSet(werrorOption) ? NameRule::Fail
+                                                               : NameRule::Warn;
+        return compile(err, positional.front(), headerPath, !parser.isSet(binaryOption),
+                       parser.value(depfileOption), nameRule);
     } catch (const Error &e) {
         printFailure(err, e.message());
     } catch (const std::bad_alloc &) {

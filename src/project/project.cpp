@@ -10,9 +10,9 @@
 
 namespace bitvane {
 
-std::vector<PictureEntry> EntriesFromProjectFile(const QString &path)
+std::vector<PictureEntry> EntriesFromProjectFile(const QString &path, std::vector<int> *lines)
 {
-    const std::vector<ProjectRecord> records = ReadProjectFile(path);
+    const std::vector<ProjectRecord> records = ReadProjectFile(path, lines);
     // A project read from the working folder keeps its locations as written,
     // so that messages name the pictures as the project does.
     const QString folder = QFileInfo(path).path();

@@ -246,8 +246,11 @@ QByteArray FormatProjectRecord(const ProjectRecord &record)
     return line;
 }
 
-std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName)
+std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName,
+                                        std::vector<int> *lines)
 {
+    if (lines)
+        lines->clear();
     std::vector<ProjectRecord> records;
     FieldReader reader(bytes, fileName);
     while (reader.nextRecord()) {
@@ -298,18 +301,20 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
                 QStringLiteral("location \"%1\": %2").arg(shown(location.value, 200), e.reason()));
         }
         records.push_back(std::move(record));
+        if (lines)
+            lines->push_back(line);
     }
     return records;
 }
 
-std::vector<ProjectRecord> ReadProjectFile(const QString &path)
+std::vector<ProjectRecord> ReadProjectFile(const QString &path, std::vector<int> *lines)
 {
     // The longest file a project can be: every record with the longest
     // location the system allows. Anything longer is not a project file, and
     // a device that reads for ever is refused before it is read at all.
     constexpr qint64 LongestRecord = PATH_MAX + MaxNameBytes + sizeof("\"\",-255,-100,\"\"\r\n");
     constexpr qint64 MaxProjectBytes = 3 + MaxProjectRecords * LongestRecord;
-    return ParseProject(ReadRegularFile(path, path, MaxProjectBytes, u"project file"), path);
+    return ParseProject(ReadRegularFile(path, path, MaxProjectBytes, u"project file"), path, lines);
 }
 
 } // namespace bitvane

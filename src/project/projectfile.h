@@ -39,11 +39,12 @@ QByteArray FormatProjectRecord(const ProjectRecord &record);
 
 // Parses a whole project file; fileName only names the file in errors.
 // Throws Error naming the file, the line and what is wrong; there is never a
-// partial result.
-std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName);
+// partial result. When lines is given it gets each record's line number.
+std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName,
+                                        std::vector<int> *lines = nullptr);
 
 // Reads and parses the file at path. Throws Error (missing, not an ordinary
 // file, unreadable, longer than a project can be, malformed).
-std::vector<ProjectRecord> ReadProjectFile(const QString &path);
+std::vector<ProjectRecord> ReadProjectFile(const QString &path, std::vector<int> *lines = nullptr);
 
 } // namespace bitvane
