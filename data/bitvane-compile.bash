@@ -24,7 +24,7 @@ _bitvane_compile()
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--binary --style --mask -o --output -M -h --help -v --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--binary --style --mask --fix-names -Werror -o --output -M -h --help -v --version' -- "$cur"))
         return
     fi
     compopt -o filenames 2>/dev/null

@@ -4,6 +4,7 @@
 
 #include "imaging/colormodel.h"
 #include "imaging/surface.h"
+#include "project/pictureentry.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -99,6 +100,22 @@ inline QByteArray ReferenceArray(const PictureSurface &p, const QString &name, b
     }
     return prefix + name.toUtf8() + "[" + QByteArray::number(2 * p.height()) + "] = {" +
            low.join(", ") + ", " + high.join(", ") + "};";
+}
+
+// An entry as the window holds one after loading; the fields a test leaves
+// out stay as a new entry has them.
+inline PictureEntry MakeEntry(const QString &name, const QString &location,
+                              PictureSurface image = {}, int contrast = 0, int brightness = 0,
+                              SpriteMask mask = {})
+{
+    PictureEntry entry;
+    entry.Name = name;
+    entry.Location = location;
+    entry.Image = std::move(image);
+    entry.Contrast = std::int16_t(contrast);
+    entry.Brightness = std::int16_t(brightness);
+    entry.Mask = std::move(mask);
+    return entry;
 }
 
 } // namespace bitvane::testing

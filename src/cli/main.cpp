@@ -1,14 +1,15 @@
 // bitvane-compile: the window's compile without the window, for makefiles.
 //
-//     bitvane-compile [--binary] [--style classic|modern] [--mask] [-M DEPFILE]
-//                     -o HEADER PROJECT.bvp
+//     bitvane-compile [--binary] [--style classic|modern] [--mask] [--fix-names]
+//                     [-Werror] [-M DEPFILE] -o HEADER PROJECT.bvp
 //
-// Reads the project as the window opens one (every name is the base name of
-// its location), loads every picture as the window does and compiles with the
-// same routine. The header is replaced only when the whole compile succeeded;
-// the project file is only read. "-o -" writes the header to standard output,
-// also only once the whole compile has succeeded. On failure exactly one line
-// goes to stderr, on success none.
+// Reads the project as the window opens one (stored names, relative locations
+// from the project's folder), loads every picture as the window does and
+// compiles with the same routine. The header is replaced only when the whole
+// compile succeeded; the project file is only read. "-o -" writes the header
+// to standard output, also only once the whole compile has succeeded. On
+// failure exactly one line goes to stderr; besides, each name that is no
+// usable C identifier gives one warning line, as compilers do.
 
 #include "cli/diagnostics.h"
 #include "cli/picturequeue.h"
@@ -17,6 +18,7 @@
 #include "error.h"
 #include "imaging/pictureloader.h"
 #include "project/depfile.h"
+#include "project/identifiers.h"
 #include "project/paths.h"
 #include "project/project.h"
 
@@ -36,7 +38,8 @@ using namespace bitvane;
 namespace {
 
 constexpr char Usage[] = "Usage: bitvane-compile [--binary] [--style classic|modern] [--mask]\n"
-                         "                       [-M DEPFILE] -o HEADER PROJECT.bvp";
+                         "                       [--fix-names] [-Werror] [-M DEPFILE] -o HEADER "
+                         "PROJECT.bvp";
 
 // After the options in --help: what each style looks like.
 constexpr char StylesHelp[] =
@@ -63,13 +66,50 @@ constexpr char StylesHelp[] =
     "modern headers are strict C99.\n";
 
 // A message is one line on stderr, even when a path holds a line break.
-void printFailure(std::FILE *err, const QString &message)
+QByteArray oneLine(const QString &message)
 {
     QString line = message;
     for (QChar &c : line)
         if (c.unicode() < 0x20)
             c = u' ';
-    std::fprintf(err, "bitvane-compile: %s\n", line.toLocal8Bit().constData());
+    return line.toLocal8Bit();
+}
+
+void printFailure(std::FILE *err, const QString &message)
+{
+    std::fprintf(err, "bitvane-compile: %s\n", oneLine(message).constData());
+}
+
+enum class NameRule { Warn, Fail, Fix };
+
+// Names a C compiler would refuse: with Warn one warning line each, in the
+// compilers' form so that editors find the line; with Fail the same as
+// errors, and false (nothing is compiled); with Fix they are changed.
+bool checkNames(std::FILE *err, const QString &projectPath, std::vector<PictureEntry> &entries,
+                const std::vector<int> &lines, NameRule rule)
+{
+    const QStringList names = EntryNames(entries);
+    if (rule == NameRule::Fix) {
+        const QStringList fixed = FixNames(names);
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            entries[i].Name = fixed[qsizetype(i)];
+        return true;
+    }
+    const std::vector<QString> problems = NameProblems(names);
+    bool clean = true;
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+        if (problems[i].isEmpty())
+            continue;
+        clean = false;
+        std::fprintf(err, "%s\n",
+                     oneLine(QStringLiteral("%1:%2: %3: name '%4' is not a C identifier (%5)")
+                                 .arg(projectPath)
+                                 .arg(lines[i])
+                                 .arg(rule == NameRule::Fail ? u"error" : u"warning",
+                                      names[qsizetype(i)], problems[i]))
+                         .constData());
+    }
+    return clean || rule != NameRule::Fail;
 }
 
 int usageError(std::FILE *err, const QString &reason)
@@ -98,9 +138,11 @@ struct Options {
     HeaderStyle style = HeaderStyle::Classic;
     bool masks = false;
     QString depfilePath;
+    NameRule nameRule = NameRule::Warn;
 };
 
-int compile(const QString &projectPath, const QString &headerPath, const Options &options)
+int compile(std::FILE *err, const QString &projectPath, const QString &headerPath,
+            const Options &options)
 {
     const bool toStandardOutput = headerPath == u"-";
     QFile standardOutput;
@@ -120,7 +162,10 @@ int compile(const QString &projectPath, const QString &headerPath, const Options
         throw Error(depfilePath,
                     QStringLiteral("the dependency file would replace an input or the header"));
 
-    const std::vector<PictureEntry> entries = EntriesFromProjectFile(projectPath);
+    std::vector<int> lines;
+    std::vector<PictureEntry> entries = EntriesFromProjectFile(projectPath, &lines);
+    if (!checkNames(err, projectPath, entries, lines, options.nameRule))
+        return 1;
     CompileJob job;
     job.hex = options.hex;
     job.style = options.style;
@@ -175,8 +220,9 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(
         QStringLiteral("Compiles a Bitvane project into a C header of four-shade sprite arrays.\n"
                        "The header is replaced only when the whole compile succeeds; the project\n"
-                       "file is only read. Relative picture locations are taken from the working\n"
-                       "folder. Exit status: 0 done, 1 failed (one line on stderr says why),\n"
+                       "file is only read. Relative picture locations are taken from the project\n"
+                       "file's folder. A name that is no C identifier gives a warning.\n"
+                       "Exit status: 0 done, 1 failed (one line on stderr says why),\n"
                        "2 wrong arguments."));
     // Our own -h and -v: Qt's would add --help-all with the options of a
     // window program, and name the program by the path it was started with.
@@ -207,11 +253,22 @@ int main(int argc, char *argv[])
     const QCommandLineOption maskOption(
         QStringLiteral("mask"),
         QStringLiteral("After each array write NAME_mask, the pixels the picture draws."));
+    const QCommandLineOption fixNamesOption(
+        QStringLiteral("fix-names"),
+        QStringLiteral("Write names that are no C identifiers as usable ones (the project "
+                       "file is not changed)."));
+    const QCommandLineOption werrorOption(
+        QStringLiteral("Werror"),
+        QStringLiteral("Make the name warnings errors: nothing is written, exit status 1."));
     parser.addOption(binaryOption);
     parser.addOption(styleOption);
     parser.addOption(maskOption);
+    parser.addOption(fixNamesOption);
+    parser.addOption(werrorOption);
     parser.addOption(outputOption);
     parser.addOption(depfileOption);
+    // -Werror is one word, as compilers spell it, not six short options.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addPositionalArgument(QStringLiteral("PROJECT.bvp"),
                                  QStringLiteral("The project file to compile."));
 
@@ -220,6 +277,7 @@ int main(int argc, char *argv[])
     if (parser.isSet(helpOption)) {
         QString help = parser.helpText();
         help.replace(0, help.indexOf(u'\n'), QLatin1StringView(Usage));
+        help.replace(QStringLiteral("--Werror"), QStringLiteral("-Werror "));
         help += QLatin1StringView(StylesHelp);
         std::fputs(help.toLocal8Bit().constData(), stdout);
         return 0;
@@ -257,7 +315,10 @@ int main(int argc, char *argv[])
     }
 
     try {
-        return compile(positional.front(), headerPath, options);
+        options.nameRule = parser.isSet(fixNamesOption) ? NameRule::Fix
+                           : parser.isSet(werrorOption) ? NameRule::Fail
+                                                        : NameRule::Warn;
+        return compile(err, positional.front(), headerPath, options);
     } catch (const Error &e) {
         printFailure(err, e.message());
     } catch (const std::bad_alloc &) {

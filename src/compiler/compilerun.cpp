@@ -6,6 +6,7 @@
 #include "fileaccess.h"
 #include "imaging/adjustments.h"
 #include "project/paths.h"
+#include "project/project.h"
 #include "project/projectfile.h"
 
 #include <QFileInfo>
@@ -100,7 +101,7 @@ void RunCompile(const CompileJob &job)
         write(
             SpriteBlock(job.style, work, entry.Name, job.hex, job.masks ? &sprite.Mask : nullptr));
         if (project)
-            project->write(FormatProjectRecord({entry.Location, entry.Brightness, entry.Contrast}));
+            project->write(FormatProjectRecord(RecordOf(entry)));
         if (job.progress)
             job.progress(i + 1, total);
     }

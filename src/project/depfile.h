@@ -15,7 +15,8 @@ namespace bitvane {
 // changed picture nor stops when a picture leaves the project and its file
 // is deleted. The header is named as given, so that it is the very target
 // of the user's rule; the project and the pictures by their absolute paths
-// (relative ones taken from the working folder, as the compile opens them),
+// (a picture by the location the compile opened, already resolved against
+// the project's folder; a relative one then leads from the working folder),
 // so that the rule holds whichever folder the build tool reads it from
 // (CMake runs the compile in one folder and reads the file in another).
 // Names are in the file system's bytes, with blanks, '#' and '$' escaped

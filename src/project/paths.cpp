@@ -99,7 +99,9 @@ QString GetBaseName(const QString &path)
             break;
         }
     }
-    if (sep < 0)
+    // A bare file name ("hero.png") is a picture of the project's folder; a
+    // separator only in the last two places still leaves no file name.
+    if (sep < 0 && (path.contains(u'/') || path.contains(u'\\')))
         throw Error(shortened(path),
                     QStringLiteral("no name can be taken: the path has no folder"));
 

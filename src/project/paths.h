@@ -20,8 +20,9 @@ std::int16_t GetFileCount(const QString &selection);
 QString GetFilePath(const QString &selection, std::int16_t n);
 
 // The file name without folder and without its last extension:
-// "/home/ann/art/ship.big.bmp" gives "ship.big". Throws Error when the path
-// has no folder or the file name no dot.
+// "/home/ann/art/ship.big.bmp" gives "ship.big", a bare "ship.bmp" "ship".
+// Throws Error when a path with separators has no folder (the only one among
+// the last two characters) or the file name no dot.
 QString GetBaseName(const QString &path);
 
 // Whether two names stand for one file: relative and absolute paths and

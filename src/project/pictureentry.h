@@ -15,11 +15,16 @@ namespace bitvane {
 // record of what the project holds: the file list shows it, the sliders and
 // removal change it, the compile writes it.
 struct PictureEntry {
-    QString Name;         // the array name
-    QString Location;     // the picture's path, as chosen or as the project file gives it
+    QString Name; // the array name
+    // The picture's path as it is opened: as chosen, or the project file's
+    // location resolved against the project file's folder.
+    QString Location;
     PictureSurface Image; // fitted and reduced to the four shades; empty until loaded
     std::int16_t Contrast = 0;
     std::int16_t Brightness = 0;
+    // The location as the project file gives it, written back unchanged;
+    // empty for a picture added in the window.
+    QString ProjectLocation = {};
     SpriteMask Mask;  // the pixels the source draws, from its transparency; empty until loaded
     QSize SourceSize; // the picture's own size before fitting
 };

@@ -5,22 +5,50 @@
 #include "project/paths.h"
 #include "project/projectfile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace bitvane {
 
-std::vector<PictureEntry> EntriesFromProjectFile(const QString &path)
+std::vector<PictureEntry> EntriesFromProjectFile(const QString &path, std::vector<int> *lines)
 {
-    const std::vector<ProjectRecord> records = ReadProjectFile(path);
+    const std::vector<ProjectRecord> records = ReadProjectFile(path, lines);
+    // A project read from the working folder keeps its locations as written,
+    // so that messages name the pictures as the project does.
+    const QString folder = QFileInfo(path).path();
+    const bool here = folder == u".";
     std::vector<PictureEntry> entries(records.size());
     for (std::size_t k = 0; k < records.size(); ++k) {
+        const ProjectRecord &record = records[k];
         PictureEntry &entry = entries[k];
-        entry.Name = GetBaseName(records[k].location);
-        entry.Location = records[k].location;
-        entry.Brightness = records[k].brightness;
-        entry.Contrast = records[k].contrast;
+        entry.Name = record.name ? *record.name : GetBaseName(record.location);
+        entry.ProjectLocation = record.location;
+        entry.Location = here || QDir::isAbsolutePath(record.location)
+                             ? record.location
+                             : QDir(folder).filePath(record.location);
+        entry.Brightness = record.brightness;
+        entry.Contrast = record.contrast;
     }
     return entries;
+}
+
+ProjectRecord RecordOf(const PictureEntry &entry)
+{
+    const QString location =
+        entry.ProjectLocation.isEmpty() ? entry.Location : entry.ProjectLocation;
+    ProjectRecord record{location, entry.Brightness, entry.Contrast, std::nullopt};
+    if (entry.Name != GetBaseName(location))
+        record.name = entry.Name;
+    return record;
+}
+
+QStringList EntryNames(std::span<const PictureEntry> entries)
+{
+    QStringList names;
+    names.reserve(qsizetype(entries.size()));
+    for (const PictureEntry &entry : entries)
+        names.push_back(entry.Name);
+    return names;
 }
 
 void AppendSelection(std::vector<PictureEntry> &entries, const QString &selection)

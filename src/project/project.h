@@ -3,17 +3,32 @@
 #pragma once
 
 #include "project/pictureentry.h"
+#include "project/projectfile.h"
 
 #include <QString>
+#include <QStringList>
 
+#include <span>
 #include <vector>
 
 namespace bitvane {
 
-// The entries of the project file at path, in its order: each named by the
-// base name of its location, with the record's settings and no image yet.
+// The entries of the project file at path, in its order: each named by its
+// record's name or else the base name of its location, with the record's
+// settings and no image yet. A relative location is taken from the project
+// file's folder, so that a project works from wherever it is opened.
 // Throws Error naming the file and line; there is never a partial result.
-std::vector<PictureEntry> EntriesFromProjectFile(const QString &path);
+// When lines is given it gets each entry's line in the file.
+std::vector<PictureEntry> EntriesFromProjectFile(const QString &path,
+                                                 std::vector<int> *lines = nullptr);
+
+// The project file's record of an entry: its location as the project file
+// gave it (or as chosen), and its name only when that is not the location's
+// base name, so that a project nobody renamed keeps the three-field format.
+ProjectRecord RecordOf(const PictureEntry &entry);
+
+// The entries' names, in order.
+QStringList EntryNames(std::span<const PictureEntry> entries);
 
 // Appends the files of a selection text to entries in the order chosen, each
 // named by its base name with both settings at 0. The first file that cannot

@@ -38,6 +38,7 @@ public:
     struct Field {
         QByteArrayView value;
         End end;
+        bool quoted = false;
     };
 
     FieldReader(QByteArrayView bytes, const QString &fileName) : m_bytes(bytes), m_file(fileName)
@@ -69,26 +70,28 @@ public:
         }
     }
 
-    // quotedAllowed: a text field; number fields take a quote as just
-    // another character, which then makes them no number.
-    Field read(bool quotedAllowed)
+    // text: the name of a text field, whose value may be quoted; number
+    // fields (nullptr) take a quote as just another character, which then
+    // makes them no number.
+    Field read(const char *text)
     {
         skipBlanks();
-        if (quotedAllowed && m_pos < m_bytes.size() && m_bytes[m_pos] == '"') {
+        if (text && m_pos < m_bytes.size() && m_bytes[m_pos] == '"') {
             const qsizetype start = m_pos + 1;
             qsizetype p = start;
             while (p < m_bytes.size() && m_bytes[p] != '"' && !isLineEnd(m_bytes[p]))
                 ++p;
             if (p == m_bytes.size() || m_bytes[p] != '"')
                 throw Error(m_file, m_line,
-                            QStringLiteral("the quote that opens the location is never closed"));
+                            QStringLiteral("the quote that opens the %1 is never closed")
+                                .arg(QLatin1StringView(text)));
             const QByteArrayView value = m_bytes.sliced(start, p - start);
             m_pos = p + 1;
             // Whatever stands between the closing quote and the field's end
             // is passed over, as the format's reader always did.
             while (m_pos < m_bytes.size() && m_bytes[m_pos] != ',' && !isLineEnd(m_bytes[m_pos]))
                 ++m_pos;
-            return {value, consumeEnd()};
+            return {value, consumeEnd(), true};
         }
         const qsizetype start = m_pos;
         while (m_pos < m_bytes.size() && m_bytes[m_pos] != ',' && !isLineEnd(m_bytes[m_pos]))
@@ -168,7 +171,37 @@ std::int16_t toSetting(QByteArrayView text, const char *what, int min, int max, 
     return static_cast<std::int16_t>(value);
 }
 
+// The optional fourth field. It is always quoted: an unquoted one could not
+// tell an empty name from a stray comma.
+QString readName(const FieldReader::Field &field, const QString &file, int line)
+{
+    if (field.end == FieldReader::End::Comma)
+        throw Error(file, line, QStringLiteral("the record has more than four fields"));
+    if (!field.quoted)
+        throw Error(
+            file, line,
+            QStringLiteral("the name \"%1\" is not in double quotes").arg(shown(field.value)));
+    const QString name = QString::fromUtf8(field.value);
+    const QString problem = NameStorageProblem(name);
+    if (!problem.isEmpty())
+        throw Error(file, line, QStringLiteral("the name %1").arg(problem));
+    return name;
+}
+
 } // namespace
+
+QString NameStorageProblem(const QString &name)
+{
+    if (name.contains(u'"'))
+        return QStringLiteral("holds a double quote");
+    if (name.contains(u'\r') || name.contains(u'\n'))
+        return QStringLiteral("holds a line break");
+    if (name.contains(QChar(0)))
+        return QStringLiteral("holds a NUL character");
+    if (name.toUtf8().size() > MaxNameBytes)
+        return QStringLiteral("is longer than %1 bytes").arg(MaxNameBytes);
+    return {};
+}
 
 QByteArray FormatProjectRecord(const ProjectRecord &record)
 {
@@ -187,6 +220,13 @@ QByteArray FormatProjectRecord(const ProjectRecord &record)
         throw Error(record.location, rangeText("contrast", MinContrast, MaxContrast,
                                                QString::number(record.contrast)));
     GetBaseName(record.location);
+    if (record.name) {
+        const QString problem = NameStorageProblem(*record.name);
+        if (!problem.isEmpty())
+            throw Error(record.location,
+                        QStringLiteral("cannot be stored in a project file: the name \"%1\" %2")
+                            .arg(shown(record.name->toUtf8()), problem));
+    }
 
     QByteArray line;
     const QByteArray location = QFile::encodeName(record.location);
@@ -197,12 +237,20 @@ QByteArray FormatProjectRecord(const ProjectRecord &record)
     line += QByteArray::number(record.brightness);
     line += ',';
     line += QByteArray::number(record.contrast);
+    if (record.name) {
+        line += ",\"";
+        line += record.name->toUtf8();
+        line += '"';
+    }
     line += "\r\n";
     return line;
 }
 
-std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName)
+std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName,
+                                        std::vector<int> *lines)
 {
+    if (lines)
+        lines->clear();
     std::vector<ProjectRecord> records;
     FieldReader reader(bytes, fileName);
     while (reader.nextRecord()) {
@@ -222,7 +270,7 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
                              .arg(QLatin1StringView(missing)));
         };
 
-        const FieldReader::Field location = reader.read(true);
+        const FieldReader::Field location = reader.read("location");
         if (location.end != FieldReader::End::Comma)
             throw cutShort(location.end, "brightness and contrast are");
         if (location.value.contains('\0'))
@@ -230,12 +278,13 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
         if (location.value.contains('"'))
             throw Error(fileName, line,
                         QStringLiteral("the location holds a double quote outside the quotes"));
-        const FieldReader::Field brightness = reader.read(false);
+        const FieldReader::Field brightness = reader.read(nullptr);
         if (brightness.end != FieldReader::End::Comma)
             throw cutShort(brightness.end, "the contrast is");
-        const FieldReader::Field contrast = reader.read(false);
+        const FieldReader::Field contrast = reader.read(nullptr);
+        std::optional<QString> name;
         if (contrast.end == FieldReader::End::Comma)
-            throw Error(fileName, line, QStringLiteral("the record has more than three fields"));
+            name = readName(reader.read("name"), fileName, line);
 
         ProjectRecord record;
         record.location = QFile::decodeName(location.value.toByteArray());
@@ -243,6 +292,7 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
             toSetting(brightness.value, "brightness", MinBrightness, MaxBrightness, fileName, line);
         record.contrast =
             toSetting(contrast.value, "contrast", MinContrast, MaxContrast, fileName, line);
+        record.name = std::move(name);
         try {
             GetBaseName(record.location);
         } catch (const Error &e) {
@@ -251,18 +301,20 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
                 QStringLiteral("location \"%1\": %2").arg(shown(location.value, 200), e.reason()));
         }
         records.push_back(std::move(record));
+        if (lines)
+            lines->push_back(line);
     }
     return records;
 }
 
-std::vector<ProjectRecord> ReadProjectFile(const QString &path)
+std::vector<ProjectRecord> ReadProjectFile(const QString &path, std::vector<int> *lines)
 {
     // The longest file a project can be: every record with the longest
     // location the system allows. Anything longer is not a project file, and
     // a device that reads for ever is refused before it is read at all.
-    constexpr qint64 LongestRecord = PATH_MAX + sizeof("\"\",-255,-100\r\n");
+    constexpr qint64 LongestRecord = PATH_MAX + MaxNameBytes + sizeof("\"\",-255,-100,\"\"\r\n");
     constexpr qint64 MaxProjectBytes = 3 + MaxProjectRecords * LongestRecord;
-    return ParseProject(ReadRegularFile(path, path, MaxProjectBytes, u"project file"), path);
+    return ParseProject(ReadRegularFile(path, path, MaxProjectBytes, u"project file"), path, lines);
 }
 
 } // namespace bitvane

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QProcess>
 #include <QProgressBar>
 #include <QTest>
 
@@ -91,16 +92,17 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
         }
         return text;
     };
+    // Only the renamed picture's record carries its name.
     QByteArray expectedProject;
     for (int i = 0; i < 3; ++i)
-        expectedProject += '"' + path(road.names[i]).toUtf8() + "\"," +
-                           QByteArray::number(settings[i][0]) + ',' +
-                           QByteArray::number(settings[i][1]) + "\r\n";
+        expectedProject +=
+            '"' + path(road.names[i]).toUtf8() + "\"," + QByteArray::number(settings[i][0]) + ',' +
+            QByteArray::number(settings[i][1]) + (i == 1 ? ",\"ship\"" : "") + "\r\n";
     EXPECT_EQ(readAll(path("first.h")), expectedHeader(false, {"narrow", "ship", "wide"}));
     EXPECT_EQ(readAll(path("first.bvp")), expectedProject);
 
     // Open the written project and compile it again, in hexadecimal: the
-    // settings come back from the file, the names from the locations.
+    // settings and the name come back from the file.
     seam.messages.clear();
     seam.saves.clear();
     openProject(path("first.bvp"));
@@ -114,8 +116,15 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
     EXPECT_EQ(seam.messages[0].text, "Compilation complete!");
     EXPECT_EQ(seam.saves[0].fileName, "first");
     EXPECT_EQ(seam.saves[1].fileName, "first");
-    EXPECT_EQ(readAll(path("second.h")), expectedHeader(true, {"narrow", "middle", "wide"}));
+    EXPECT_EQ(readAll(path("second.h")), expectedHeader(true, {"narrow", "ship", "wide"}));
     EXPECT_EQ(readAll(path("second.bvp")), expectedProject);
+
+    // bitvane-compile reads the same names from the same file.
+    QProcess cli;
+    cli.start(QStringLiteral(BITVANE_COMPILE_EXE), {"-o", path("cli.h"), path("second.bvp")});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    EXPECT_EQ(readAll(path("cli.h")), readAll(path("second.h")));
 }
 
 TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndCentresThePreview)

@@ -81,7 +81,8 @@ TEST_F(Cli, CompilesAProjectInHexadecimalAndBinary)
 
     Outcome r = runCompile({"-o", header, project});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.err, QByteArray());
+    EXPECT_EQ(r.err, QFile::encodeName(project) +
+                         ":2: warning: name 'wide.one' is not a C identifier (contains '.')\n");
     EXPECT_EQ(r.out, QByteArray());
     EXPECT_EQ(readAll(header),
               Preamble + "static unsigned char sprite[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n\r\n"
@@ -96,6 +97,60 @@ TEST_F(Cli, CompilesAProjectInHexadecimalAndBinary)
                          "static unsigned short wide.one[2] = {0b1111111111110000, "
                          "0b1111111111110000};\r\n\r\n");
     EXPECT_EQ(entriesOf(dir.path()), (QStringList{"out.h", "p.bvp", "sprite.bmp", "wide.one.png"}));
+}
+
+TEST_F(Cli, ReadsAProjectFromItsOwnFolderWithItsStoredNames)
+{
+    // Run from another folder: "sprite.bmp" is the project's, not the
+    // working folder's, and so is the picture the dependency file names.
+    ASSERT_TRUE(QDir(dir.path()).mkpath("game/art"));
+    ASSERT_TRUE(QFile::copy(dir.filePath("sprite.bmp"), dir.filePath("game/art/hero.bmp")));
+    const QByteArray projectBytes = "\"art/hero.bmp\",0,0,\"player\"\r\n";
+    writeFile(dir.filePath("game/p.bvp"), projectBytes);
+    const Outcome r = runCompile({"-M", "out.d", "-o", "out.h", "game/p.bvp"}, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QByteArray());
+    EXPECT_EQ(readAll(header),
+              Preamble + "static unsigned char player[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n\r\n");
+    EXPECT_TRUE(readAll(dir.filePath("out.d"))
+                    .contains(QFile::encodeName(dir.filePath("game/art/hero.bmp")) + ":\n"));
+}
+
+TEST_F(Cli, NameWarningsFixesAndWerror)
+{
+    writeFile(project, record(dir.filePath("sprite.bmp")) + record(dir.filePath("sprite.bmp")) +
+                           "\"" + QFile::encodeName(dir.filePath("wide.one.png")) +
+                           "\",0,0,\"class\"\r\n");
+    const QByteArray before = "// the header as it was\n";
+    writeFile(header, before);
+    const QByteArray where = QFile::encodeName(project);
+    const QByteArray problems = ":2: %1: name 'sprite' is not a C identifier (also the name of "
+                                "row 1)\n" +
+                                where +
+                                ":3: %1: name 'class' is not a C identifier (is a keyword "
+                                "of C++)\n";
+
+    // -Werror: the warnings are the failure, and nothing is written.
+    Outcome r = runCompile({"-Werror", "-o", header, project});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, where + QByteArray(problems).replace("%1", "error"));
+    EXPECT_EQ(readAll(header), before);
+
+    // Warnings only: the header is written as the names stand.
+    r = runCompile({"-o", header, project});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, where + QByteArray(problems).replace("%1", "warning"));
+    EXPECT_TRUE(readAll(header).contains(" class[2] = "));
+
+    // --fix-names wins over -Werror: nothing is left to warn about.
+    const QByteArray projectBytes = readAll(project);
+    r = runCompile({"--fix-names", "-Werror", "-o", "-", project});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QByteArray());
+    EXPECT_TRUE(r.out.contains(" sprite[4] = ")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(" sprite_2[4] = ")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(" class_[2] = ")) << r.out.toStdString();
+    EXPECT_EQ(readAll(project), projectBytes);
 }
 
 TEST_F(Cli, AppliesEachRecordsContrastThenBrightness)
@@ -246,7 +301,8 @@ TEST_F(Cli, AnswersHelpVersionAndUsageErrors)
 
 // Golden cases: each folder under tests/golden holds project.bvp with paths
 // relative to the folder, the pictures, args.txt (extra arguments, one a
-// line, optional) and either expected.h or expected_error.txt. The program
+// line, optional), expected_warnings.txt (what stderr holds before anything
+// else; none: nothing) and either expected.h or expected_error.txt. The program
 // runs with the case folder as its working directory, so the paths stay as
 // written and the message names the files as the project does.
 class Golden : public ::testing::TestWithParam<QString> {};
@@ -264,13 +320,17 @@ TEST_P(Golden, MatchesByteForByte)
                    .split(u'\n', Qt::SkipEmptyParts);
     args << "-o" << header << "project.bvp";
     const Outcome r = runCompile(args, caseDir.path());
+    const QByteArray warnings = caseDir.exists("expected_warnings.txt")
+                                    ? readAll(caseDir.filePath("expected_warnings.txt"))
+                                    : QByteArray();
 
     if (caseDir.exists("expected.h")) {
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         EXPECT_EQ(readAll(header), readAll(caseDir.filePath("expected.h")));
+        EXPECT_EQ(r.err, warnings);
     } else {
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_EQ(r.err, readAll(caseDir.filePath("expected_error.txt")));
+        EXPECT_EQ(r.err, warnings + readAll(caseDir.filePath("expected_error.txt")));
         EXPECT_FALSE(QFile::exists(header));
     }
 }
@@ -309,5 +369,8 @@ TEST_F(Cli, StyleAndMaskOptions)
                                "    0xFFF0\r\n"
                                "};\r\n"));
     EXPECT_TRUE(r.out.endsWith("#endif /* P_H */\r\n"));
-    EXPECT_EQ(r.err, QByteArray());
+    // The name as it stands is only warned of, in either style.
+    EXPECT_TRUE(r.err.endsWith("p.bvp:2: warning: name 'wide.one' is not a C identifier "
+                               "(contains '.')\n"))
+        << r.err.toStdString();
 }

@@ -42,13 +42,8 @@ protected:
     {
         entries.clear();
         for (std::size_t i = 0; i < images.size(); ++i)
-            entries.push_back({QStringLiteral("p%1").arg(i),
-                               QStringLiteral("/art/p%1.bmp").arg(i),
-                               {},
-                               0,
-                               0,
-                               {},
-                               {}});
+            entries.push_back(
+                MakeEntry(QStringLiteral("p%1").arg(i), QStringLiteral("/art/p%1.bmp").arg(i)));
         CompileJob j;
         j.hex = hex;
         j.headerPath = header;
@@ -89,7 +84,7 @@ TEST_F(CompileRun, AWidthWithoutArrayGivesAnEmptyLineAndStillItsRecord)
     EXPECT_EQ(readAll(header),
               Preamble +
                   "\r\n\r\nstatic unsigned char sprite[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n\r\n");
-    EXPECT_EQ(readAll(project), "\"/art/p0.bmp\",-3,7\r\n\"/art/p1.bmp\",0,0\r\n");
+    EXPECT_EQ(readAll(project), "\"/art/p0.bmp\",-3,7\r\n\"/art/p1.bmp\",0,0,\"sprite\"\r\n");
 }
 
 TEST_F(CompileRun, AppliesContrastBeforeBrightness)
@@ -107,7 +102,7 @@ TEST_F(CompileRun, LeavesTheStoredImageAlone)
 {
     const PictureSurface stored(8, 1, ShadeDark);
     CompileJob j = job({});
-    entries.push_back({"s", "/a/s.bmp", {}, 100, 255, {}, {}});
+    entries.push_back(MakeEntry("s", "/a/s.bmp", {}, 100, 255));
     j.entries = entries;
     j.sprite = [&stored](int) { return LoadedSprite{stored, {}, {}}; };
     RunCompile(j);
@@ -117,8 +112,8 @@ TEST_F(CompileRun, LeavesTheStoredImageAlone)
 TEST_F(CompileRun, WithoutAnImageSourceEachEntrysOwnImageIsCompiled)
 {
     // The window's way: the entries hold their loaded images.
-    entries = {{"a", "/art/a.bmp", PictureSurface(8, 1, ShadeLight), 50, -85, {}, {}},
-               {"b", "/art/b.bmp", PictureSurface(8, 1, ShadeBlack), 0, 0, {}, {}}};
+    entries = {MakeEntry("a", "/art/a.bmp", PictureSurface(8, 1, ShadeLight), 50, -85),
+               MakeEntry("b", "/art/b.bmp", PictureSurface(8, 1, ShadeBlack))};
     CompileJob j;
     j.headerPath = header;
     j.projectPath = project;
@@ -262,8 +257,8 @@ TEST_F(CompileRun, RefusesTheSameFileAsHeaderAndProject)
 // whole; without the flag no mask is written even when one is there.
 TEST_F(CompileRun, MasksComeFromTheSpritesOrDrawTheWholePicture)
 {
-    entries = {{"a", "/art/a.bmp", workedExample(), 0, 0, SpriteMask{8, {0xF0, 0x0F}}, {}},
-               {"b", "/art/b.bmp", PictureSurface(16, 1, ShadeBlack), 0, 0, {}, {}}};
+    entries = {MakeEntry("a", "/art/a.bmp", workedExample(), 0, 0, SpriteMask{8, {0xF0, 0x0F}}),
+               MakeEntry("b", "/art/b.bmp", PictureSurface(16, 1, ShadeBlack))};
     CompileJob j;
     j.headerPath = header;
     j.entries = entries;

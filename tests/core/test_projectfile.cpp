@@ -53,6 +53,43 @@ TEST(ProjectFile, ReadsBackWhatItWrites)
     EXPECT_TRUE(ParseProject(QByteArray(), "p.bvp").empty());
 }
 
+TEST(ProjectFile, NamesAreAnOptionalQuotedFourthField)
+{
+    auto named = [](const char *location, const char *name) {
+        ProjectRecord r = rec(location, 1, -2);
+        r.name = QString::fromUtf8(name);
+        return r;
+    };
+    const std::vector<ProjectRecord> records = {
+        named("/a/b.bmp", "ship"),  named("/a/c.bmp", ""), // an emptied name is kept empty
+        named("/a/d.bmp", "a, b "), named("/a/e.bmp", "schiff ä"), rec("/a/f.bmp", 1, -2),
+    };
+    const QByteArray bytes = format(records);
+    EXPECT_EQ(bytes.left(bytes.indexOf('\n') + 1), "\"/a/b.bmp\",1,-2,\"ship\"\r\n");
+    EXPECT_TRUE(bytes.endsWith("\"/a/f.bmp\",1,-2\r\n"));
+    EXPECT_EQ(ParseProject(bytes, "p.bvp"), records);
+    // Hand-edited: blanks around the field, text after its closing quote.
+    EXPECT_EQ(ParseProject("\"/a/b.bmp\",1,-2,  \"ship\" x\r\n", "p.bvp"),
+              std::vector<ProjectRecord>{named("/a/b.bmp", "ship")});
+
+    for (const char *bad : {"say \"hi\"", "two\nlines", "cr\r"})
+        EXPECT_THROW(FormatProjectRecord(named("/a/b.bmp", bad)), Error) << bad;
+    ProjectRecord nul = named("/a/b.bmp", "");
+    nul.name = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+    EXPECT_EQ(NameStorageProblem(*nul.name), "holds a NUL character");
+    EXPECT_THROW(FormatProjectRecord(nul), Error);
+    EXPECT_THROW(ParseProject(QByteArray("\"/a/b.bmp\",0,0,\"a\0b\"\r\n", 20), "p.bvp"), Error);
+    const QByteArray longest(MaxNameBytes, 'n');
+    EXPECT_EQ(ParseProject("\"/a/b.bmp\",0,0,\"" + longest + "\"", "p.bvp").front().name,
+              QString::fromLatin1(longest));
+    try {
+        ParseProject("\"/a/b.bmp\",0,0,\"" + longest + "n\"", "p.bvp");
+        ADD_FAILURE() << "an over-long name was read";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.reason(), "the name is longer than 4096 bytes");
+    }
+}
+
 TEST(ProjectFile, StoresNonAsciiLocationsAsUtf8)
 {
     EXPECT_EQ(FormatProjectRecord(rec("/ä/ö.bmp")),
@@ -111,12 +148,15 @@ TEST(ProjectFile, RefusesBadInputNamingFileLineAndReason)
         {"\"/a/b.bmp\",0,-101\r\n", 1, "contrast -101 is outside -100 to 100"},
         {"\"/a/b.bmp\",99999999999999999999,0\r\n", 1,
          "brightness 99999999999999999999 is outside -255 to 255"},
-        {"\"/a/b.bmp\",1,2,3\r\n", 1, "the record has more than three fields"},
+        {"\"/a/b.bmp\",1,2,3\r\n", 1, "the name \"3\" is not in double quotes"},
+        {"\"/a/b.bmp\",1,2,\r\n", 1, "the name \"\" is not in double quotes"},
+        {"\"/a/b.bmp\",1,2,\"x\",\"y\"\r\n", 1, "the record has more than four fields"},
+        {"\"/a/b.bmp\",1,2,\"x\r\n", 1, "the quote that opens the name is never closed"},
         {"/a/b\".bmp,1,2\r\n", 1, "the location holds a double quote outside the quotes"},
         {"\"C:\\old.art\\ship\",0,0\r\n", 1,
          "location \"C:\\old.art\\ship\": no name can be taken: \"ship\" has no extension"},
-        {"\"/a/b.bmp\",0,0\r\n\"ship.bmp\",0,0\r\n", 2,
-         "location \"ship.bmp\": no name can be taken: the path has no folder"},
+        {"\"/a/b.bmp\",0,0\r\n\"/x\",0,0\r\n", 2,
+         "location \"/x\": no name can be taken: the path has no folder"},
         {"\"\",0,0\r\n", 1, "location \"\": no name can be taken from an empty path"},
     };
     for (const auto &c : cases) {
@@ -150,7 +190,7 @@ TEST(ProjectFile, WriterRefusesWhatCouldNotBeReadBack)
 {
     const ProjectRecord bad[] = {
         rec("/a/say \"hi\".bmp"), rec("/a/two\nlines.bmp"), rec("/a/cr\r.bmp"),
-        rec("/a/b.bmp", 256, 0),  rec("/a/b.bmp", 0, -101), rec("ship.bmp"),
+        rec("/a/b.bmp", 256, 0),  rec("/a/b.bmp", 0, -101), rec("/x"),
         rec("/a/noext"),
     };
     for (const ProjectRecord &r : bad)

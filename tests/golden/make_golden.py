@@ -157,10 +157,10 @@ MODERN_PREAMBLE = ("/* Sprite header file made with Bitvane 2.0 from project.bvp
                    "#ifndef BITVANE_DATA\r\n#define BITVANE_DATA\r\n#endif\r\n\r\n")
 
 
-def expected_header(folder, records, hexa, modern=False, masks=False):
+def expected_header(folder, records, hexa, modern=False, masks=False, names=None):
     text = MODERN_PREAMBLE if modern else PREAMBLE
-    for location, b, c in records:
-        name = os.path.splitext(os.path.basename(location))[0]
+    for i, (location, b, c) in enumerate(records):
+        name = names[i] if names else os.path.splitext(os.path.basename(location))[0]
         path = os.path.join(folder, location)
         rows = brightness(contrast(reduce(fit(decode(path))), c), b)
         bits = mask_bits(alpha_rows(path)) if masks else None
@@ -239,8 +239,18 @@ def write_project(folder, records, extra=b""):
         f.write(extra)
 
 
-def success_case(name, pictures, settings, hexa=True, modern=False, masks=False):
+def write_warnings(folder, warnings):
+    """warnings: (line, name, reason) of each name that is no C identifier."""
+    if warnings:
+        with open(os.path.join(folder, "expected_warnings.txt"), "wb") as f:
+            for line, n, reason in warnings:
+                f.write(("project.bvp:%d: warning: name '%s' is not a C identifier (%s)\n"
+                         % (line, n, reason)).encode("utf-8"))
+
+
+def success_case(name, pictures, settings, hexa=True, modern=False, masks=False, warnings=()):
     folder = new_case(name)
+    write_warnings(folder, warnings)
     records = []
     for (fname, save), (b, c) in zip(pictures, settings):
         save(os.path.join(folder, fname))
@@ -255,14 +265,58 @@ def success_case(name, pictures, settings, hexa=True, modern=False, masks=False)
         f.write(expected_header(folder, records, hexa, modern, masks).encode("utf-8"))
 
 
-def error_case(name, pictures, project_bytes, message):
+def error_case(name, pictures, project_bytes, message, warnings=()):
     folder = new_case(name)
+    write_warnings(folder, warnings)
     for fname, save in pictures:
         save(os.path.join(folder, fname))
     with open(os.path.join(folder, "project.bvp"), "wb") as f:
         f.write(project_bytes)
     with open(os.path.join(folder, "expected_error.txt"), "wb") as f:
         f.write(("bitvane-compile: " + message + "\n").encode("utf-8"))
+
+
+# Names a C compiler refuses: a bare file name, a blank, one name twice (from
+# two folders), a stored name that is a keyword and an emptied one. The
+# reasons and the fixed names are written out by hand.
+NAME_RECORDS = [("1up.png", None), ("./my sprite-2.png", None), ("a/photo.bmp", None),
+                ("b/photo.bmp", None), ("./hero.bmp", "int"), ("./ship.bmp", "")]
+NAME_REASONS = [(1, "1up", "starts with a digit"), (2, "my sprite-2", "contains ' '"),
+                (4, "photo", "also the name of row 3"), (5, "int", "is a keyword of C"),
+                (6, "", "empty")]
+NAMES_AS_THEY_STAND = ["1up", "my sprite-2", "photo", "photo", "int", ""]
+NAMES_FIXED = ["_1up", "my_sprite_2", "photo", "photo_2", "int_", "_"]
+
+
+def names_case(name, args, rng):
+    folder = new_case(name)
+    os.makedirs(os.path.join(folder, "a"))
+    os.makedirs(os.path.join(folder, "b"))
+    with open(os.path.join(folder, "project.bvp"), "wb") as f:
+        for location, stored in NAME_RECORDS:
+            im = scribble(rng, 8, 3)
+            (png if location.endswith(".png") else bmp)(im)(os.path.join(folder, location))
+            f.write(b'"%s",0,0' % location.encode("utf-8"))
+            if stored is not None:
+                f.write(b',"%s"' % stored.encode("utf-8"))
+            f.write(b"\r\n")
+    if args:
+        with open(os.path.join(folder, "args.txt"), "w") as f:
+            f.write("".join(a + "\n" for a in args))
+    records = [(location, 0, 0) for location, _ in NAME_RECORDS]
+    lines = ["project.bvp:%d: %s: name '%s' is not a C identifier (%s)\n"
+             % (line, "error" if "-Werror" in args else "warning", n, reason)
+             for line, n, reason in NAME_REASONS]
+    if "-Werror" in args:
+        with open(os.path.join(folder, "expected_error.txt"), "wb") as f:
+            f.write("".join(lines).encode("utf-8"))
+        return
+    fixed = "--fix-names" in args
+    with open(os.path.join(folder, "expected.h"), "wb") as f:
+        f.write(expected_header(folder, records, True, names=
+                                NAMES_FIXED if fixed else NAMES_AS_THEY_STAND).encode("utf-8"))
+    if not fixed:
+        write_warnings(folder, NAME_REASONS)
 
 
 def bmp(im):
@@ -309,7 +363,9 @@ def main():
     settings = [(0, 0), (42, 0), (43, 0), (-43, 0), (-127, 0), (-128, 0), (255, 0), (-255, 0),
                 (0, 25), (0, 50), (0, -50), (0, -100), (0, 100), (85, 100), (-85, 50), (-170, -100),
                 (170, 75), (-42, -25)]
-    success_case("settings", [("grey.bmp", bmp(grey_steps(16, 16)))] * len(settings), settings)
+    success_case("settings", [("grey.bmp", bmp(grey_steps(16, 16)))] * len(settings), settings,
+                 warnings=[(n, "grey", "also the name of row 1")
+                           for n in range(2, len(settings) + 1)])
 
     rgba = scribble(rng, 12, 20).convert("RGBA")
     for i in range(12 * 20):
@@ -324,7 +380,8 @@ def main():
         ("grey.png", png(grey_steps(32, 8).convert("L"))),
         ("schiff ä, 1.bmp", bmp(scribble(rng, 8, 8))),
         ("ship.big.gif", gif(scribble(rng, 32, 32), 64)),
-    ], [(0, 0), (10, -10), (0, 0), (0, 0), (0, 0), (-85, 0), (0, 50)])
+    ], [(0, 0), (10, -10), (0, 0), (0, 0), (0, 0), (-85, 0), (0, 50)],
+        warnings=[(6, "schiff ä, 1", "contains ' '"), (7, "ship.big", "contains '.'")])
 
     # Both styles, both notations, with and without masks, on pictures with
     # transparency, alpha, padding and a cut. Own seed: the cases above keep
@@ -367,11 +424,15 @@ def main():
                'project.bvp:2: location "./noext": no name can be taken: "noext" has no extension')
     error_case("error_missing_picture", [("a.bmp", bmp(worked_example()))],
                b'"./a.bmp",0,0\r\n"./gone.bmp",0,0\r\n"./a.bmp",0,0\r\n',
-               "./gone.bmp: file not found")
+               "./gone.bmp: file not found", warnings=[(3, "a", "also the name of row 1")])
     error_case("error_not_a_picture", [("a.bmp", bmp(worked_example())),
                                        ("text.gif", lambda p: open(p, "w").write("hello\n"))],
                b'"./a.bmp",0,0\r\n"./text.gif",0,0\r\n',
                "./text.gif: not a picture (not a BMP, GIF, JPEG or PNG file)")
+
+    names_case("names_warnings", [], random.Random(11))
+    names_case("names_fix_names", ["--fix-names"], random.Random(11))
+    names_case("names_werror", ["-Werror"], random.Random(11))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,26 @@
+// The identifier rule: which picture names a C or C++ compiler takes as array names, and the fix.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace bitvane {
+
+// Why each name cannot be an array name of the header, or an empty string
+// when it can. A name must be a C identifier ([A-Za-z_][A-Za-z0-9_]*), no
+// keyword of C or C++, and no earlier name of the list: the reasons are
+// "empty", "starts with a digit", "contains ' '", "is a keyword of C", "is a
+// keyword of C++" and "also the name of row 4" (rows counted from 1, as the
+// user sees them; the first row with a name keeps it). Names are compared
+// exactly, so "Ship" and "ship" are two names, as they are to a compiler.
+std::vector<QString> NameProblems(const QStringList &names);
+
+// The names with every failing one changed to a usable one: each other
+// character becomes '_', a leading digit gets a leading '_', a keyword a
+// trailing '_', and a name another row has gets "_2", "_3"... Usable names
+// are kept as they are, and no two results are equal.
+QStringList FixNames(const QStringList &names);
+
+} // namespace bitvane
