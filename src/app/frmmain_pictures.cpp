@@ -2,6 +2,7 @@
 #include "app/frmmain.h"
 
 #include "app/frmmain_ui.h"
+#include "app/namewarnings.h"
 
 #include "compiler/compilerun.h"
 #include "compiler/outputfile.h"
@@ -77,6 +78,7 @@ void frmMain::FillPictureList()
     ui->lstPictures->clear();
     for (const PictureEntry &entry : Entries)
         ui->lstPictures->addItem(entry.Name);
+    MarkNameProblems(ui->lstPictures, Entries);
 }
 
 void frmMain::lstPictures_Click()
