@@ -3,6 +3,7 @@
 #include "picturepages.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QItemSelectionModel>
 #include <QListWidget>
 
@@ -132,6 +133,29 @@ TEST_F(Names, FinishCompilesAnywayOrStaysWhenTheQuestionIsClosed)
     EXPECT_EQ(lastMessage(), "Compilation complete!");
     EXPECT_TRUE(readAll(path("raw.h")).contains(" my sprite["));
     EXPECT_EQ(seam.namesQuestions.size(), 2u);
+}
+
+TEST_F(Names, AProjectKeepsItsNamesAndRelativeLocationsWhereverItIsOpened)
+{
+    // The window runs elsewhere; the project names its pictures from its
+    // own folder, one by a bare file name, one renamed.
+    ASSERT_TRUE(QDir(dir.path()).mkpath("game/art"));
+    writePicture("game/hero.bmp");
+    writePicture("game/art/boss.bmp");
+    const QByteArray text = "\"hero.bmp\",0,0\r\n\"./art/boss.bmp\",10,-5,\"big boss\"\r\n";
+    writeFile("game/p.bvp", text);
+    openProject(path("game/p.bvp"));
+    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles) << lastMessage().toStdString();
+    EXPECT_EQ(column(0), (QStringList{"hero", "big boss"}));
+    EXPECT_EQ(column(1), (QStringList{path("game/hero.bmp"), path("game/./art/boss.bmp")}));
+    EXPECT_EQ(tip(1), "contains ' '");
+    loadPictures();
+
+    // Written back over itself: the same bytes.
+    seam.namesAnswers.push_back(DialogSeam::NamesAnswer::CompileAnyway);
+    finish(true, "game/p.bvp", "game/p.h");
+    EXPECT_EQ(lastMessage(), "Compilation complete!");
+    EXPECT_EQ(readAll(path("game/p.bvp")), text);
 }
 
 } // namespace
