@@ -159,7 +159,7 @@ bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int
     const QString problem = NameStorageProblem(name);
     if (!problem.isEmpty()) {
         emit nameRefused(
-            QStringLiteral("The name cannot be kept: it %1, which a project file cannot hold.")
+            QStringLiteral("The name was not changed: it %1, which a project file cannot store.")
                 .arg(problem));
         return false;
     }
