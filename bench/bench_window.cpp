@@ -50,6 +50,10 @@ public:
         }
     }
     bool hexOrBin(QWidget *) override { return true; }
+    NamesAnswer askAboutNames(QWidget *, const QString &, const QString &) override
+    {
+        return NamesAnswer::CompileAnyway;
+    }
 };
 
 // 32 x 240 pictures of random colours (fixed seed), written once.

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -134,6 +135,23 @@ bool QtDialogSeam::hexOrBin(QWidget *parent)
 {
     frmFormat dialog(parent);
     return dialog.HexOrBin();
+}
+
+DialogSeam::NamesAnswer QtDialogSeam::askAboutNames(QWidget *parent, const QString &text,
+                                                    const QString &title)
+{
+    QMessageBox box(QMessageBox::Warning, title, displayText(text), QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *fix = box.addButton(QStringLiteral("Fix names"), QMessageBox::AcceptRole);
+    QPushButton *anyway =
+        box.addButton(QStringLiteral("Compile anyway"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(fix);
+    box.exec();
+    if (box.clickedButton() == fix)
+        return NamesAnswer::FixNames;
+    if (box.clickedButton() == anyway)
+        return NamesAnswer::CompileAnyway;
+    return NamesAnswer::Cancel;
 }
 
 } // namespace bitvane

@@ -15,6 +15,9 @@ namespace bitvane {
 // frmMain owns one; tests hand it a scripted one.
 class DialogSeam {
 public:
+    // The answers to the question about names that would not compile.
+    enum class NamesAnswer { FixNames, CompileAnyway, Cancel };
+
     virtual ~DialogSeam() = default;
 
     // Open-file dialog. filter is in the "Description|*.a;*.b" form (pairs
@@ -35,6 +38,12 @@ public:
 
     // The number-format dialog: true for hexadecimal, false for binary.
     virtual bool hexOrBin(QWidget *parent) = 0;
+
+    // A warning listing names that would not compile, with the buttons "Fix
+    // names" (the default) and "Compile anyway"; Cancel when it is closed
+    // without either.
+    virtual NamesAnswer askAboutNames(QWidget *parent, const QString &text,
+                                      const QString &title) = 0;
 };
 
 // Translates a filter of "Description|*.a;*.b" pairs to Qt's
@@ -66,6 +75,7 @@ public:
     void showMessage(QWidget *parent, const QString &text, const QString &title,
                      QMessageBox::Icon icon) override;
     bool hexOrBin(QWidget *parent) override;
+    NamesAnswer askAboutNames(QWidget *parent, const QString &text, const QString &title) override;
 };
 
 } // namespace bitvane

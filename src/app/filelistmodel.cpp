@@ -1,7 +1,12 @@
 // FileListModel: rows of the project's entries for the file list.
 #include "app/filelistmodel.h"
 
+#include "project/identifiers.h"
 #include "project/project.h"
+#include "project/projectfile.h"
+
+#include <QApplication>
+#include <QStyle>
 
 #include <algorithm>
 #include <exception>
@@ -10,7 +15,68 @@ namespace bitvane {
 
 FileListModel::FileListModel(std::vector<PictureEntry> &entries, QObject *parent)
     : QAbstractTableModel(parent), m_entries(entries)
-{}
+{
+    // Whoever changes the rows, the model's own signals say so. One rename
+    // can mark or clear a row far from it (a duplicate), so the reasons are
+    // taken again for the whole list, once per turn of the event loop: a
+    // removal of many rows signals once per row.
+    auto later = [this] {
+        if (m_updatePending)
+            return;
+        m_updatePending = true;
+        QMetaObject::invokeMethod(this, &FileListModel::updateProblems, Qt::QueuedConnection);
+    };
+    connect(this, &QAbstractItemModel::modelReset, this, later);
+    connect(this, &QAbstractItemModel::rowsInserted, this, later);
+    connect(this, &QAbstractItemModel::rowsRemoved, this, later);
+    connect(this, &QAbstractItemModel::rowsMoved, this, later);
+    connect(this, &QAbstractItemModel::dataChanged, this,
+            [later](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
+                if (roles.isEmpty() || roles.contains(Qt::EditRole))
+                    later();
+            });
+    updateProblems();
+}
+
+void FileListModel::updateProblems()
+{
+    m_updatePending = false;
+    std::vector<QString> problems = NameProblems(EntryNames(m_entries));
+    int first = -1, last = -1;
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+        if (i < m_problems.size() && m_problems[i] == problems[i])
+            continue;
+        if (first < 0)
+            first = int(i);
+        last = int(i);
+    }
+    m_problems = std::move(problems);
+    if (first >= 0)
+        emit dataChanged(index(first, NameColumn), index(last, NameColumn),
+                         {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+QString FileListModel::nameProblem(int row) const
+{
+    return row >= 0 && std::size_t(row) < m_problems.size() ? m_problems[std::size_t(row)]
+                                                            : QString();
+}
+
+std::vector<int> FileListModel::fixNames()
+{
+    const QStringList fixed = FixNames(EntryNames(m_entries));
+    std::vector<int> changed;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].Name == fixed[qsizetype(i)])
+            continue;
+        m_entries[i].Name = fixed[qsizetype(i)];
+        changed.push_back(int(i));
+    }
+    if (!changed.empty())
+        emit dataChanged(index(changed.front(), NameColumn), index(changed.back(), NameColumn),
+                         {Qt::DisplayRole, Qt::EditRole});
+    return changed;
+}
 
 void FileListModel::replace(std::vector<PictureEntry> entries)
 {
@@ -69,6 +135,14 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     const PictureEntry &entry = m_entries[std::size_t(index.row())];
     if (index.column() == NameColumn && (role == Qt::DisplayRole || role == Qt::EditRole))
         return entry.Name;
+    if (index.column() == NameColumn && (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
+        const QString problem = nameProblem(index.row());
+        if (problem.isEmpty())
+            return {};
+        if (role == Qt::ToolTipRole)
+            return problem;
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    }
     // A long path is shortened in its middle; the tip shows it whole.
     if (index.column() == LocationColumn && (role == Qt::DisplayRole || role == Qt::ToolTipRole))
         return entry.Location;
@@ -80,7 +154,16 @@ bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int
     if (!index.isValid() || index.column() != NameColumn || role != Qt::EditRole ||
         index.row() >= rowCount())
         return false;
-    m_entries[std::size_t(index.row())].Name = value.toString();
+    const QString name = value.toString();
+    // The project file could not hold it; refused now, not at the compile.
+    const QString problem = NameStorageProblem(name);
+    if (!problem.isEmpty()) {
+        emit nameRefused(
+            QStringLiteral("The name was not changed: it %1, which a project file cannot store.")
+                .arg(problem));
+        return false;
+    }
+    m_entries[std::size_t(index.row())].Name = name;
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }

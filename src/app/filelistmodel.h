@@ -12,7 +12,9 @@ namespace bitvane {
 // Shows a list of entries as rows of Name (edited in place) and Location
 // (shown only: a changed path would put another picture under the old
 // name). The list is the window's; every change to its length goes through
-// this model so that the view follows.
+// this model so that the view follows. A name that would not compile carries
+// a warning sign with the reason as its tip, kept up to date on every change
+// the model signals.
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -27,6 +29,12 @@ public:
     void appendSelection(const QString &selection);
     // Removes the given rows, in any order, with their settings.
     void removeRowsAt(std::vector<int> rows);
+    // Changes every name that would not compile into one that does; returns
+    // the rows changed.
+    std::vector<int> fixNames();
+    // Why the name of row would not compile, as last taken (after the
+    // change, once events have been processed); empty when it would.
+    QString nameProblem(int row) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -35,8 +43,16 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+signals:
+    // An edited name was not taken; reason says why, for the user.
+    void nameRefused(const QString &reason);
+
 private:
+    void updateProblems();
+
     std::vector<PictureEntry> &m_entries;
+    std::vector<QString> m_problems; // per row, from NameProblems
+    bool m_updatePending = false;
 };
 
 } // namespace bitvane

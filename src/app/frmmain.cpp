@@ -4,11 +4,13 @@
 #include "app/filelistmodel.h"
 #include "app/fonts.h"
 #include "app/frmmain_ui.h"
+#include "app/namewarnings.h"
 
 #include "error.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QItemSelection>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -105,6 +107,13 @@ void frmMain::connectHandlers()
         if (on)
             runGuarded([this] { optExistingProject_Click(); });
     });
+    // Told once the editor has closed, not from inside its commit.
+    connect(
+        m_files, &FileListModel::nameRefused, this,
+        [this](const QString &reason) {
+            dialogs().showMessage(this, reason, AppTitle, QMessageBox::Warning);
+        },
+        Qt::QueuedConnection);
     connect(ui->lstPictures, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
             runGuarded([this] { lstPictures_Click(); });
@@ -223,8 +232,38 @@ void frmMain::nextFromEditFiles()
     ui->picDisp->show();
 }
 
+bool frmMain::namesReadyAtFinish()
+{
+    const QString question = NamesQuestionText(Entries);
+    if (question.isEmpty())
+        return true;
+    switch (dialogs().askAboutNames(this, question, AppTitle)) {
+    case DialogSeam::NamesAnswer::CompileAnyway:
+        return true;
+    case DialogSeam::NamesAnswer::Cancel:
+        return false;
+    case DialogSeam::NamesAnswer::FixNames:
+        break;
+    }
+    const std::vector<int> changed = m_files->fixNames();
+    showPage(PageEditFiles);
+    QItemSelection rows;
+    for (const int row : changed)
+        rows.select(m_files->index(row, 0), m_files->index(row, FileListModel::ColumnCount - 1));
+    QItemSelectionModel *selection = ui->lvwFiles->selectionModel();
+    selection->select(rows, QItemSelectionModel::ClearAndSelect);
+    if (!changed.empty()) {
+        selection->setCurrentIndex(m_files->index(changed.front(), 0),
+                                   QItemSelectionModel::NoUpdate);
+        ui->lvwFiles->scrollTo(m_files->index(changed.front(), 0));
+    }
+    return false;
+}
+
 void frmMain::nextFromCompile()
 {
+    if (!namesReadyAtFinish())
+        return;
     ui->lblMSG1->hide();
     ui->lblMSG2->hide();
     ui->lblPic->hide();

@@ -64,6 +64,10 @@ private:
     void applyButtons();
     void nextFromEditFiles();
     void nextFromCompile();
+    // At "Finish": names that would not compile are listed and the user
+    // chooses. True when the compile goes on; after "Fix names" page 1
+    // shows with the changed rows selected.
+    bool namesReadyAtFinish();
 
     // Project and file list, pages 0 and 1 (frmmain_files.cpp).
     void optNewProject_Click();

@@ -2,6 +2,7 @@
 #include "app/frmmain.h"
 
 #include "app/frmmain_ui.h"
+#include "app/namewarnings.h"
 
 #include "compiler/compilerun.h"
 #include "compiler/outputfile.h"
@@ -81,6 +82,7 @@ void frmMain::FillPictureList()
     ui->lstPictures->clear();
     for (const PictureEntry &entry : Entries)
         ui->lstPictures->addItem(entry.Name);
+    MarkNameProblems(ui->lstPictures, Entries);
 }
 
 void frmMain::lstPictures_Click()

@@ -33,11 +33,13 @@ public:
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<bool> formatAnswers;
+    std::deque<NamesAnswer> namesAnswers;
 
     std::vector<FileCall> opens;
     std::vector<FileCall> saves;
     std::vector<Message> messages;
     int formatCalls = 0;
+    std::vector<QString> namesQuestions;
     // Runs while a message box would be open.
     std::function<void(const Message &)> onMessage;
     // When set, answers the number-format question in place of
@@ -72,6 +74,12 @@ public:
         if (answerFormat)
             return answerFormat(parent);
         return take(formatAnswers, true, "format question");
+    }
+
+    NamesAnswer askAboutNames(QWidget *, const QString &text, const QString &) override
+    {
+        namesQuestions.push_back(text);
+        return take(namesAnswers, NamesAnswer::Cancel, "question about names");
     }
 
 private:

@@ -4,6 +4,7 @@
 
 #include "app/frmformat.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDirIterator>
 #include <QFileDialog>
@@ -85,6 +86,22 @@ ModalAnswers::Answer pressOk()
     };
 }
 
+// Clicks the message box's button with that caption; "Fix names" must be
+// the default.
+ModalAnswers::Answer pressButton(const QString &caption)
+{
+    return [caption](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        ASSERT_NE(box, nullptr);
+        ASSERT_NE(box->defaultButton(), nullptr);
+        EXPECT_EQ(box->defaultButton()->text(), "Fix names");
+        for (QAbstractButton *button : box->buttons())
+            if (button->text() == caption)
+                return button->click();
+        ADD_FAILURE() << "no button " << caption.toStdString();
+    };
+}
+
 // Add, a whole compile and a close with every dialog real: the configuration
 // folders stay empty, and each file dialog starts in the working folder
 // although the one before finished elsewhere.
@@ -100,6 +117,7 @@ TEST_F(WindowTest, ARunWithTheRealDialogsWritesNoSettings)
     ModalAnswers answers({
         chooseFile(picture, &startedIn[0]), // Add
         chooseFile(picture, &startedIn[1]), // Add again
+        pressButton("Compile anyway"),      // the second "hero"
         pressOk(),                          // hexadecimal
         chooseFile(elsewhere.filePath(QStringLiteral("out.bvp")), &startedIn[2]),
         chooseFile(elsewhere.filePath(QStringLiteral("out.h")), &startedIn[3]),
@@ -114,7 +132,7 @@ TEST_F(WindowTest, ARunWithTheRealDialogsWritesNoSettings)
     next(); // load
     next(); // to the compile page
     next(); // Finish
-    EXPECT_EQ(answers.answered, 6);
+    EXPECT_EQ(answers.answered, 7);
     EXPECT_TRUE(QFile::exists(elsewhere.filePath(QStringLiteral("out.h"))));
     EXPECT_TRUE(w->close());
     w.reset();
