@@ -3,7 +3,8 @@
 //     bitvane-compile [--binary] [-M DEPFILE] -o HEADER PROJECT.bvp
 //
 // "-o -" writes the header to standard output, once the whole compile has
-// succeeded. On failure exactly one line goes to stderr, on success none.
+// succeeded. On failure exactly one line goes to stderr; on success only a warning
+// line for each picture that fitting cut or padded.
 // Reads the project as the window opens one (every name is the base name of
 // its location), loads every picture as the window does and compiles with the
 // same routine. The header is replaced only when the whole compile succeeded;
@@ -37,13 +38,18 @@ namespace {
 constexpr char Usage[] = "Usage: bitvane-compile [--binary] [-M DEPFILE] -o HEADER PROJECT.bvp";
 
 // A message is one line on stderr, even when a path holds a line break.
-void printFailure(std::FILE *err, const QString &message)
+void printLine(std::FILE *err, const QString &message)
 {
     QString line = message;
     for (QChar &c : line)
         if (c.unicode() < 0x20)
             c = u' ';
-    std::fprintf(err, "bitvane-compile: %s\n", line.toLocal8Bit().constData());
+    std::fprintf(err, "%s\n", line.toLocal8Bit().constData());
+}
+
+void printFailure(std::FILE *err, const QString &message)
+{
+    printLine(err, QStringLiteral("bitvane-compile: ") + message);
 }
 
 int usageError(std::FILE *err, const QString &reason)
@@ -67,7 +73,20 @@ Error ExplainPictureFailure(const QString &location, const Error &failure)
     return failure;
 }
 
-int compile(const QString &projectPath, const QString &headerPath, bool hex,
+// A picture that fitting cut or padded still compiles, but its author is
+// told, in the compiler's PROJECT:LINE: warning: form.
+void warnIfFitted(std::FILE *err, const QString &projectPath, const PictureEntry &entry,
+                  QSize source)
+{
+    const QString warning = FittingWarning(entry.Location, source);
+    if (!warning.isEmpty())
+        printLine(err, QStringLiteral("%1:%2: warning: %3")
+                           .arg(projectPath)
+                           .arg(entry.ProjectLine)
+                           .arg(warning));
+}
+
+int compile(std::FILE *err, const QString &projectPath, const QString &headerPath, bool hex,
             const QString &depfilePath)
 {
     const bool toStandardOutput = headerPath == u"-";
@@ -105,11 +124,12 @@ int compile(const QString &projectPath, const QString &headerPath, bool hex,
     std::optional<Error> pictureFailure;
     {
         PictureQueue pictures(locations);
-        job.image = [&pictures, &failed](int index) {
+        job.image = [&](int index) {
             failed = index;
-            PictureSurface image = pictures.take(index).Image;
+            LoadedSprite sprite = pictures.take(index);
             failed = -1;
-            return image;
+            warnIfFitted(err, projectPath, entries[std::size_t(index)], sprite.SourceSize);
+            return std::move(sprite.Image);
         };
         try {
             RunCompile(job);
@@ -195,7 +215,7 @@ int main(int argc, char *argv[])
         return usageError(err, QStringLiteral("the header's name is empty"));
 
     try {
-        return compile(positional.front(), headerPath, !parser.isSet(binaryOption),
+        return compile(err, positional.front(), headerPath, !parser.isSet(binaryOption),
                        parser.value(depfileOption));
     } catch (const Error &e) {
         printFailure(err, e.message());

@@ -19,6 +19,7 @@ std::vector<PictureEntry> EntriesFromProjectFile(const QString &path)
         entry.Location = records[k].location;
         entry.Brightness = records[k].brightness;
         entry.Contrast = records[k].contrast;
+        entry.ProjectLine = records[k].line;
     }
     return entries;
 }

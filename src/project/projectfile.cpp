@@ -238,6 +238,7 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
             throw Error(fileName, line, QStringLiteral("the record has more than three fields"));
 
         ProjectRecord record;
+        record.line = line;
         record.location = QFile::decodeName(location.value.toByteArray());
         record.brightness =
             toSetting(brightness.value, "brightness", MinBrightness, MaxBrightness, fileName, line);

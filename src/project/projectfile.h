@@ -14,8 +14,13 @@ struct ProjectRecord {
     QString location;
     std::int16_t brightness = 0;
     std::int16_t contrast = 0;
+    int line = 0; // where the reader found it (1-based); 0 for a record made in memory
 
-    friend bool operator==(const ProjectRecord &, const ProjectRecord &) = default;
+    // The same record wherever it stands in its file.
+    friend bool operator==(const ProjectRecord &a, const ProjectRecord &b)
+    {
+        return a.location == b.location && a.brightness == b.brightness && a.contrast == b.contrast;
+    }
 };
 
 inline constexpr int MaxProjectRecords = 32767;

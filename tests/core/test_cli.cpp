@@ -81,7 +81,10 @@ TEST_F(Cli, CompilesAProjectInHexadecimalAndBinary)
 
     Outcome r = runCompile({"-o", header, project});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.err, QByteArray());
+    // The padded picture is named, the exact one is not.
+    EXPECT_EQ(r.err, (project + ":2: warning: " + dir.filePath("wide.one.png") +
+                      " is 12 x 1; it is padded with white to 16 px wide\n")
+                         .toUtf8());
     EXPECT_EQ(r.out, QByteArray());
     EXPECT_EQ(readAll(header),
               Preamble + "static unsigned char sprite[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n\r\n"
@@ -189,6 +192,22 @@ TEST_F(Cli, FailuresLeaveTheHeaderAndSayWhereOnOneLine)
     const Outcome nowhere = runCompile({"-o", dir.filePath("no/such/dir/x.h"), project});
     EXPECT_EQ(nowhere.exitCode, 1);
     EXPECT_EQ(nowhere.err.count('\n'), 1);
+}
+
+// Cut pictures are reported against their record's own line, blank lines
+// counted, and the compile still succeeds.
+TEST_F(Cli, WarnsOfCutPicturesAtTheirRecordsLine)
+{
+    writePicture(dir.filePath("photo.png"),
+                 std::vector<std::vector<int>>(3, std::vector<int>(40, 0)));
+    writeFile(project,
+              record(dir.filePath("sprite.bmp")) + "\r\n\r\n" + record(dir.filePath("photo.png")));
+    const Outcome r = runCompile({"-o", header, project});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, (project + ":4: warning: " + dir.filePath("photo.png") +
+                      " is 40 x 3; only the left 32 x 3 is used\n")
+                         .toUtf8());
+    EXPECT_TRUE(readAll(header).contains("static unsigned long photo[6]"));
 }
 
 TEST_F(Cli, RefusesToWriteTheHeaderOverItsProject)
