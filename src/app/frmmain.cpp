@@ -8,6 +8,7 @@
 #include "error.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,6 +18,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTreeView>
 
@@ -112,6 +114,13 @@ void frmMain::connectHandlers()
     connect(ui->sldBrightness, &QSlider::valueChanged, this,
             guarded(&frmMain::sldBrightness_Change));
     connect(ui->sldContrast, &QSlider::valueChanged, this, guarded(&frmMain::sldContrast_Change));
+    connect(ui->spnBrightness, &QSpinBox::valueChanged, this,
+            guarded(&frmMain::spnBrightness_Change));
+    connect(ui->spnContrast, &QSpinBox::valueChanged, this, guarded(&frmMain::spnContrast_Change));
+    connect(ui->cboZoom, &QComboBox::currentIndexChanged, this, [this] {
+        if (Tab() == PageEditPictures)
+            runGuarded([this] { cboZoom_Change(); });
+    });
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)

@@ -86,6 +86,12 @@ private:
     void FillPictureList();
     // Draws the selected entry and positions the sliders without storing.
     void lstPictures_Click();
+    // Both previews of the selected entry at the chosen zoom, and the info
+    // line under them.
+    void cboZoom_Change();
+    // A typed number moves its slider, snapped to the slider's steps.
+    void spnContrast_Change();
+    void spnBrightness_Change();
     // Store both sliders into the selected entry, then redraw the preview.
     void sldBrightness_Change();
     void sldContrast_Change();

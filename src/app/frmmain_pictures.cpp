@@ -10,14 +10,18 @@
 #include "imaging/pictureloader.h"
 #include "project/paths.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStackedWidget>
 
 namespace bitvane {
@@ -39,6 +43,21 @@ public:
 private:
     F m_f;
 };
+
+// The nearest value on the slider's steps, as a drag would give.
+int snapToSteps(const QSlider *slider, int value)
+{
+    const int step = slider->singleStep();
+    const int snapped = int(std::lround(double(value) / step)) * step;
+    return std::clamp(snapped, slider->minimum(), slider->maximum());
+}
+
+// The number box follows its slider without the change coming back.
+void showNumber(QSpinBox *box, int value)
+{
+    const QSignalBlocker quiet(box);
+    box->setValue(value);
+}
 
 // The work boxes are centred in an area that starts at their frame's corner.
 void centreIn(QWidget *box, int areaWidth, int areaHeight)
@@ -72,6 +91,7 @@ void frmMain::LoadPictures()
         Entries[i].Image = std::move(sprites[i].Image);
         Entries[i].Mask = std::move(sprites[i].Mask);
         Entries[i].SourceSize = sprites[i].SourceSize;
+        Entries[i].Fitted = std::move(sprites[i].Fitted);
     }
 }
 
@@ -89,13 +109,11 @@ void frmMain::lstPictures_Click()
         return;
     const PictureEntry &entry = Entries[std::size_t(k)];
 
-    PictureBox *preview = ui->picDisp;
-    ApplyAdjustments(preview->surface(), entry.Image, entry.Contrast, entry.Brightness);
-    preview->resize(entry.Image.width(), entry.Image.height());
-    preview->refresh();
-    // Centred in the part of the page right of the list.
-    preview->move((width() - preview->width() + ui->lstPictures->width()) / 2,
-                  (ui->tabMain->height() - preview->height()) / 2);
+    ApplyAdjustments(ui->picDisp->surface(), entry.Image, entry.Contrast, entry.Brightness);
+    ui->picBefore->setSurface(entry.Fitted);
+    ui->lblInfo->setText(
+        SpriteInfoText(QSize(entry.Image.width(), entry.Image.height()), entry.SourceSize));
+    cboZoom_Change();
 
     // Showing a picture's settings is not choosing them: the change handlers
     // must not run and store anything.
@@ -105,7 +123,39 @@ void frmMain::lstPictures_Click()
         ui->sldBrightness->setValue(entry.Brightness);
         ui->sldContrast->setValue(entry.Contrast);
     }
+    showNumber(ui->spnBrightness, entry.Brightness);
+    showNumber(ui->spnContrast, entry.Contrast);
     QCoreApplication::processEvents();
+}
+
+void frmMain::cboZoom_Change()
+{
+    const PictureSurface &sprite = ui->picDisp->surface();
+    int zoom = ui->cboZoom->currentData().toInt();
+    if (zoom <= 0) {
+        // Fit: what the scroll area shows without scrolling, less the
+        // captions above the previews.
+        QWidget *pane = ui->scrPreview->widget();
+        pane->layout()->activate();
+        const QSize area = ui->scrPreview->maximumViewportSize() - QSize(0, ui->picDisp->y());
+        zoom = FitZoom(QSize(sprite.width(), sprite.height()), area, PreviewGap);
+    }
+    ui->picBefore->setZoom(zoom);
+    ui->picDisp->setZoom(zoom);
+    ui->scrPreview->widget()->layout()->activate();
+}
+
+void frmMain::spnBrightness_Change()
+{
+    ui->sldBrightness->setValue(snapToSteps(ui->sldBrightness, ui->spnBrightness->value()));
+    // A value the slider already had still shows snapped in the box.
+    showNumber(ui->spnBrightness, ui->sldBrightness->value());
+}
+
+void frmMain::spnContrast_Change()
+{
+    ui->sldContrast->setValue(snapToSteps(ui->sldContrast, ui->spnContrast->value()));
+    showNumber(ui->spnContrast, ui->sldContrast->value());
 }
 
 void frmMain::sldBrightness_Change()
@@ -120,6 +170,8 @@ void frmMain::sldBrightness_Change()
     PictureEntry &entry = Entries[std::size_t(k)];
     entry.Brightness = std::int16_t(ui->sldBrightness->value());
     entry.Contrast = std::int16_t(ui->sldContrast->value());
+    showNumber(ui->spnBrightness, entry.Brightness);
+    showNumber(ui->spnContrast, entry.Contrast);
     ApplyAdjustments(ui->picDisp->surface(), entry.Image, entry.Contrast, entry.Brightness);
     ui->picDisp->refresh();
 }

@@ -118,7 +118,7 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
     EXPECT_EQ(readAll(path("second.bvp")), expectedProject);
 }
 
-TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndCentresThePreview)
+TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndFitsThePreview)
 {
     writePicture("a.bmp", makePicture(8, 20, 1).image);
     writePicture("b.bmp", makePicture(30, 100, 2).image);
@@ -137,6 +137,8 @@ TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndCentresThePrev
     select(0);
     EXPECT_EQ(sliderBrightness(), 85);
     EXPECT_EQ(sliderContrast(), -50);
+    EXPECT_EQ(ui().spnBrightness->value(), 85);
+    EXPECT_EQ(ui().spnContrast->value(), -50);
 
     // Nothing stored by selecting, neither in the entries nor in the rows.
     const int expected[2][2] = {{85, -50}, {0, 100}};
@@ -147,12 +149,19 @@ TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndCentresThePrev
         EXPECT_EQ(w->entries()[std::size_t(i)].Contrast, expected[i][1]) << i;
     }
 
-    // Centred in the part of the page right of the list.
+    // At the largest whole zoom at which both previews fit without
+    // scrolling: 2 for a 32 x 100 sprite, framed.
     select(1);
-    const QWidget *disp = ui().picDisp;
+    const SpritePreview *disp = ui().picDisp;
     EXPECT_TRUE(disp->isVisible());
-    EXPECT_EQ(disp->size(), QSize(32, 100));
-    EXPECT_EQ(disp->pos(), QPoint((648 - 32 + 137) / 2, (377 - 100) / 2));
+    EXPECT_EQ(disp->zoom(), 2);
+    EXPECT_EQ(ui().picBefore->zoom(), 2);
+    EXPECT_EQ(disp->size(), QSize(2 * 32 + 2, 2 * 100 + 2));
+    const QRect shown = ui().scrPreview->viewport()->rect();
+    for (const SpritePreview *view : {const_cast<const SpritePreview *>(ui().picBefore), disp})
+        EXPECT_TRUE(shown.contains(
+            QRect(view->mapTo(ui().scrPreview->viewport(), QPoint()), view->size())));
+    EXPECT_EQ(ui().lblInfo->text(), "32 x 100 -> unsigned long[200]\npadded from 30 px wide");
     EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -224,9 +233,8 @@ TEST_F(PicturePages, PreviewEqualsTheCompiledPictureForEveryTableSetting)
         ui().sldBrightness->setValue(b);
         ui().sldContrast->setValue(c);
         const PictureSurface &shown = ui().picDisp->surface();
-        // What the box paints is what the surface holds.
-        EXPECT_EQ(ui().picDisp->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
-                  shown.toImage());
+        // What the preview paints is what the surface holds.
+        EXPECT_EQ(drawnSprite(*ui().picDisp), shown);
         std::vector<int> greys(32);
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 8; ++x)
