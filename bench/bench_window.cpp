@@ -39,7 +39,8 @@ public:
     {
         return selection;
     }
-    std::optional<QString> showSave(QWidget *, const QString &, const QString &) override
+    std::optional<QString> showSave(QWidget *, const QString &, const QString &,
+                                    const QString &) override
     {
         return saves++ % 2 == 0 ? projectPath : headerPath;
     }

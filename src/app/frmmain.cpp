@@ -7,9 +7,13 @@
 
 #include "error.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -44,11 +48,11 @@ struct PageButtons {
     const char *nextCaption;
 };
 constexpr PageButtons Buttons[] = {
-    {false, true, false, "Next >"},  // project select
-    {true, true, true, "Next >"},    // edit files
-    {false, false, false, "Next >"}, // load files: the loading runs
-    {true, true, false, "Next >"},   // edit pictures
-    {true, true, false, "Finish"},   // compile pictures
+    {false, true, false, "&Next >"},  // project select
+    {true, true, true, "&Next >"},    // edit files
+    {false, false, false, "&Next >"}, // load files: the loading runs
+    {true, true, false, "&Next >"},   // edit pictures
+    {true, true, false, "&Finish"},   // compile pictures
 };
 
 } // namespace
@@ -77,6 +81,8 @@ frmMain::frmMain(DialogSeam *dialogs, QWidget *parent)
     BuildMainLayout(this, *ui, m_files);
     ui->optNewProject->installEventFilter(this);
     ui->optExistingProject->installEventFilter(this);
+    ui->lvwFiles->installEventFilter(this);
+    ui->cmdNext->setDefault(true);
     ui->cmdNext->setFocus();
     connectHandlers();
     Form_Load();
@@ -127,6 +133,13 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     // The two options are one stop of the tab order, and Tab lands on the
     // selected one, so that the keyboard user meets the current choice.
+    // Delete on the list removes the selected rows; while a name is being
+    // edited the key goes to its editor, not here.
+    if (watched == ui->lvwFiles && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        runGuarded([this] { cmdRemove_Click(); });
+        return true;
+    }
     if (event->type() == QEvent::FocusIn &&
         (watched == ui->optNewProject || watched == ui->optExistingProject)) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
@@ -251,7 +264,7 @@ void frmMain::nextFromCompile()
         ui->prbCompile->hide();
         applyButtons();
     };
-    bool compiled = false;
+    std::optional<WrittenFiles> compiled;
     try {
         QCoreApplication::processEvents();
         compiled = CompileProject();
@@ -261,8 +274,15 @@ void frmMain::nextFromCompile()
     }
     m_busyCompiling = false;
     if (compiled) {
-        dialogs().showMessage(this, QStringLiteral("Compilation complete!"), AppTitle,
-                              QMessageBox::NoIcon);
+        // Where the files went, as chosen: the dialogs may have added
+        // extensions the user never typed.
+        const QString line = QStringLiteral("\r\n");
+        dialogs().showMessage(
+            this,
+            QStringLiteral("Compilation complete!") + line + line + QStringLiteral("Project: ") +
+                QDir::toNativeSeparators(compiled->project) + line + QStringLiteral("Header: ") +
+                QDir::toNativeSeparators(compiled->header),
+            AppTitle, QMessageBox::NoIcon);
         ui->optNewProject->setChecked(true);
         optNewProject_Click();
         ui->txtProjectFile->clear();
@@ -325,6 +345,25 @@ void frmMain::showFailure(const std::exception &failure)
     const auto *error = dynamic_cast<const Error *>(&failure);
     const QString text = error ? error->message() : QString::fromLocal8Bit(failure.what());
     dialogs().showMessage(this, text, AppTitle, QMessageBox::Critical);
+}
+
+void frmMain::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // Return ends the edit of a name, or takes a typed number; only
+    // elsewhere does it mean the wizard's next step.
+    const QWidget *focus = QApplication::focusWidget();
+    // A name's editor lives on the list's viewport until the edit ends.
+    const bool editingName = focus && focus->parentWidget() == ui->lvwFiles->viewport();
+    bool inNumber = false;
+    for (const QWidget *at = focus; at && !inNumber; at = at->parentWidget())
+        inNumber = qobject_cast<const QAbstractSpinBox *>(at);
+    if (!editingName && !inNumber && ui->cmdNext->isEnabled())
+        ui->cmdNext->click();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

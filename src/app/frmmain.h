@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace bitvane {
@@ -46,6 +47,8 @@ protected:
     // while loading, accepted and the loading stops at its next round of
     // event processing.
     void closeEvent(QCloseEvent *event) override;
+    // Return and Enter press the default button, "Next >" or "Finish".
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -95,9 +98,13 @@ private:
     // Store both sliders into the selected entry, then redraw the preview.
     void sldBrightness_Change();
     void sldContrast_Change();
-    // Runs the whole compile with its dialogs; true when both files were
+    // Runs the whole compile with its dialogs; the two files when both were
     // written. Shows its own failures.
-    bool CompileProject();
+    struct WrittenFiles {
+        QString project;
+        QString header;
+    };
+    std::optional<WrittenFiles> CompileProject();
 
     // Runs a handler; a failure that escapes it is shown in a message box
     // titled "Bitvane" (critical icon) instead of ending the program.

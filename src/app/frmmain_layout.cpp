@@ -194,12 +194,12 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     QWidget *Line2 = makeRule(window, QStringLiteral("Line2"), QPalette::Light);
     Line2->setGeometry(px(120), px(7335), px(9600 - 120), 1);
 
-    ui.cmdBack = makeButton(window, QStringLiteral("cmdBack"), QStringLiteral("< Back"));
+    ui.cmdBack = makeButton(window, QStringLiteral("cmdBack"), QStringLiteral("< &Back"));
     place(ui.cmdBack, 6480, 7560, 975, 375);
     ui.cmdBack->setEnabled(false);
-    ui.cmdNext = makeButton(window, QStringLiteral("cmdNext"), QStringLiteral("Next >"));
+    ui.cmdNext = makeButton(window, QStringLiteral("cmdNext"), QStringLiteral("&Next >"));
     place(ui.cmdNext, 7455, 7560, 975, 375);
-    ui.cmdCancel = makeButton(window, QStringLiteral("cmdCancel"), QStringLiteral("Cancel"));
+    ui.cmdCancel = makeButton(window, QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
     place(ui.cmdCancel, 8640, 7560, 975, 375);
 
     // Each page is covered by one borderless frame, so no page header ever
@@ -222,11 +222,12 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     }
 
     // Page 0.
-    ui.optNewProject = new QRadioButton(QStringLiteral("Create a new project"), frames[0]);
+    ui.optNewProject = new QRadioButton(QStringLiteral("Create a ne&w project"), frames[0]);
     ui.optNewProject->setObjectName(QStringLiteral("optNewProject"));
     place(ui.optNewProject, 3353, 1965, 2055, 495);
     ui.optNewProject->setChecked(true);
-    ui.optExistingProject = new QRadioButton(QStringLiteral("Open an existing project"), frames[0]);
+    ui.optExistingProject =
+        new QRadioButton(QStringLiteral("&Open an existing project"), frames[0]);
     ui.optExistingProject->setObjectName(QStringLiteral("optExistingProject"));
     place(ui.optExistingProject, 3353, 2445, 2295, 495);
     ui.txtProjectFile = new QLineEdit(frames[0]);
@@ -258,9 +259,9 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     ui.lvwFiles->header()->setSectionsMovable(false);
     ui.lvwFiles->setColumnWidth(0, NameColumnWidth);
     ui.lvwFiles->setColumnWidth(1, NameColumnWidth);
-    ui.cmdAddFile = makeButton(frames[1], QStringLiteral("cmdAddFile"), QStringLiteral("Add"));
+    ui.cmdAddFile = makeButton(frames[1], QStringLiteral("cmdAddFile"), QStringLiteral("&Add"));
     place(ui.cmdAddFile, 7560, 5160, 975, 375);
-    ui.cmdRemove = makeButton(frames[1], QStringLiteral("cmdRemove"), QStringLiteral("Remove"));
+    ui.cmdRemove = makeButton(frames[1], QStringLiteral("cmdRemove"), QStringLiteral("&Remove"));
     place(ui.cmdRemove, 8535, 5160, 975, 375);
     ui.cmdRemove->setEnabled(false);
     QLabel *Label4 = makeLabel(frames[1], QStringLiteral("Label4"),

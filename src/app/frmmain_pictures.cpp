@@ -181,7 +181,7 @@ void frmMain::sldContrast_Change()
     sldBrightness_Change();
 }
 
-bool frmMain::CompileProject()
+std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
 {
     const Finally hideCompile([this] { ui->picCompile->hide(); });
     try {
@@ -199,14 +199,14 @@ bool frmMain::CompileProject()
 
         const bool hex = dialogs().hexOrBin(this);
         const std::optional<QString> projectPath =
-            dialogs().showSave(this, preset, ProjectSaveFilter);
+            dialogs().showSave(this, QStringLiteral("Save project as"), preset, ProjectSaveFilter);
         if (!projectPath)
-            return false;
+            return std::nullopt;
         CheckOutputTarget(*projectPath);
         const std::optional<QString> headerPath =
-            dialogs().showSave(this, preset, HeaderSaveFilter);
+            dialogs().showSave(this, QStringLiteral("Save header as"), preset, HeaderSaveFilter);
         if (!headerPath)
-            return false;
+            return std::nullopt;
         CheckOutputTarget(*headerPath);
 
         CompileJob job;
@@ -237,11 +237,11 @@ bool frmMain::CompileProject()
         ui->prbCompile->setRange(0, int(Entries.size()));
         ui->picCompile->show();
         RunCompile(job);
-        return true;
+        return WrittenFiles{*projectPath, *headerPath};
     } catch (const Error &failure) {
         ui->picCompile->hide();
         dialogs().showMessage(this, failure.message(), AppTitle, QMessageBox::Critical);
-        return false;
+        return std::nullopt;
     }
 }
 

@@ -221,7 +221,7 @@ protected:
         if (w->Tab() == frmMain::PageEditPictures)
             next();
         ASSERT_EQ(w->Tab(), frmMain::PageCompile);
-        ASSERT_EQ(ui().cmdNext->text(), "Finish");
+        ASSERT_EQ(ui().cmdNext->text(), "&Finish");
         seam.formatAnswers.push_back(hex);
         seam.saveAnswers.push_back(path(project));
         seam.saveAnswers.push_back(path(header));

@@ -120,7 +120,7 @@ TEST_F(WindowTest, StartsOnPageZeroInTheLayoutState)
     EXPECT_FALSE(ui().cmdProjectFile->isEnabled());
     EXPECT_FALSE(ui().cmdBack->isEnabled());
     EXPECT_TRUE(ui().cmdNext->isEnabled());
-    EXPECT_EQ(ui().cmdNext->text(), QStringLiteral("Next >"));
+    EXPECT_EQ(ui().cmdNext->text(), QStringLiteral("&Next >"));
     EXPECT_TRUE(ui().cmdCancel->isEnabled());
     EXPECT_FALSE(ui().cmdRemove->isEnabled());
     EXPECT_TRUE(ui().cmdAddFile->isEnabled());
