@@ -82,13 +82,23 @@ frmMain::frmMain(DialogSeam *dialogs, QWidget *parent)
     ui->optNewProject->installEventFilter(this);
     ui->optExistingProject->installEventFilter(this);
     ui->lvwFiles->installEventFilter(this);
+    m_fileListViewport = ui->lvwFiles->viewport();
+    m_fileListViewport->installEventFilter(this);
+    m_projectPage = ui->tabMain->widget(PageProjectSelect);
+    m_projectPage->setAcceptDrops(true);
+    m_projectPage->installEventFilter(this);
     ui->cmdNext->setDefault(true);
     ui->cmdNext->setFocus();
     connectHandlers();
     Form_Load();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The pages hold the controls whose events this window filters and the
+    // list that shows Entries; they go first, while both still exist.
+    delete ui->tabMain;
+}
 
 void frmMain::connectHandlers()
 {
@@ -140,6 +150,10 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         runGuarded([this] { cmdRemove_Click(); });
         return true;
     }
+    if (watched == m_fileListViewport && fileListDrop(event))
+        return true;
+    if (watched == m_projectPage && projectPageDrop(event))
+        return true;
     if (event->type() == QEvent::FocusIn &&
         (watched == ui->optNewProject || watched == ui->optExistingProject)) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();

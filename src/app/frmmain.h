@@ -4,6 +4,8 @@
 #include "app/dialogseam.h"
 #include "project/pictureentry.h"
 
+#include <QList>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
@@ -39,6 +41,10 @@ public:
 
     // The page shown.
     int Tab() const;
+    // Chooses "Open an existing project" with path filled in, as a project
+    // named at start-up or dropped on page 0 is.
+    void chooseProject(const QString &path);
+
     // The project's pictures in list order.
     const std::vector<PictureEntry> &entries() const { return Entries; }
 
@@ -74,6 +80,10 @@ private:
     void cmdProjectFile_Click();
     void cmdAddFile_Click();
     void cmdRemove_Click();
+    // Pictures dropped on the file list and project files dropped on page 0.
+    bool fileListDrop(QEvent *event);
+    bool projectPageDrop(QEvent *event);
+    void dropPictures(const QList<QUrl> &urls);
     // True when path opens for reading; otherwise the user has been told why.
     bool CanOpenFile(const QString &path);
     // Replaces Entries with the project file named in txtProjectFile; throws
@@ -118,6 +128,11 @@ private:
     FileListModel *m_files = nullptr;
     std::unique_ptr<DialogSeam> m_ownDialogs;
     DialogSeam *m_dialogs = nullptr;
+
+    // What eventFilter watches besides controls of ui, kept so that it
+    // compares addresses only while the pages are being destroyed.
+    QWidget *m_fileListViewport = nullptr;
+    QWidget *m_projectPage = nullptr;
 
     bool m_loading = false;       // LoadPictures is running
     bool m_loadCancelled = false; // a close came while loading

@@ -233,6 +233,9 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     ui.txtProjectFile = new QLineEdit(frames[0]);
     ui.txtProjectFile->setObjectName(QStringLiteral("txtProjectFile"));
     ui.txtProjectFile->setFont(SystemFont());
+    // A project file dropped here is chosen by the page, not typed in as
+    // its address.
+    ui.txtProjectFile->setAcceptDrops(false);
     place(ui.txtProjectFile, 3593, 2925, 2535, 285);
     ui.cmdProjectFile =
         makeButton(frames[0], QStringLiteral("cmdProjectFile"), QStringLiteral("..."));
@@ -255,6 +258,11 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
                                  QAbstractItemView::EditKeyPressed |
                                  QAbstractItemView::DoubleClicked);
     ui.lvwFiles->setTextElideMode(Qt::ElideMiddle);
+    // Rows are reordered by dragging; pictures dropped from outside are
+    // taken by the window (frmmain_files.cpp).
+    ui.lvwFiles->setDragDropMode(QAbstractItemView::DragDrop);
+    ui.lvwFiles->setDefaultDropAction(Qt::MoveAction);
+    ui.lvwFiles->setDropIndicatorShown(true);
     ui.lvwFiles->header()->setStretchLastSection(false);
     ui.lvwFiles->header()->setSectionsMovable(false);
     ui.lvwFiles->setColumnWidth(0, NameColumnWidth);
