@@ -58,9 +58,11 @@ TEST_F(Preview, DrawsTheCompiledSpriteAtFourTimesWithItsGrid)
     expectPreviewsEqualTheHeader("4x");
 }
 
-// Run a second time by CTest with QT_SCALE_FACTOR=2: every sprite pixel is
-// then a square of whole device pixels, no smoothing between them.
-TEST_F(Preview, DrawsTheCompiledSpriteOnADoubleDensityScreen)
+// Run by CTest apart, with QT_SCALE_FACTOR=2: every sprite pixel is then a
+// square of whole device pixels, no smoothing between them.
+using PreviewDoubleDensity = Preview;
+
+TEST_F(PreviewDoubleDensity, DrawsTheCompiledSpriteAtOneToOne)
 {
     if (w->devicePixelRatioF() != 2.0)
         GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
@@ -68,7 +70,7 @@ TEST_F(Preview, DrawsTheCompiledSpriteOnADoubleDensityScreen)
     EXPECT_EQ(ui().picDisp->deviceScale(2.0), 2);
 }
 
-TEST_F(Preview, DrawsTheCompiledSpriteOnADoubleDensityScreenAtEightTimes)
+TEST_F(PreviewDoubleDensity, DrawsTheCompiledSpriteAtEightTimes)
 {
     if (w->devicePixelRatioF() != 2.0)
         GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
