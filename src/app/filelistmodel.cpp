@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <numeric>
 
 namespace bitvane {
 
@@ -57,36 +56,48 @@ void FileListModel::removeRowsAt(std::vector<int> rows)
 
 void FileListModel::moveRowsTo(std::vector<int> rows, int before)
 {
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     const int count = rowCount();
-    std::erase_if(rows, [count](int row) { return row < 0 || row >= count; });
-    // The moved rows go above the first row at or below before that stays.
-    int anchor = std::clamp(before, 0, count);
-    while (anchor < count && std::binary_search(rows.begin(), rows.end(), anchor))
-        ++anchor;
-    // order[i]: the row that stood at place i before any move.
-    std::vector<int> order(static_cast<std::size_t>(count));
-    std::iota(order.begin(), order.end(), 0);
-    auto placeOf = [&order](int row) {
-        return int(std::find(order.begin(), order.end(), row) - order.begin());
-    };
-    for (const int row : rows) {
-        const int from = placeOf(row);
-        const int to = anchor == count ? count : placeOf(anchor);
-        if (to == from || to == from + 1)
-            continue;
-        beginMoveRows({}, from, from, {}, to);
-        auto rotate = [from, to](auto &list) {
-            if (to > from)
-                std::rotate(list.begin() + from, list.begin() + from + 1, list.begin() + to);
-            else
-                std::rotate(list.begin() + to, list.begin() + from, list.begin() + from + 1);
-        };
-        rotate(m_entries);
-        rotate(order);
-        endMoveRows();
+    std::vector<bool> moving(static_cast<std::size_t>(count), false);
+    for (const int row : rows)
+        if (row >= 0 && row < count)
+            moving[std::size_t(row)] = true;
+    const int at = std::clamp(before, 0, count);
+    // order[place] = the row that comes to stand there: the rows above the
+    // drop point that stay, the moved ones in their order, then the rest.
+    std::vector<int> order;
+    order.reserve(moving.size());
+    for (int row = 0; row < at; ++row)
+        if (!moving[std::size_t(row)])
+            order.push_back(row);
+    for (int row = 0; row < count; ++row)
+        if (moving[std::size_t(row)])
+            order.push_back(row);
+    for (int row = at; row < count; ++row)
+        if (!moving[std::size_t(row)])
+            order.push_back(row);
+    std::vector<int> placeOf(order.size());
+    bool changed = false;
+    for (std::size_t place = 0; place < order.size(); ++place) {
+        placeOf[std::size_t(order[place])] = int(place);
+        changed = changed || order[place] != int(place);
     }
+    if (!changed)
+        return;
+
+    // One layout change, whatever the number of rows: the selection and
+    // the current row follow their entries.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<PictureEntry> reordered;
+    reordered.reserve(m_entries.size());
+    for (const int row : order)
+        reordered.push_back(std::move(m_entries[std::size_t(row)]));
+    m_entries = std::move(reordered);
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    for (const QModelIndex &index : from)
+        to << this->index(placeOf[std::size_t(index.row())], index.column());
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 namespace {

@@ -28,7 +28,8 @@ public:
     // Removes the given rows, in any order, with their settings.
     void removeRowsAt(std::vector<int> rows);
     // Moves the given rows, in their order, to just above row before (the
-    // row count: to the end), their names and settings with them.
+    // row count: to the end), their names and settings with them. The rows
+    // above before that stay keep their places.
     void moveRowsTo(std::vector<int> rows, int before);
 
     int rowCount(const QModelIndex &parent = {}) const override;

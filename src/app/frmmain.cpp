@@ -141,8 +141,6 @@ void frmMain::connectHandlers()
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    // The two options are one stop of the tab order, and Tab lands on the
-    // selected one, so that the keyboard user meets the current choice.
     // Delete on the list removes the selected rows; while a name is being
     // edited the key goes to its editor, not here.
     if (watched == ui->lvwFiles && event->type() == QEvent::KeyPress &&
@@ -154,6 +152,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         return true;
     if (watched == m_projectPage && projectPageDrop(event))
         return true;
+    // The two options are one stop of the tab order, and Tab lands on the
+    // selected one, so that the keyboard user meets the current choice.
     if (event->type() == QEvent::FocusIn &&
         (watched == ui->optNewProject || watched == ui->optExistingProject)) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
