@@ -102,10 +102,10 @@ std::optional<QString> QtDialogSeam::showOpen(QWidget *parent, const QString &fi
     return selectionText(dialog.selectedFiles());
 }
 
-std::optional<QString> QtDialogSeam::showSave(QWidget *parent, const QString &fileName,
-                                              const QString &filter)
+std::optional<QString> QtDialogSeam::showSave(QWidget *parent, const QString &title,
+                                              const QString &fileName, const QString &filter)
 {
-    QFileDialog dialog(parent);
+    QFileDialog dialog(parent, title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     const QString qtFilter = toQtFilter(filter);

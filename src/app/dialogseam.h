@@ -27,10 +27,11 @@ public:
     virtual std::optional<QString> showOpen(QWidget *parent, const QString &fileName,
                                             const QString &filter, bool multiSelect) = 0;
 
-    // Save-file dialog: asks before replacing a file, adds the filter's
-    // extension to a name typed without one. nullopt when the user cancels.
-    virtual std::optional<QString> showSave(QWidget *parent, const QString &fileName,
-                                            const QString &filter) = 0;
+    // Save-file dialog titled title: asks before replacing a file, adds the
+    // filter's extension to a name typed without one. nullopt when the user
+    // cancels.
+    virtual std::optional<QString> showSave(QWidget *parent, const QString &title,
+                                            const QString &fileName, const QString &filter) = 0;
 
     // A message box with an OK button only; returns when it is closed.
     virtual void showMessage(QWidget *parent, const QString &text, const QString &title,
@@ -70,7 +71,7 @@ public:
     QtDialogSeam();
     std::optional<QString> showOpen(QWidget *parent, const QString &fileName, const QString &filter,
                                     bool multiSelect) override;
-    std::optional<QString> showSave(QWidget *parent, const QString &fileName,
+    std::optional<QString> showSave(QWidget *parent, const QString &title, const QString &fileName,
                                     const QString &filter) override;
     void showMessage(QWidget *parent, const QString &text, const QString &title,
                      QMessageBox::Icon icon) override;

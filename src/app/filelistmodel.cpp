@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QStyle>
 
+#include <QMimeData>
+
 #include <algorithm>
 #include <exception>
 
@@ -42,17 +44,19 @@ void FileListModel::updateProblems()
 {
     m_updatePending = false;
     std::vector<QString> problems = NameProblems(EntryNames(m_entries));
-    int first = -1, last = -1;
+    std::vector<int> changed;
     for (std::size_t i = 0; i < problems.size(); ++i) {
-        if (i < m_problems.size() && m_problems[i] == problems[i])
-            continue;
-        if (first < 0)
-            first = int(i);
-        last = int(i);
+        // A row not yet looked at showed no sign.
+        const QString before = i < m_problems.size() ? m_problems[i] : QString();
+        if (before != problems[i])
+            changed.push_back(int(i));
     }
     m_problems = std::move(problems);
-    if (first >= 0)
-        emit dataChanged(index(first, NameColumn), index(last, NameColumn),
+    // Row by row, and only where the sign changed: the view puts the model's
+    // text back into any editor open inside a changed range, which would
+    // undo a name being typed in another row.
+    for (const int row : changed)
+        emit dataChanged(index(row, NameColumn), index(row, NameColumn),
                          {Qt::DecorationRole, Qt::ToolTipRole});
 }
 
@@ -118,6 +122,92 @@ void FileListModel::removeRowsAt(std::vector<int> rows)
     }
 }
 
+void FileListModel::moveRowsTo(std::vector<int> rows, int before)
+{
+    const int count = rowCount();
+    std::vector<bool> moving(static_cast<std::size_t>(count), false);
+    for (const int row : rows)
+        if (row >= 0 && row < count)
+            moving[std::size_t(row)] = true;
+    const int at = std::clamp(before, 0, count);
+    // order[place] = the row that comes to stand there: the rows above the
+    // drop point that stay, the moved ones in their order, then the rest.
+    std::vector<int> order;
+    order.reserve(moving.size());
+    for (int row = 0; row < at; ++row)
+        if (!moving[std::size_t(row)])
+            order.push_back(row);
+    for (int row = 0; row < count; ++row)
+        if (moving[std::size_t(row)])
+            order.push_back(row);
+    for (int row = at; row < count; ++row)
+        if (!moving[std::size_t(row)])
+            order.push_back(row);
+    std::vector<int> placeOf(order.size());
+    bool changed = false;
+    for (std::size_t place = 0; place < order.size(); ++place) {
+        placeOf[std::size_t(order[place])] = int(place);
+        changed = changed || order[place] != int(place);
+    }
+    if (!changed)
+        return;
+
+    // One layout change, whatever the number of rows: the selection and
+    // the current row follow their entries.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<PictureEntry> reordered;
+    reordered.reserve(m_entries.size());
+    for (const int row : order)
+        reordered.push_back(std::move(m_entries[std::size_t(row)]));
+    m_entries = std::move(reordered);
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    for (const QModelIndex &index : from)
+        to << this->index(placeOf[std::size_t(index.row())], index.column());
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+namespace {
+
+const QString RowsMime = QStringLiteral("application/x-bitvane-file-rows");
+
+} // namespace
+
+QStringList FileListModel::mimeTypes() const
+{
+    return {RowsMime};
+}
+
+QMimeData *FileListModel::mimeData(const QModelIndexList &indexes) const
+{
+    QStringList rows;
+    for (const QModelIndex &index : indexes)
+        if (index.isValid() && index.column() == NameColumn)
+            rows << QString::number(index.row());
+    auto *data = new QMimeData;
+    data->setData(RowsMime, rows.join(u' ').toLatin1());
+    return data;
+}
+
+bool FileListModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int,
+                                 const QModelIndex &parent)
+{
+    if (!data || action != Qt::MoveAction || !data->hasFormat(RowsMime))
+        return false;
+    std::vector<int> rows;
+    for (const QByteArray &number : data->data(RowsMime).split(' ')) {
+        bool ok = false;
+        const int r = number.toInt(&ok);
+        if (ok)
+            rows.push_back(r);
+    }
+    // Dropped on a row: above it; below the last row: at the end.
+    const int before = parent.isValid() ? parent.row() : row < 0 ? rowCount() : row;
+    moveRowsTo(std::move(rows), before);
+    return true;
+}
+
 int FileListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_entries.size());
@@ -170,9 +260,10 @@ bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int
 
 Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
 {
+    // Rows are dropped between rows, never into one.
     if (!index.isValid())
-        return Qt::NoItemFlags;
-    const Qt::ItemFlags shown = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+        return Qt::ItemIsDropEnabled;
+    const Qt::ItemFlags shown = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled;
     return index.column() == NameColumn ? shown | Qt::ItemIsEditable : shown;
 }
 

@@ -35,6 +35,10 @@ public:
     // Why the name of row would not compile, as last taken (after the
     // change, once events have been processed); empty when it would.
     QString nameProblem(int row) const;
+    // Moves the given rows, in their order, to just above row before (the
+    // row count: to the end), their names and settings with them. The rows
+    // above before that stay keep their places.
+    void moveRowsTo(std::vector<int> rows, int before);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -42,6 +46,17 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Rows dragged within the list travel as their row numbers and are moved
+    // in the entries on the drop. removeRows is left as Qt's, which removes
+    // nothing: the view calls it after a move it started, which the drop has
+    // already done.
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    bool dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                      const QModelIndex &parent) override;
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
 
 signals:
     // An edited name was not taken; reason says why, for the user.

@@ -8,9 +8,14 @@
 
 #include "error.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QItemSelection>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -19,6 +24,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTreeView>
 
@@ -44,11 +50,11 @@ struct PageButtons {
     const char *nextCaption;
 };
 constexpr PageButtons Buttons[] = {
-    {false, true, false, "Next >"},  // project select
-    {true, true, true, "Next >"},    // edit files
-    {false, false, false, "Next >"}, // load files: the loading runs
-    {true, true, false, "Next >"},   // edit pictures
-    {true, true, false, "Finish"},   // compile pictures
+    {false, true, false, "&Next >"},  // project select
+    {true, true, true, "&Next >"},    // edit files
+    {false, false, false, "&Next >"}, // load files: the loading runs
+    {true, true, false, "&Next >"},   // edit pictures
+    {true, true, false, "&Finish"},   // compile pictures
 };
 
 } // namespace
@@ -77,12 +83,24 @@ frmMain::frmMain(DialogSeam *dialogs, QWidget *parent)
     BuildMainLayout(this, *ui, m_files);
     ui->optNewProject->installEventFilter(this);
     ui->optExistingProject->installEventFilter(this);
+    ui->lvwFiles->installEventFilter(this);
+    m_fileListViewport = ui->lvwFiles->viewport();
+    m_fileListViewport->installEventFilter(this);
+    m_projectPage = ui->tabMain->widget(PageProjectSelect);
+    m_projectPage->setAcceptDrops(true);
+    m_projectPage->installEventFilter(this);
+    ui->cmdNext->setDefault(true);
     ui->cmdNext->setFocus();
     connectHandlers();
     Form_Load();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The pages hold the controls whose events this window filters and the
+    // list that shows Entries; they go first, while both still exist.
+    delete ui->tabMain;
+}
 
 void frmMain::connectHandlers()
 {
@@ -121,10 +139,28 @@ void frmMain::connectHandlers()
     connect(ui->sldBrightness, &QSlider::valueChanged, this,
             guarded(&frmMain::sldBrightness_Change));
     connect(ui->sldContrast, &QSlider::valueChanged, this, guarded(&frmMain::sldContrast_Change));
+    connect(ui->spnBrightness, &QSpinBox::valueChanged, this,
+            guarded(&frmMain::spnBrightness_Change));
+    connect(ui->spnContrast, &QSpinBox::valueChanged, this, guarded(&frmMain::spnContrast_Change));
+    connect(ui->cboZoom, &QComboBox::currentIndexChanged, this, [this] {
+        if (Tab() == PageEditPictures)
+            runGuarded([this] { cboZoom_Change(); });
+    });
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    // Delete on the list removes the selected rows; while a name is being
+    // edited the key goes to its editor, not here.
+    if (watched == ui->lvwFiles && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        runGuarded([this] { cmdRemove_Click(); });
+        return true;
+    }
+    if (watched == m_fileListViewport && fileListDrop(event))
+        return true;
+    if (watched == m_projectPage && projectPageDrop(event))
+        return true;
     // The two options are one stop of the tab order, and Tab lands on the
     // selected one, so that the keyboard user meets the current choice.
     if (event->type() == QEvent::FocusIn &&
@@ -281,7 +317,7 @@ void frmMain::nextFromCompile()
         ui->prbCompile->hide();
         applyButtons();
     };
-    bool compiled = false;
+    std::optional<WrittenFiles> compiled;
     try {
         QCoreApplication::processEvents();
         compiled = CompileProject();
@@ -291,8 +327,15 @@ void frmMain::nextFromCompile()
     }
     m_busyCompiling = false;
     if (compiled) {
-        dialogs().showMessage(this, QStringLiteral("Compilation complete!"), AppTitle,
-                              QMessageBox::NoIcon);
+        // Where the files went, as chosen: the dialogs may have added
+        // extensions the user never typed.
+        const QString line = QStringLiteral("\r\n");
+        dialogs().showMessage(
+            this,
+            QStringLiteral("Compilation complete!") + line + line + QStringLiteral("Project: ") +
+                QDir::toNativeSeparators(compiled->project) + line + QStringLiteral("Header: ") +
+                QDir::toNativeSeparators(compiled->header),
+            AppTitle, QMessageBox::NoIcon);
         ui->optNewProject->setChecked(true);
         optNewProject_Click();
         ui->txtProjectFile->clear();
@@ -355,6 +398,25 @@ void frmMain::showFailure(const std::exception &failure)
     const auto *error = dynamic_cast<const Error *>(&failure);
     const QString text = error ? error->message() : QString::fromLocal8Bit(failure.what());
     dialogs().showMessage(this, text, AppTitle, QMessageBox::Critical);
+}
+
+void frmMain::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // Return ends the edit of a name, or takes a typed number; only
+    // elsewhere does it mean the wizard's next step.
+    const QWidget *focus = QApplication::focusWidget();
+    // A name's editor lives on the list's viewport until the edit ends.
+    const bool editingName = focus && focus->parentWidget() == ui->lvwFiles->viewport();
+    bool inNumber = false;
+    for (const QWidget *at = focus; at && !inNumber; at = at->parentWidget())
+        inNumber = qobject_cast<const QAbstractSpinBox *>(at);
+    if (!editingName && !inNumber && ui->cmdNext->isEnabled())
+        ui->cmdNext->click();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

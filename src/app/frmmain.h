@@ -4,10 +4,13 @@
 #include "app/dialogseam.h"
 #include "project/pictureentry.h"
 
+#include <QList>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace bitvane {
@@ -38,6 +41,10 @@ public:
 
     // The page shown.
     int Tab() const;
+    // Chooses "Open an existing project" with path filled in, as a project
+    // named at start-up or dropped on page 0 is.
+    void chooseProject(const QString &path);
+
     // The project's pictures in list order.
     const std::vector<PictureEntry> &entries() const { return Entries; }
 
@@ -46,6 +53,8 @@ protected:
     // while loading, accepted and the loading stops at its next round of
     // event processing.
     void closeEvent(QCloseEvent *event) override;
+    // Return and Enter press the default button, "Next >" or "Finish".
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -75,6 +84,10 @@ private:
     void cmdProjectFile_Click();
     void cmdAddFile_Click();
     void cmdRemove_Click();
+    // Pictures dropped on the file list and project files dropped on page 0.
+    bool fileListDrop(QEvent *event);
+    bool projectPageDrop(QEvent *event);
+    void dropPictures(const QList<QUrl> &urls);
     // True when path opens for reading; otherwise the user has been told why.
     bool CanOpenFile(const QString &path);
     // Replaces Entries with the project file named in txtProjectFile; throws
@@ -90,12 +103,22 @@ private:
     void FillPictureList();
     // Draws the selected entry and positions the sliders without storing.
     void lstPictures_Click();
+    // Both previews of the selected entry at the chosen zoom, and the info
+    // line under them.
+    void cboZoom_Change();
+    // A typed number moves its slider, snapped to the slider's steps.
+    void spnContrast_Change();
+    void spnBrightness_Change();
     // Store both sliders into the selected entry, then redraw the preview.
     void sldBrightness_Change();
     void sldContrast_Change();
-    // Runs the whole compile with its dialogs; true when both files were
+    // Runs the whole compile with its dialogs; the two files when both were
     // written. Shows its own failures.
-    bool CompileProject();
+    struct WrittenFiles {
+        QString project;
+        QString header;
+    };
+    std::optional<WrittenFiles> CompileProject();
 
     // Runs a handler; a failure that escapes it is shown in a message box
     // titled "Bitvane" (critical icon) instead of ending the program.
@@ -109,6 +132,11 @@ private:
     FileListModel *m_files = nullptr;
     std::unique_ptr<DialogSeam> m_ownDialogs;
     DialogSeam *m_dialogs = nullptr;
+
+    // What eventFilter watches besides controls of ui, kept so that it
+    // compares addresses only while the pages are being destroyed.
+    QWidget *m_fileListViewport = nullptr;
+    QWidget *m_projectPage = nullptr;
 
     bool m_loading = false;       // LoadPictures is running
     bool m_loadCancelled = false; // a close came while loading

@@ -8,9 +8,14 @@
 #include "fileaccess.h"
 #include "project/project.h"
 
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QRadioButton>
 #include <QTreeView>
 
 namespace bitvane {
@@ -24,6 +29,99 @@ const QString PictureFilter =
                    "All Files (*)|*");
 
 } // namespace
+
+void frmMain::chooseProject(const QString &path)
+{
+    ui->optExistingProject->setChecked(true);
+    ui->txtProjectFile->setText(path);
+}
+
+namespace {
+
+bool isDrag(const QEvent *event)
+{
+    return event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove;
+}
+
+// The one project file a drag carries, or empty.
+QString draggedProject(const QMimeData *data)
+{
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return {};
+    const QString path = urls.front().toLocalFile();
+    return QFileInfo(path).suffix().compare(u"bvp", Qt::CaseInsensitive) == 0 ? path : QString();
+}
+
+bool isPictureName(const QString &path)
+{
+    static const QStringList suffixes{QStringLiteral("bmp"), QStringLiteral("gif"),
+                                      QStringLiteral("jpg"), QStringLiteral("jpeg"),
+                                      QStringLiteral("png")};
+    const QFileInfo file(path);
+    return !file.isDir() && suffixes.contains(file.suffix(), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+bool frmMain::projectPageDrop(QEvent *event)
+{
+    if (!isDrag(event) && event->type() != QEvent::Drop)
+        return false;
+    auto *drop = static_cast<QDropEvent *>(event);
+    const QString path = draggedProject(drop->mimeData());
+    if (path.isEmpty()) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (event->type() == QEvent::Drop)
+        chooseProject(path);
+    return true;
+}
+
+bool frmMain::fileListDrop(QEvent *event)
+{
+    if (!isDrag(event) && event->type() != QEvent::Drop)
+        return false;
+    auto *drop = static_cast<QDropEvent *>(event);
+    // The list's own rows are the view's to move.
+    if (!drop->mimeData()->hasUrls())
+        return false;
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (event->type() == QEvent::Drop) {
+        const QList<QUrl> urls = drop->mimeData()->urls();
+        runGuarded([this, urls] { dropPictures(urls); });
+    }
+    return true;
+}
+
+void frmMain::dropPictures(const QList<QUrl> &urls)
+{
+    // Each picture is added as "Add" adds a selection of one; the others are
+    // named together afterwards, and the pictures among them stay.
+    QStringList refused;
+    for (const QUrl &url : urls) {
+        const QString path = url.isLocalFile() ? url.toLocalFile() : url.toString();
+        if (!url.isLocalFile() || !isPictureName(path)) {
+            refused << QDir::toNativeSeparators(path);
+            continue;
+        }
+        try {
+            m_files->appendSelection(path);
+        } catch (const Error &e) {
+            refused << QStringLiteral("%1 (%2)").arg(e.file(), e.reason());
+        }
+    }
+    applyButtons();
+    if (!refused.isEmpty())
+        dialogs().showMessage(this,
+                              QStringLiteral("Only BMP, GIF, JPEG and PNG pictures are added; "
+                                             "these were not:\r\n") +
+                                  refused.join(QStringLiteral("\r\n")),
+                              AppTitle, QMessageBox::Warning);
+}
 
 void frmMain::optNewProject_Click()
 {

@@ -4,14 +4,18 @@
 #include "app/fonts.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTreeView>
 
@@ -104,6 +108,48 @@ QSlider *makeSlider(QWidget *parent, const QString &name, int limit, int step)
     return slider;
 }
 
+// The number box beside a slider: its range and steps; a typed value counts
+// once it is complete (Return or leaving the box), not at every digit.
+QSpinBox *makeNumberBox(QWidget *parent, const QString &name, int limit, int step)
+{
+    auto *box = new QSpinBox(parent);
+    box->setObjectName(name);
+    box->setRange(-limit, limit);
+    box->setSingleStep(step);
+    box->setKeyboardTracking(false);
+    box->setAlignment(Qt::AlignRight);
+    return box;
+}
+
+// The two previews side by side under their captions, centred in a scroll
+// area that scrolls when a chosen zoom makes them larger than it.
+void buildPreviewPane(QWidget *page, frmMainUi &ui)
+{
+    ui.scrPreview = new QScrollArea(page);
+    ui.scrPreview->setObjectName(QStringLiteral("scrPreview"));
+    ui.scrPreview->setFrameShape(QFrame::NoFrame);
+    ui.scrPreview->setAlignment(Qt::AlignCenter);
+    ui.scrPreview->setWidgetResizable(false);
+    auto *pane = new QWidget;
+    pane->setObjectName(QStringLiteral("PreviewPane"));
+    auto *grid = new QGridLayout(pane);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(PreviewGap);
+    grid->setVerticalSpacing(2);
+    ui.picBefore = new SpritePreview(pane);
+    ui.picBefore->setObjectName(QStringLiteral("picBefore"));
+    ui.picDisp = new SpritePreview(pane);
+    ui.picDisp->setObjectName(QStringLiteral("picDisp"));
+    QLabel *before = makeLabel(pane, QStringLiteral("lblBefore"), QStringLiteral("Before"));
+    QLabel *after = makeLabel(pane, QStringLiteral("lblAfter"), QStringLiteral("After"));
+    grid->addWidget(before, 0, 0, Qt::AlignHCenter);
+    grid->addWidget(after, 0, 1, Qt::AlignHCenter);
+    grid->addWidget(ui.picBefore, 1, 0, Qt::AlignHCenter | Qt::AlignTop);
+    grid->addWidget(ui.picDisp, 1, 1, Qt::AlignHCenter | Qt::AlignTop);
+    ui.scrPreview->setWidget(pane);
+}
+
 void buildTabOrder(const frmMainUi &ui)
 {
     // The keyboard order of the layout; controls that take no focus
@@ -119,8 +165,11 @@ void buildTabOrder(const frmMainUi &ui)
                               ui.cmdAddFile,
                               ui.cmdRemove,
                               ui.lstPictures,
+                              ui.cboZoom,
                               ui.sldBrightness,
+                              ui.spnBrightness,
                               ui.sldContrast,
+                              ui.spnContrast,
                               ui.optClassic,
                               ui.optModern,
                               ui.chkMasks};
@@ -149,12 +198,12 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     QWidget *Line2 = makeRule(window, QStringLiteral("Line2"), QPalette::Light);
     Line2->setGeometry(px(120), px(7335), px(9600 - 120), 1);
 
-    ui.cmdBack = makeButton(window, QStringLiteral("cmdBack"), QStringLiteral("< Back"));
+    ui.cmdBack = makeButton(window, QStringLiteral("cmdBack"), QStringLiteral("< &Back"));
     place(ui.cmdBack, 6480, 7560, 975, 375);
     ui.cmdBack->setEnabled(false);
-    ui.cmdNext = makeButton(window, QStringLiteral("cmdNext"), QStringLiteral("Next >"));
+    ui.cmdNext = makeButton(window, QStringLiteral("cmdNext"), QStringLiteral("&Next >"));
     place(ui.cmdNext, 7455, 7560, 975, 375);
-    ui.cmdCancel = makeButton(window, QStringLiteral("cmdCancel"), QStringLiteral("Cancel"));
+    ui.cmdCancel = makeButton(window, QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
     place(ui.cmdCancel, 8640, 7560, 975, 375);
 
     // Each page is covered by one borderless frame, so no page header ever
@@ -177,16 +226,20 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     }
 
     // Page 0.
-    ui.optNewProject = new QRadioButton(QStringLiteral("Create a new project"), frames[0]);
+    ui.optNewProject = new QRadioButton(QStringLiteral("Create a ne&w project"), frames[0]);
     ui.optNewProject->setObjectName(QStringLiteral("optNewProject"));
     place(ui.optNewProject, 3353, 1965, 2055, 495);
     ui.optNewProject->setChecked(true);
-    ui.optExistingProject = new QRadioButton(QStringLiteral("Open an existing project"), frames[0]);
+    ui.optExistingProject =
+        new QRadioButton(QStringLiteral("&Open an existing project"), frames[0]);
     ui.optExistingProject->setObjectName(QStringLiteral("optExistingProject"));
     place(ui.optExistingProject, 3353, 2445, 2295, 495);
     ui.txtProjectFile = new QLineEdit(frames[0]);
     ui.txtProjectFile->setObjectName(QStringLiteral("txtProjectFile"));
     ui.txtProjectFile->setFont(SystemFont());
+    // A project file dropped here is chosen by the page, not typed in as
+    // its address.
+    ui.txtProjectFile->setAcceptDrops(false);
     place(ui.txtProjectFile, 3593, 2925, 2535, 285);
     ui.cmdProjectFile =
         makeButton(frames[0], QStringLiteral("cmdProjectFile"), QStringLiteral("..."));
@@ -209,13 +262,18 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
                                  QAbstractItemView::EditKeyPressed |
                                  QAbstractItemView::DoubleClicked);
     ui.lvwFiles->setTextElideMode(Qt::ElideMiddle);
+    // Rows are reordered by dragging; pictures dropped from outside are
+    // taken by the window (frmmain_files.cpp).
+    ui.lvwFiles->setDragDropMode(QAbstractItemView::DragDrop);
+    ui.lvwFiles->setDefaultDropAction(Qt::MoveAction);
+    ui.lvwFiles->setDropIndicatorShown(true);
     ui.lvwFiles->header()->setStretchLastSection(false);
     ui.lvwFiles->header()->setSectionsMovable(false);
     ui.lvwFiles->setColumnWidth(0, NameColumnWidth);
     ui.lvwFiles->setColumnWidth(1, NameColumnWidth);
-    ui.cmdAddFile = makeButton(frames[1], QStringLiteral("cmdAddFile"), QStringLiteral("Add"));
+    ui.cmdAddFile = makeButton(frames[1], QStringLiteral("cmdAddFile"), QStringLiteral("&Add"));
     place(ui.cmdAddFile, 7560, 5160, 975, 375);
-    ui.cmdRemove = makeButton(frames[1], QStringLiteral("cmdRemove"), QStringLiteral("Remove"));
+    ui.cmdRemove = makeButton(frames[1], QStringLiteral("cmdRemove"), QStringLiteral("&Remove"));
     place(ui.cmdRemove, 8535, 5160, 975, 375);
     ui.cmdRemove->setEnabled(false);
     QLabel *Label4 = makeLabel(frames[1], QStringLiteral("Label4"),
@@ -237,16 +295,32 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     place(ui.lstPictures, 0, 240, 2055, 5100);
     ui.lstPictures->setSelectionMode(QAbstractItemView::SingleSelection);
     ui.lstPictures->setSortingEnabled(false);
-    ui.picDisp = makePictureBox(frames[3], QStringLiteral("picDisp"));
-    place(ui.picDisp, 2160, 600, 495, 495);
+    QLabel *lblZoom = makeLabel(frames[3], QStringLiteral("lblZoom"), QStringLiteral("&Zoom:"));
+    place(lblZoom, 7455, 60, 675, 240);
+    ui.cboZoom = new QComboBox(frames[3]);
+    ui.cboZoom->setObjectName(QStringLiteral("cboZoom"));
+    place(ui.cboZoom, 8175, 0, 1320, 330);
+    ui.cboZoom->addItem(QStringLiteral("Fit"), 0);
+    for (const int zoom : {1, 2, 4, 8, 16})
+        ui.cboZoom->addItem(QStringLiteral("%1x").arg(zoom), zoom);
+    lblZoom->setBuddy(ui.cboZoom);
+    buildPreviewPane(frames[3], ui);
+    place(ui.scrPreview, 2160, 360, 7335, 3930);
+    ui.lblInfo = makeLabel(frames[3], QStringLiteral("lblInfo"), QString());
+    ui.lblInfo->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    place(ui.lblInfo, 2160, 4335, 7335, 480);
     QLabel *Label3 = makeLabel(frames[3], QStringLiteral("Label3"), QStringLiteral("Contrast"));
-    place(Label3, 2400, 4680, 675, 240);
+    place(Label3, 2400, 4860, 675, 240);
     ui.sldContrast = makeSlider(frames[3], QStringLiteral("sldContrast"), 100, 10);
-    place(ui.sldContrast, 2280, 5040, 1455, 435);
+    place(ui.sldContrast, 2280, 5130, 1455, 435);
+    ui.spnContrast = makeNumberBox(frames[3], QStringLiteral("spnContrast"), 100, 10);
+    place(ui.spnContrast, 3780, 5175, 900, 330);
     QLabel *Label2 = makeLabel(frames[3], QStringLiteral("Label2"), QStringLiteral("Brightness"));
-    place(Label2, 3960, 4680, 795, 240);
+    place(Label2, 5040, 4860, 795, 240);
     ui.sldBrightness = makeSlider(frames[3], QStringLiteral("sldBrightness"), 255, 85);
-    place(ui.sldBrightness, 3960, 5040, 1455, 435);
+    place(ui.sldBrightness, 4920, 5130, 1455, 435);
+    ui.spnBrightness = makeNumberBox(frames[3], QStringLiteral("spnBrightness"), 255, 85);
+    place(ui.spnBrightness, 6420, 5175, 900, 330);
 
     // Page 4.
     ui.picCompile = makePictureBox(frames[4], QStringLiteral("picCompile"));
@@ -284,7 +358,7 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     place(ui.prbCompile, 0, 5160, 9495, 375);
     ui.prbCompile->hide();
 
-    for (QLabel *label : {Label1, Label2, Label3, Label4, ui.lblMSG1, ui.lblMSG2})
+    for (QLabel *label : {Label1, Label2, Label3, Label4, lblZoom, ui.lblMSG1, ui.lblMSG2})
         fitCaption(label);
     buildTabOrder(ui);
 }

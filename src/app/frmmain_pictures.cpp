@@ -12,14 +12,18 @@
 #include "project/paths.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStackedWidget>
 
 namespace bitvane {
@@ -41,6 +45,21 @@ public:
 private:
     F m_f;
 };
+
+// The nearest value on the slider's steps, as a drag would give.
+int snapToSteps(const QSlider *slider, int value)
+{
+    const int step = slider->singleStep();
+    const int snapped = int(std::lround(double(value) / step)) * step;
+    return std::clamp(snapped, slider->minimum(), slider->maximum());
+}
+
+// The number box follows its slider without the change coming back.
+void showNumber(QSpinBox *box, int value)
+{
+    const QSignalBlocker quiet(box);
+    box->setValue(value);
+}
 
 // The work boxes are centred in an area that starts at their frame's corner.
 void centreIn(QWidget *box, int areaWidth, int areaHeight)
@@ -74,6 +93,7 @@ void frmMain::LoadPictures()
         Entries[i].Image = std::move(sprites[i].Image);
         Entries[i].Mask = std::move(sprites[i].Mask);
         Entries[i].SourceSize = sprites[i].SourceSize;
+        Entries[i].Fitted = std::move(sprites[i].Fitted);
     }
 }
 
@@ -92,13 +112,11 @@ void frmMain::lstPictures_Click()
         return;
     const PictureEntry &entry = Entries[std::size_t(k)];
 
-    PictureBox *preview = ui->picDisp;
-    ApplyAdjustments(preview->surface(), entry.Image, entry.Contrast, entry.Brightness);
-    preview->resize(entry.Image.width(), entry.Image.height());
-    preview->refresh();
-    // Centred in the part of the page right of the list.
-    preview->move((width() - preview->width() + ui->lstPictures->width()) / 2,
-                  (ui->tabMain->height() - preview->height()) / 2);
+    ApplyAdjustments(ui->picDisp->surface(), entry.Image, entry.Contrast, entry.Brightness);
+    ui->picBefore->setSurface(entry.Fitted);
+    ui->lblInfo->setText(
+        SpriteInfoText(QSize(entry.Image.width(), entry.Image.height()), entry.SourceSize));
+    cboZoom_Change();
 
     // Showing a picture's settings is not choosing them: the change handlers
     // must not run and store anything.
@@ -108,7 +126,39 @@ void frmMain::lstPictures_Click()
         ui->sldBrightness->setValue(entry.Brightness);
         ui->sldContrast->setValue(entry.Contrast);
     }
+    showNumber(ui->spnBrightness, entry.Brightness);
+    showNumber(ui->spnContrast, entry.Contrast);
     QCoreApplication::processEvents();
+}
+
+void frmMain::cboZoom_Change()
+{
+    const PictureSurface &sprite = ui->picDisp->surface();
+    int zoom = ui->cboZoom->currentData().toInt();
+    if (zoom <= 0) {
+        // Fit: what the scroll area shows without scrolling, less the
+        // captions above the previews.
+        QWidget *pane = ui->scrPreview->widget();
+        pane->layout()->activate();
+        const QSize area = ui->scrPreview->maximumViewportSize() - QSize(0, ui->picDisp->y());
+        zoom = FitZoom(QSize(sprite.width(), sprite.height()), area, PreviewGap);
+    }
+    ui->picBefore->setZoom(zoom);
+    ui->picDisp->setZoom(zoom);
+    ui->scrPreview->widget()->layout()->activate();
+}
+
+void frmMain::spnBrightness_Change()
+{
+    ui->sldBrightness->setValue(snapToSteps(ui->sldBrightness, ui->spnBrightness->value()));
+    // A value the slider already had still shows snapped in the box.
+    showNumber(ui->spnBrightness, ui->sldBrightness->value());
+}
+
+void frmMain::spnContrast_Change()
+{
+    ui->sldContrast->setValue(snapToSteps(ui->sldContrast, ui->spnContrast->value()));
+    showNumber(ui->spnContrast, ui->sldContrast->value());
 }
 
 void frmMain::sldBrightness_Change()
@@ -123,6 +173,8 @@ void frmMain::sldBrightness_Change()
     PictureEntry &entry = Entries[std::size_t(k)];
     entry.Brightness = std::int16_t(ui->sldBrightness->value());
     entry.Contrast = std::int16_t(ui->sldContrast->value());
+    showNumber(ui->spnBrightness, entry.Brightness);
+    showNumber(ui->spnContrast, entry.Contrast);
     ApplyAdjustments(ui->picDisp->surface(), entry.Image, entry.Contrast, entry.Brightness);
     ui->picDisp->refresh();
 }
@@ -132,7 +184,7 @@ void frmMain::sldContrast_Change()
     sldBrightness_Change();
 }
 
-bool frmMain::CompileProject()
+std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
 {
     const Finally hideCompile([this] { ui->picCompile->hide(); });
     try {
@@ -150,14 +202,14 @@ bool frmMain::CompileProject()
 
         const bool hex = dialogs().hexOrBin(this);
         const std::optional<QString> projectPath =
-            dialogs().showSave(this, preset, ProjectSaveFilter);
+            dialogs().showSave(this, QStringLiteral("Save project as"), preset, ProjectSaveFilter);
         if (!projectPath)
-            return false;
+            return std::nullopt;
         CheckOutputTarget(*projectPath);
         const std::optional<QString> headerPath =
-            dialogs().showSave(this, preset, HeaderSaveFilter);
+            dialogs().showSave(this, QStringLiteral("Save header as"), preset, HeaderSaveFilter);
         if (!headerPath)
-            return false;
+            return std::nullopt;
         CheckOutputTarget(*headerPath);
 
         CompileJob job;
@@ -190,11 +242,11 @@ bool frmMain::CompileProject()
         ui->prbCompile->setRange(0, int(Entries.size()));
         ui->picCompile->show();
         RunCompile(job);
-        return true;
+        return WrittenFiles{*projectPath, *headerPath};
     } catch (const Error &failure) {
         ui->picCompile->hide();
         dialogs().showMessage(this, failure.message(), AppTitle, QMessageBox::Critical);
-        return false;
+        return std::nullopt;
     }
 }
 

@@ -2,9 +2,13 @@
 #pragma once
 
 #include "app/picturebox.h"
+#include "app/spritepreview.h"
 
 class QAbstractItemModel;
 class QCheckBox;
+class QComboBox;
+class QScrollArea;
+class QSpinBox;
 class QListWidget;
 class QLineEdit;
 class QProgressBar;
@@ -15,6 +19,9 @@ class QStackedWidget;
 class QTreeView;
 
 namespace bitvane {
+
+// Pixels between the two previews on page 3.
+inline constexpr int PreviewGap = 16;
 
 // The controls the window's handlers work with, named as in the layout so
 // that the handlers read like the wizard's description. The rules, frames
@@ -45,9 +52,15 @@ struct frmMainUi {
 
     // Page 3 "edit pictures".
     QListWidget *lstPictures = nullptr;
-    PictureBox *picDisp = nullptr;
-    QSlider *sldContrast = nullptr;   // -100..100, steps of 10
-    QSlider *sldBrightness = nullptr; // -255..255, steps of 85
+    QComboBox *cboZoom = nullptr;       // Fit, 1x, 2x, 4x, 8x, 16x (the zoom is the item's data)
+    QScrollArea *scrPreview = nullptr;  // both previews, side by side
+    SpritePreview *picBefore = nullptr; // the fitted picture before the reduction
+    SpritePreview *picDisp = nullptr;   // the sprite the header will hold
+    QLabel *lblInfo = nullptr;          // what will be written, and what fitting did
+    QSlider *sldContrast = nullptr;     // -100..100, steps of 10
+    QSpinBox *spnContrast = nullptr;    // the same value, typed
+    QSlider *sldBrightness = nullptr;   // -255..255, steps of 85
+    QSpinBox *spnBrightness = nullptr;
 
     // Page 4 "compile pictures".
     PictureBox *picCompile = nullptr; // shows the picture being written

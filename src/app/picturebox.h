@@ -8,8 +8,8 @@
 namespace bitvane {
 
 // A borderless picture box on a white ground. The work boxes (picLoad,
-// picDisp, picCompile) show a PictureSurface and take its size, as the
-// wizard's sizing and centring rely on; the banner shows a fixed pixmap and
+// picCompile) show a PictureSurface and take its size, as the wizard's
+// sizing and centring rely on; the banner shows a fixed pixmap and
 // doubles as the about button.
 class PictureBox : public QLabel {
     Q_OBJECT

@@ -9,7 +9,8 @@
 // compile succeeded; the project file is only read. "-o -" writes the header
 // to standard output, also only once the whole compile has succeeded. On
 // failure exactly one line goes to stderr; besides, each name that is no
-// usable C identifier gives one warning line, as compilers do.
+// usable C identifier, and each picture that fitting cut or padded, gives one
+// warning line, as compilers do.
 
 #include "cli/diagnostics.h"
 #include "cli/picturequeue.h"
@@ -66,18 +67,18 @@ constexpr char StylesHelp[] =
     "modern headers are strict C99.\n";
 
 // A message is one line on stderr, even when a path holds a line break.
-QByteArray oneLine(const QString &message)
+void printLine(std::FILE *err, const QString &message)
 {
     QString line = message;
     for (QChar &c : line)
         if (c.unicode() < 0x20)
             c = u' ';
-    return line.toLocal8Bit();
+    std::fprintf(err, "%s\n", line.toLocal8Bit().constData());
 }
 
 void printFailure(std::FILE *err, const QString &message)
 {
-    std::fprintf(err, "bitvane-compile: %s\n", oneLine(message).constData());
+    printLine(err, QStringLiteral("bitvane-compile: ") + message);
 }
 
 enum class NameRule { Warn, Fail, Fix };
@@ -86,7 +87,7 @@ enum class NameRule { Warn, Fail, Fix };
 // compilers' form so that editors find the line; with Fail the same as
 // errors, and false (nothing is compiled); with Fix they are changed.
 bool checkNames(std::FILE *err, const QString &projectPath, std::vector<PictureEntry> &entries,
-                const std::vector<int> &lines, NameRule rule)
+                NameRule rule)
 {
     const QStringList names = EntryNames(entries);
     if (rule == NameRule::Fix) {
@@ -101,13 +102,11 @@ bool checkNames(std::FILE *err, const QString &projectPath, std::vector<PictureE
         if (problems[i].isEmpty())
             continue;
         clean = false;
-        std::fprintf(err, "%s\n",
-                     oneLine(QStringLiteral("%1:%2: %3: name '%4' is not a C identifier (%5)")
-                                 .arg(projectPath)
-                                 .arg(lines[i])
-                                 .arg(rule == NameRule::Fail ? u"error" : u"warning",
-                                      names[qsizetype(i)], problems[i]))
-                         .constData());
+        printLine(err, QStringLiteral("%1:%2: %3: name '%4' is not a C identifier (%5)")
+                           .arg(projectPath)
+                           .arg(entries[i].ProjectLine)
+                           .arg(rule == NameRule::Fail ? u"error" : u"warning", names[qsizetype(i)],
+                                problems[i]));
     }
     return clean || rule != NameRule::Fail;
 }
@@ -131,6 +130,19 @@ Error ExplainPictureFailure(const QString &location, const Error &failure)
         return WithDiagnostics(again);
     }
     return failure;
+}
+
+// A picture that fitting cut or padded still compiles, but its author is
+// told, in the compiler's PROJECT:LINE: warning: form.
+void warnIfFitted(std::FILE *err, const QString &projectPath, const PictureEntry &entry,
+                  QSize source)
+{
+    const QString warning = FittingWarning(entry.Location, source);
+    if (!warning.isEmpty())
+        printLine(err, QStringLiteral("%1:%2: warning: %3")
+                           .arg(projectPath)
+                           .arg(entry.ProjectLine)
+                           .arg(warning));
 }
 
 struct Options {
@@ -162,9 +174,8 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
         throw Error(depfilePath,
                     QStringLiteral("the dependency file would replace an input or the header"));
 
-    std::vector<int> lines;
-    std::vector<PictureEntry> entries = EntriesFromProjectFile(projectPath, &lines);
-    if (!checkNames(err, projectPath, entries, lines, options.nameRule))
+    std::vector<PictureEntry> entries = EntriesFromProjectFile(projectPath);
+    if (!checkNames(err, projectPath, entries, options.nameRule))
         return 1;
     CompileJob job;
     job.hex = options.hex;
@@ -186,10 +197,11 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
     std::optional<Error> pictureFailure;
     {
         PictureQueue pictures(locations);
-        job.sprite = [&pictures, &failed](int index) {
+        job.sprite = [&](int index) {
             failed = index;
             LoadedSprite sprite = pictures.take(index);
             failed = -1;
+            warnIfFitted(err, projectPath, entries[std::size_t(index)], sprite.SourceSize);
             return sprite;
         };
         try {

@@ -188,8 +188,43 @@ LoadedSprite LoadSprite(const QString &path)
     // decoded or converted.
     Decoded decoded = DecodeBytes(ReadPictureFile(path), Named(path), QSize(32, MaxSpriteHeight));
     FitToSprite(decoded.picture);
+    PictureSurface fitted = decoded.picture;
     ReduceToShades(decoded.picture, decoded.picture);
-    return {std::move(decoded.picture), std::move(decoded.mask), decoded.source};
+    return {std::move(decoded.picture), std::move(decoded.mask), decoded.source, std::move(fitted)};
+}
+
+QString FittingNote(QSize source)
+{
+    QStringList notes;
+    if (source.width() < SpriteWidthFor(source.width()))
+        notes << QStringLiteral("padded from %1 px wide").arg(source.width());
+    if (source.width() > 32 || source.height() > MaxSpriteHeight)
+        notes << QStringLiteral("cut from %1 x %2").arg(source.width()).arg(source.height());
+    return notes.join(QStringLiteral("; "));
+}
+
+QString FittingWarning(const QString &fileName, QSize source)
+{
+    const int w = source.width(), h = source.height();
+    const int fittedWidth = SpriteWidthFor(w);
+    const bool wide = w > fittedWidth, tall = h > MaxSpriteHeight;
+    const bool narrow = w < fittedWidth;
+    if (!wide && !tall && !narrow)
+        return {};
+    const QString start = QStringLiteral("%1 is %2 x %3; ").arg(fileName).arg(w).arg(h);
+    const QString padding = QStringLiteral("padded with white to %1 px wide").arg(fittedWidth);
+    if (!wide && !tall)
+        return start + QStringLiteral("it is ") + padding;
+    const QString part = wide && tall ? QStringLiteral("top-left")
+                         : wide       ? QStringLiteral("left")
+                                      : QStringLiteral("top");
+    const int keptWidth = std::min(w, fittedWidth), keptHeight = std::min(h, MaxSpriteHeight);
+    QString text =
+        start +
+        QStringLiteral("only the %1 %2 x %3 is used").arg(part).arg(keptWidth).arg(keptHeight);
+    if (narrow)
+        text += QStringLiteral(", ") + padding;
+    return text;
 }
 
 PictureSurface LoadPicture(const QString &path)

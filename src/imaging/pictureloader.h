@@ -34,10 +34,20 @@ void FitToSprite(PictureSurface &picture);
 // What loading a picture gives: the sprite, which of its pixels the source
 // draws, and the source's own size, to tell the user what fitting did.
 struct LoadedSprite {
-    PictureSurface Image; // fitted and reduced to the four shades
-    SpriteMask Mask;      // alpha of at least half; padding never drawn
-    QSize SourceSize;     // as the file declares it, before any cut
+    PictureSurface Image = {};  // fitted and reduced to the four shades
+    SpriteMask Mask = {};       // alpha of at least half; padding never drawn
+    QSize SourceSize = {};      // as the file declares it, before any cut
+    PictureSurface Fitted = {}; // fitted, not yet reduced: what the adjustments are judged against
 };
+
+// What fitting did to a picture of this source size, for the user: "cut from
+// 160 x 120", "padded from 5 px wide", both joined by "; ", or empty when the
+// picture is used whole.
+QString FittingNote(QSize source);
+
+// The same for bitvane-compile's warning: "picture.png is 160 x 120; only the
+// left 32 x 120 is used", or empty when the picture is used whole.
+QString FittingWarning(const QString &fileName, QSize source);
 
 // Decode, fit and reduce to the four shades, keeping the mask of the source's
 // transparency (the shades themselves see it composited over white).

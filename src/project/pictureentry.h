@@ -27,6 +27,8 @@ struct PictureEntry {
     QString ProjectLocation = {};
     SpriteMask Mask;  // the pixels the source draws, from its transparency; empty until loaded
     QSize SourceSize; // the picture's own size before fitting
+    PictureSurface Fitted = {}; // the picture fitted, before the reduction to four shades
+    int ProjectLine = 0;        // its record's line in the project file it came from, if any
 };
 
 } // namespace bitvane

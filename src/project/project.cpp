@@ -10,9 +10,9 @@
 
 namespace bitvane {
 
-std::vector<PictureEntry> EntriesFromProjectFile(const QString &path, std::vector<int> *lines)
+std::vector<PictureEntry> EntriesFromProjectFile(const QString &path)
 {
-    const std::vector<ProjectRecord> records = ReadProjectFile(path, lines);
+    const std::vector<ProjectRecord> records = ReadProjectFile(path);
     // A project read from the working folder keeps its locations as written,
     // so that messages name the pictures as the project does.
     const QString folder = QFileInfo(path).path();
@@ -28,6 +28,7 @@ std::vector<PictureEntry> EntriesFromProjectFile(const QString &path, std::vecto
                              : QDir(folder).filePath(record.location);
         entry.Brightness = record.brightness;
         entry.Contrast = record.contrast;
+        entry.ProjectLine = record.line;
     }
     return entries;
 }

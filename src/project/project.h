@@ -18,9 +18,7 @@ namespace bitvane {
 // settings and no image yet. A relative location is taken from the project
 // file's folder, so that a project works from wherever it is opened.
 // Throws Error naming the file and line; there is never a partial result.
-// When lines is given it gets each entry's line in the file.
-std::vector<PictureEntry> EntriesFromProjectFile(const QString &path,
-                                                 std::vector<int> *lines = nullptr);
+std::vector<PictureEntry> EntriesFromProjectFile(const QString &path);
 
 // The project file's record of an entry: its location as the project file
 // gave it (or as chosen), and its name only when that is not the location's

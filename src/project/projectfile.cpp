@@ -246,11 +246,8 @@ QByteArray FormatProjectRecord(const ProjectRecord &record)
     return line;
 }
 
-std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName,
-                                        std::vector<int> *lines)
+std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName)
 {
-    if (lines)
-        lines->clear();
     std::vector<ProjectRecord> records;
     FieldReader reader(bytes, fileName);
     while (reader.nextRecord()) {
@@ -287,6 +284,7 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
             name = readName(reader.read("name"), fileName, line);
 
         ProjectRecord record;
+        record.line = line;
         record.location = QFile::decodeName(location.value.toByteArray());
         record.brightness =
             toSetting(brightness.value, "brightness", MinBrightness, MaxBrightness, fileName, line);
@@ -301,20 +299,18 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
                 QStringLiteral("location \"%1\": %2").arg(shown(location.value, 200), e.reason()));
         }
         records.push_back(std::move(record));
-        if (lines)
-            lines->push_back(line);
     }
     return records;
 }
 
-std::vector<ProjectRecord> ReadProjectFile(const QString &path, std::vector<int> *lines)
+std::vector<ProjectRecord> ReadProjectFile(const QString &path)
 {
     // The longest file a project can be: every record with the longest
     // location the system allows. Anything longer is not a project file, and
     // a device that reads for ever is refused before it is read at all.
     constexpr qint64 LongestRecord = PATH_MAX + MaxNameBytes + sizeof("\"\",-255,-100,\"\"\r\n");
     constexpr qint64 MaxProjectBytes = 3 + MaxProjectRecords * LongestRecord;
-    return ParseProject(ReadRegularFile(path, path, MaxProjectBytes, u"project file"), path, lines);
+    return ParseProject(ReadRegularFile(path, path, MaxProjectBytes, u"project file"), path);
 }
 
 } // namespace bitvane

@@ -18,8 +18,14 @@ struct ProjectRecord {
     std::int16_t brightness = 0;
     std::int16_t contrast = 0;
     std::optional<QString> name = {}; // none: the base name of the location
+    int line = 0; // where the reader found it (1-based); 0 for a record made in memory
 
-    friend bool operator==(const ProjectRecord &, const ProjectRecord &) = default;
+    // The same record wherever it stands in its file.
+    friend bool operator==(const ProjectRecord &a, const ProjectRecord &b)
+    {
+        return a.location == b.location && a.brightness == b.brightness &&
+               a.contrast == b.contrast && a.name == b.name;
+    }
 };
 
 inline constexpr int MaxProjectRecords = 32767;
@@ -39,12 +45,11 @@ QByteArray FormatProjectRecord(const ProjectRecord &record);
 
 // Parses a whole project file; fileName only names the file in errors.
 // Throws Error naming the file, the line and what is wrong; there is never a
-// partial result. When lines is given it gets each record's line number.
-std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName,
-                                        std::vector<int> *lines = nullptr);
+// partial result.
+std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName);
 
 // Reads and parses the file at path. Throws Error (missing, not an ordinary
 // file, unreadable, longer than a project can be, malformed).
-std::vector<ProjectRecord> ReadProjectFile(const QString &path, std::vector<int> *lines = nullptr);
+std::vector<ProjectRecord> ReadProjectFile(const QString &path);
 
 } // namespace bitvane

@@ -4,8 +4,11 @@
 #include "testsupport.h"
 #include "windowfixture.h"
 
+#include <QLabel>
 #include <QListWidget>
+#include <QScrollArea>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <array>
@@ -114,6 +117,48 @@ inline PictureSurface expectedSprite(const TestPicture &p)
     return spriteOf(p.greys, p.width, p.height);
 }
 
+// The sprite a preview has drawn, read back from its pixels: every device
+// pixel of a sprite pixel's square holds its colour, the grid lines (from
+// 4x) its grid colour, the frame the frame colour. A pixel that breaks this
+// fails the test.
+inline PictureSurface drawnSprite(SpritePreview &preview)
+{
+    const QImage image = preview.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const qreal dpr = image.devicePixelRatio();
+    const int s = preview.deviceScale(dpr), f = SpritePreview::frameWidth(dpr);
+    const bool grid = preview.zoom() >= SpritePreview::GridFromZoom;
+    const int w = preview.surface().width(), h = preview.surface().height();
+    EXPECT_GE(image.width(), w * s + 2 * f);
+    EXPECT_GE(image.height(), h * s + 2 * f);
+    PictureSurface drawn(w, h);
+    for (int y = 0; y < h * s + 2 * f; ++y) {
+        for (int x = 0; x < w * s + 2 * f; ++x) {
+            const QRgb got = image.pixel(x, y);
+            const int ix = x - f, iy = y - f;
+            if (ix < 0 || iy < 0 || ix >= w * s || iy >= h * s) {
+                if (got != SpritePreview::frameColour()) {
+                    ADD_FAILURE() << "frame at device pixel " << x << "," << y;
+                    return {};
+                }
+                continue;
+            }
+            const int sx = ix / s, sy = iy / s;
+            const bool line = grid && ((ix % s == 0 && sx > 0) || (iy % s == 0 && sy > 0));
+            // The square's colour is read where no grid line crosses it.
+            const QRgb colour = image.pixel(f + sx * s + s - 1, f + sy * s + s - 1);
+            if (got != (line ? SpritePreview::gridColour(colour) : colour)) {
+                ADD_FAILURE() << "sprite pixel " << sx << "," << sy << " at device pixel " << x
+                              << "," << y;
+                return {};
+            }
+            drawn.setPixel(sx, sy,
+                           PackColor({std::uint8_t(qBlue(colour)), std::uint8_t(qGreen(colour)),
+                                      std::uint8_t(qRed(colour))}));
+        }
+    }
+    return drawn;
+}
+
 // Runs action in the first round of event processing in which ready()
 // holds: the long steps process events between pictures, so this is how a
 // user's click lands in the middle of one.
@@ -176,7 +221,7 @@ protected:
         if (w->Tab() == frmMain::PageEditPictures)
             next();
         ASSERT_EQ(w->Tab(), frmMain::PageCompile);
-        ASSERT_EQ(ui().cmdNext->text(), "Finish");
+        ASSERT_EQ(ui().cmdNext->text(), "&Finish");
         seam.formatAnswers.push_back(hex);
         seam.saveAnswers.push_back(path(project));
         seam.saveAnswers.push_back(path(header));

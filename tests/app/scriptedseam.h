@@ -20,6 +20,7 @@ namespace bitvane::testing {
 class ScriptedSeam : public DialogSeam {
 public:
     struct FileCall {
+        QString title; // save dialogs only
         QString fileName;
         QString filter;
         bool multiSelect = false;
@@ -49,14 +50,14 @@ public:
     std::optional<QString> showOpen(QWidget *, const QString &fileName, const QString &filter,
                                     bool multiSelect) override
     {
-        opens.push_back({fileName, filter, multiSelect});
+        opens.push_back({QString(), fileName, filter, multiSelect});
         return take(openAnswers, std::nullopt, "open dialog: " + filter.toStdString());
     }
 
-    std::optional<QString> showSave(QWidget *, const QString &fileName,
+    std::optional<QString> showSave(QWidget *, const QString &title, const QString &fileName,
                                     const QString &filter) override
     {
-        saves.push_back({fileName, filter, false});
+        saves.push_back({title, fileName, filter, false});
         return take(saveAnswers, std::nullopt, "save dialog: " + filter.toStdString());
     }
 

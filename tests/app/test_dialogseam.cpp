@@ -98,7 +98,8 @@ protected:
 TEST_F(QtDialogs, SaveAddsTheFiltersExtensionToABareName)
 {
     whenModal([](QWidget *m) { typeAndAccept(m, QStringLiteral("sprites")); });
-    const auto answer = seam.showSave(nullptr, dir.filePath(QStringLiteral("Untitled")),
+    const auto answer = seam.showSave(nullptr, QStringLiteral("Save header as"),
+                                      dir.filePath(QStringLiteral("Untitled")),
                                       QStringLiteral("C header (*.h)|*.h"));
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(QFileInfo(*answer).fileName(), QStringLiteral("sprites.h"));
@@ -130,7 +131,8 @@ TEST_F(QtDialogs, SaveAsksBeforeReplacingAFile)
             });
             typeAndAccept(m, QStringLiteral("tiles"));
         });
-        const auto answer = seam.showSave(nullptr, dir.filePath(QStringLiteral("Untitled")),
+        const auto answer = seam.showSave(nullptr, QStringLiteral("Save header as"),
+                                          dir.filePath(QStringLiteral("Untitled")),
                                           QStringLiteral("Bitvane Projects (*.bvp)|*.bvp"));
         EXPECT_TRUE(asked);
         EXPECT_EQ(answer.has_value(), replace);
@@ -143,7 +145,8 @@ TEST_F(QtDialogs, SaveAsksBeforeReplacingAFile)
 TEST_F(QtDialogs, CancelAnswersNothing)
 {
     whenModal([](QWidget *m) { static_cast<QDialog *>(m)->reject(); });
-    EXPECT_FALSE(seam.showSave(nullptr, QString(), QStringLiteral("C header (*.h)|*.h")));
+    EXPECT_FALSE(seam.showSave(nullptr, QStringLiteral("Save header as"), QString(),
+                               QStringLiteral("C header (*.h)|*.h")));
     whenModal([](QWidget *m) { static_cast<QDialog *>(m)->reject(); });
     EXPECT_FALSE(
         seam.showOpen(nullptr, QString(), QStringLiteral("Bitvane Projects|*.bvp"), false));

@@ -44,7 +44,7 @@ TEST_F(PicturePages, StyleAndMasksStartClassicUncheckedAndApplyToTheCompile)
     EXPECT_FALSE(ui().optClassic->isChecked());
     EXPECT_TRUE(ui().optNewProject->isChecked());
     finish(true, "ghost.bvp", "ghost.h");
-    ASSERT_EQ(lastMessage(), "Compilation complete!");
+    ASSERT_TRUE(lastMessage().startsWith("Compilation complete!"));
     EXPECT_EQ(readAll(path("ghost.h")),
               "/* Sprite header file made with Bitvane 2.0 from ghost.bvp */\r\n"
               "#ifndef GHOST_H\r\n"

@@ -112,7 +112,7 @@ TEST_F(Names, FinishOffersFixNamesWhichReturnsToTheListWithTheChangedRowsSelecte
     // With the names fixed, "Finish" compiles without asking.
     loadPictures();
     finish(true, "fixed.bvp", "fixed.h");
-    EXPECT_EQ(lastMessage(), "Compilation complete!");
+    EXPECT_TRUE(lastMessage().startsWith("Compilation complete!"));
     EXPECT_TRUE(readAll(path("fixed.h")).contains(" my_sprite["));
     EXPECT_TRUE(readAll(path("fixed.bvp")).contains(",\"my_sprite\"\r\n"));
 }
@@ -130,7 +130,7 @@ TEST_F(Names, FinishCompilesAnywayOrStaysWhenTheQuestionIsClosed)
 
     seam.namesAnswers.push_back(DialogSeam::NamesAnswer::CompileAnyway);
     finish(true, "raw.bvp", "raw.h");
-    EXPECT_EQ(lastMessage(), "Compilation complete!");
+    EXPECT_TRUE(lastMessage().startsWith("Compilation complete!"));
     EXPECT_TRUE(readAll(path("raw.h")).contains(" my sprite["));
     EXPECT_EQ(seam.namesQuestions.size(), 2u);
 }
@@ -154,7 +154,7 @@ TEST_F(Names, AProjectKeepsItsNamesAndRelativeLocationsWhereverItIsOpened)
     // Written back over itself: the same bytes.
     seam.namesAnswers.push_back(DialogSeam::NamesAnswer::CompileAnyway);
     finish(true, "game/p.bvp", "game/p.h");
-    EXPECT_EQ(lastMessage(), "Compilation complete!");
+    EXPECT_TRUE(lastMessage().startsWith("Compilation complete!"));
     EXPECT_EQ(readAll(path("game/p.bvp")), text);
 }
 

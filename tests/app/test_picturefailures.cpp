@@ -38,7 +38,7 @@ TEST_F(PicturePages, CancellingEitherSaveDialogTouchesNoFile)
         EXPECT_EQ(readAll(path("old.h")), "old") << c.what;
         // Page 4 comes back as it was.
         EXPECT_EQ(w->Tab(), frmMain::PageCompile) << c.what;
-        EXPECT_EQ(ui().cmdNext->text(), "Finish") << c.what;
+        EXPECT_EQ(ui().cmdNext->text(), "&Finish") << c.what;
         EXPECT_TRUE(ui().cmdNext->isEnabled()) << c.what;
         EXPECT_TRUE(ui().cmdBack->isEnabled()) << c.what;
         EXPECT_TRUE(ui().cmdCancel->isEnabled()) << c.what;
@@ -64,7 +64,7 @@ TEST_F(PicturePages, AFailedCompileSaysWhyAndKeepsThePage)
     // Finish again works like the first time.
     seam.messages.clear();
     finish(true, "p.bvp", "p.h");
-    EXPECT_EQ(lastMessage(), "Compilation complete!");
+    EXPECT_TRUE(lastMessage().startsWith("Compilation complete!"));
     EXPECT_TRUE(QFile::exists(path("p.h")));
 }
 
@@ -180,7 +180,7 @@ TEST_F(PicturePages, ACloseWhileCompilingIsRefusedUntilItEnds)
     EXPECT_TRUE(tried);
     EXPECT_TRUE(boxShown);
     EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(lastMessage(), "Compilation complete!");
+    EXPECT_TRUE(lastMessage().startsWith("Compilation complete!"));
     EXPECT_EQ(readAll(path("p.h")).count("static unsigned char"), 5);
 }
 
@@ -216,7 +216,7 @@ TEST_F(PicturePages, TheFormatDialogsAnswerAtEachCallReachesTheHeader)
         chooseBinary = binary;
         seam.saveAnswers = {path("p.bvp"), path("p.h")};
         next();
-        ASSERT_EQ(lastMessage(), "Compilation complete!");
+        ASSERT_TRUE(lastMessage().startsWith("Compilation complete!"));
         const QByteArray header = readAll(path("p.h"));
         EXPECT_EQ(header.contains("{0b"), binary);
         EXPECT_EQ(header.contains("{0x"), !binary);

@@ -69,14 +69,20 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
     };
     finish(false, "first.bvp", "first.h");
     ASSERT_EQ(seam.messages.size(), 1u);
-    EXPECT_EQ(seam.messages[0].text, "Compilation complete!");
+    // The message names where both files went.
+    EXPECT_EQ(
+        seam.messages[0].text,
+        "Compilation complete!\r\n\r\nProject: " + QDir::toNativeSeparators(path("first.bvp")) +
+            "\r\nHeader: " + QDir::toNativeSeparators(path("first.h")));
     EXPECT_EQ(compileMax, 3);
     EXPECT_EQ(compileValue, 3);
     EXPECT_TRUE(compileBoxHidden);
     EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
     ASSERT_EQ(seam.saves.size(), 2u);
+    EXPECT_EQ(seam.saves[0].title, "Save project as");
     EXPECT_EQ(seam.saves[0].fileName, "Untitled");
     EXPECT_EQ(seam.saves[0].filter, "Bitvane Projects (*.bvp)|*.bvp");
+    EXPECT_EQ(seam.saves[1].title, "Save header as");
     EXPECT_EQ(seam.saves[1].fileName, "Untitled");
     EXPECT_EQ(seam.saves[1].filter, "C header (*.h)|*.h");
 
@@ -113,7 +119,7 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
     EXPECT_EQ(sliderContrast(), -50);
     finish(true, "second.bvp", "second.h");
     ASSERT_EQ(seam.messages.size(), 1u);
-    EXPECT_EQ(seam.messages[0].text, "Compilation complete!");
+    EXPECT_TRUE(seam.messages[0].text.startsWith("Compilation complete!"));
     EXPECT_EQ(seam.saves[0].fileName, "first");
     EXPECT_EQ(seam.saves[1].fileName, "first");
     EXPECT_EQ(readAll(path("second.h")), expectedHeader(true, {"narrow", "ship", "wide"}));
@@ -127,7 +133,7 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
     EXPECT_EQ(readAll(path("cli.h")), readAll(path("second.h")));
 }
 
-TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndCentresThePreview)
+TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndFitsThePreview)
 {
     writePicture("a.bmp", makePicture(8, 20, 1).image);
     writePicture("b.bmp", makePicture(30, 100, 2).image);
@@ -146,6 +152,8 @@ TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndCentresThePrev
     select(0);
     EXPECT_EQ(sliderBrightness(), 85);
     EXPECT_EQ(sliderContrast(), -50);
+    EXPECT_EQ(ui().spnBrightness->value(), 85);
+    EXPECT_EQ(ui().spnContrast->value(), -50);
 
     // Nothing stored by selecting, neither in the entries nor in the rows.
     const int expected[2][2] = {{85, -50}, {0, 100}};
@@ -156,12 +164,19 @@ TEST_F(PicturePages, SelectingShowsStoredSettingsWithoutStoringAndCentresThePrev
         EXPECT_EQ(w->entries()[std::size_t(i)].Contrast, expected[i][1]) << i;
     }
 
-    // Centred in the part of the page right of the list.
+    // At the largest whole zoom at which both previews fit without
+    // scrolling: 2 for a 32 x 100 sprite, framed.
     select(1);
-    const QWidget *disp = ui().picDisp;
+    const SpritePreview *disp = ui().picDisp;
     EXPECT_TRUE(disp->isVisible());
-    EXPECT_EQ(disp->size(), QSize(32, 100));
-    EXPECT_EQ(disp->pos(), QPoint((648 - 32 + 137) / 2, (377 - 100) / 2));
+    EXPECT_EQ(disp->zoom(), 2);
+    EXPECT_EQ(ui().picBefore->zoom(), 2);
+    EXPECT_EQ(disp->size(), QSize(2 * 32 + 2, 2 * 100 + 2));
+    const QRect shown = ui().scrPreview->viewport()->rect();
+    for (const SpritePreview *view : {const_cast<const SpritePreview *>(ui().picBefore), disp})
+        EXPECT_TRUE(shown.contains(
+            QRect(view->mapTo(ui().scrPreview->viewport(), QPoint()), view->size())));
+    EXPECT_EQ(ui().lblInfo->text(), "32 x 100 -> unsigned long[200]\npadded from 30 px wide");
     EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -233,9 +248,8 @@ TEST_F(PicturePages, PreviewEqualsTheCompiledPictureForEveryTableSetting)
         ui().sldBrightness->setValue(b);
         ui().sldContrast->setValue(c);
         const PictureSurface &shown = ui().picDisp->surface();
-        // What the box paints is what the surface holds.
-        EXPECT_EQ(ui().picDisp->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
-                  shown.toImage());
+        // What the preview paints is what the surface holds.
+        EXPECT_EQ(drawnSprite(*ui().picDisp), shown);
         std::vector<int> greys(32);
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 8; ++x)
@@ -251,7 +265,7 @@ TEST_F(PicturePages, PreviewEqualsTheCompiledPictureForEveryTableSetting)
     }
 
     finish(true, "all.bvp", "all.h");
-    ASSERT_EQ(lastMessage(), "Compilation complete!");
+    ASSERT_TRUE(lastMessage().startsWith("Compilation complete!"));
     const QList<QByteArray> lines = readAll(path("all.h")).split('\n');
     ASSERT_EQ(lines.size(), 3 + 2 * count + 1);
     for (int i = 0; i < count; ++i)

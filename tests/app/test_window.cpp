@@ -49,11 +49,16 @@ const Placement Layout[] = {
     {"prbLoadFiles", 0, 5160, 9495, 375},
     {"Label1", 0, 0, 690, 240},
     {"lstPictures", 0, 240, 2055, 5100},
-    {"picDisp", 2160, 600, 495, 495},
-    {"Label3", 2400, 4680, 675, 240},
-    {"sldContrast", 2280, 5040, 1455, 435},
-    {"Label2", 3960, 4680, 795, 240},
-    {"sldBrightness", 3960, 5040, 1455, 435},
+    {"lblZoom", 7455, 60, 675, 240},
+    {"cboZoom", 8175, 0, 1320, 330},
+    {"scrPreview", 2160, 360, 7335, 3930},
+    {"lblInfo", 2160, 4335, 7335, 480},
+    {"Label3", 2400, 4860, 675, 240},
+    {"sldContrast", 2280, 5130, 1455, 435},
+    {"spnContrast", 3780, 5175, 900, 330},
+    {"Label2", 5040, 4860, 795, 240},
+    {"sldBrightness", 4920, 5130, 1455, 435},
+    {"spnBrightness", 6420, 5175, 900, 330},
     {"picCompile", 0, 0, 495, 495},
     {"lblPic", 2160, 1560, 1440, 1455},
     {"lblMSG1", 3270, 2055, 3195, 330},
@@ -115,7 +120,7 @@ TEST_F(WindowTest, StartsOnPageZeroInTheLayoutState)
     EXPECT_FALSE(ui().cmdProjectFile->isEnabled());
     EXPECT_FALSE(ui().cmdBack->isEnabled());
     EXPECT_TRUE(ui().cmdNext->isEnabled());
-    EXPECT_EQ(ui().cmdNext->text(), QStringLiteral("Next >"));
+    EXPECT_EQ(ui().cmdNext->text(), QStringLiteral("&Next >"));
     EXPECT_TRUE(ui().cmdCancel->isEnabled());
     EXPECT_FALSE(ui().cmdRemove->isEnabled());
     EXPECT_TRUE(ui().cmdAddFile->isEnabled());
@@ -214,9 +219,10 @@ TEST_F(WindowTest, OnlyTheShownPageIsVisible)
 // The focus order of the layout's tab indices, for the controls that take
 // the focus.
 const char *const FocusOrder[] = {
-    "cmdNext",        "cmdBack",        "cmdCancel",  "optNewProject", "optExistingProject",
-    "txtProjectFile", "cmdProjectFile", "lvwFiles",   "cmdAddFile",    "cmdRemove",
-    "lstPictures",    "sldBrightness",  "sldContrast"};
+    "cmdNext",        "cmdBack",        "cmdCancel",     "optNewProject", "optExistingProject",
+    "txtProjectFile", "cmdProjectFile", "lvwFiles",      "cmdAddFile",    "cmdRemove",
+    "lstPictures",    "cboZoom",        "sldBrightness", "spnBrightness", "sldContrast",
+    "spnContrast"};
 
 TEST_F(WindowTest, FocusChainFollowsTheTabIndices)
 {

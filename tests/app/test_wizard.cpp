@@ -21,7 +21,8 @@ void expectButtons(frmMain &w, Buttons s)
     EXPECT_EQ(ui.cmdBack->isEnabled(), s.back);
     EXPECT_EQ(ui.cmdNext->isEnabled(), s.next);
     EXPECT_EQ(ui.cmdCancel->isEnabled(), s.cancel);
-    EXPECT_EQ(ui.cmdNext->text(), QLatin1String(s.caption));
+    // The caption as shown, its mnemonic marker aside.
+    EXPECT_EQ(QString(ui.cmdNext->text()).remove(u'&'), QLatin1String(s.caption));
 }
 
 using WizardTest = WindowTest;
@@ -268,7 +269,7 @@ TEST_F(WizardTest, AFailedOrCancelledFinishRestoresPageFour)
     EXPECT_FALSE(ui().lblMSG2->isHidden());
     EXPECT_FALSE(ui().lblPic->isHidden());
     for (const auto &m : seam.messages)
-        EXPECT_NE(m.text, QStringLiteral("Compilation complete!"));
+        EXPECT_FALSE(m.text.startsWith(QStringLiteral("Compilation complete!")));
 }
 
 TEST_F(WizardTest, ASuccessfulFinishResetsTheWizardForANewProject)
@@ -285,7 +286,7 @@ TEST_F(WizardTest, ASuccessfulFinishResetsTheWizardForANewProject)
     next();
 
     ASSERT_FALSE(seam.messages.empty());
-    EXPECT_EQ(seam.messages.back().text, QStringLiteral("Compilation complete!"));
+    EXPECT_TRUE(seam.messages.back().text.startsWith(QStringLiteral("Compilation complete!")));
     EXPECT_EQ(seam.messages.back().title, QStringLiteral("Bitvane"));
     EXPECT_EQ(seam.messages.back().icon, QMessageBox::NoIcon);
     EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);

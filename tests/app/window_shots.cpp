@@ -10,9 +10,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
@@ -99,6 +102,62 @@ int main(int argc, char *argv[])
 
     bitvane::WindowProbe::showPage(w, bitvane::frmMain::PageCompile);
     shot("page4.png");
+
+    // Page 3 with three sprites: 8 x 8, 16 x 16 and a 40 x 300 photo cut to
+    // 32 x 240, drawn in colour so that the before view differs.
+    bitvane::WindowProbe::showPage(w, bitvane::frmMain::PageEditFiles);
+    w.findChild<QTreeView *>(QStringLiteral("lvwFiles"))->selectAll();
+    ui.cmdRemove->click();
+    const QTemporaryDir sprites;
+    auto draw = [&](const char *name, int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const int cx = 2 * x - width + 1, cy = 2 * y - height + 1;
+                const int r = (cx * cx + cy * cy) * 16 / (width * width + 1);
+                image.setPixel(x, y,
+                               qRgb(255 - 60 * (r % 5), 200 - 40 * (r % 4), 90 + 30 * (x % 3)));
+            }
+        image.save(sprites.filePath(QLatin1String(name)));
+        return QLatin1String(name);
+    };
+    seam.answers.push_back(sprites.path() + QChar(0) + draw("coin.png", 8, 8) + QChar(0) +
+                           draw("ship.png", 16, 16) + QChar(0) + draw("tower.png", 40, 300));
+    ui.cmdAddFile->click();
+    ui.cmdNext->click();
+    const char *names[] = {"page3-8x8.png", "page3-16x16.png", "page3-32x240.png"};
+    for (int i = 0; i < 3; ++i) {
+        ui.lstPictures->setCurrentRow(i);
+        shot(names[i]);
+    }
+    ui.lstPictures->setCurrentRow(1);
+    ui.sldContrast->setValue(40);
+    shot("page3-16x16-contrast.png");
+
+    // The README's picture of page 3: a small drawn heart.
+    const char *const heart[] = {
+        "................", "..kkkk....kkkk..", ".kppppk..krrrrk.", "kppwwppkkrrrrrrk",
+        "kpwwpppkrrrrrrrk", "kppppprrrrrrrrrk", "kpppprrrrrrrrrrk", ".kpprrrrrrrrrrk.",
+        "..krrrrrrrrrrk..", "...krrrrrrrrk...", "....krrrrrrk....", ".....krrrrk.....",
+        "......krrk......", ".......kk.......", "................", "................"};
+    QImage picture(16, 16, QImage::Format_RGB32);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const char c = heart[y][x];
+            picture.setPixel(x, y,
+                             c == 'k'   ? qRgb(20, 10, 10)
+                             : c == 'r' ? qRgb(200, 30, 40)
+                             : c == 'p' ? qRgb(250, 150, 160)
+                             : c == 'w' ? qRgb(255, 250, 250)
+                                        : qRgb(255, 255, 255));
+        }
+    picture.save(sprites.filePath(QStringLiteral("heart.png")));
+    bitvane::WindowProbe::showPage(w, bitvane::frmMain::PageEditFiles);
+    seam.answers.push_back(sprites.filePath(QStringLiteral("heart.png")));
+    ui.cmdAddFile->click();
+    ui.cmdNext->click();
+    ui.lstPictures->setCurrentRow(3);
+    shot("edit-pictures.png");
 
     seam.messageShot = out.filePath(QStringLiteral("about.png"));
     bitvane::WindowProbe::Picture1_Click(w);

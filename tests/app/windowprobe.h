@@ -20,7 +20,7 @@ struct WindowProbe {
     static void cmdAddFile_Click(frmMain &w) { w.cmdAddFile_Click(); }
     static void Picture1_Click(frmMain &w) { w.Picture1_Click(); }
     static void LoadPictures(frmMain &w) { w.LoadPictures(); }
-    static bool CompileProject(frmMain &w) { return w.CompileProject(); }
+    static bool CompileProject(frmMain &w) { return w.CompileProject().has_value(); }
     static void runGuarded(frmMain &w, const std::function<void()> &f) { w.runGuarded(f); }
 
     static void setBusyCompiling(frmMain &w, bool busy) { w.m_busyCompiling = busy; }

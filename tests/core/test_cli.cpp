@@ -81,8 +81,14 @@ TEST_F(Cli, CompilesAProjectInHexadecimalAndBinary)
 
     Outcome r = runCompile({"-o", header, project});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.err, QFile::encodeName(project) +
-                         ":2: warning: name 'wide.one' is not a C identifier (contains '.')\n");
+    // The padded picture is named, the exact one is not; the name as it
+    // stands is only warned of.
+    EXPECT_EQ(r.err, (project +
+                      ":2: warning: name 'wide.one' is not a C identifier (contains "
+                      "'.')\n" +
+                      project + ":2: warning: " + dir.filePath("wide.one.png") +
+                      " is 12 x 1; it is padded with white to 16 px wide\n")
+                         .toUtf8());
     EXPECT_EQ(r.out, QByteArray());
     EXPECT_EQ(readAll(header),
               Preamble + "static unsigned char sprite[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n\r\n"
@@ -136,17 +142,21 @@ TEST_F(Cli, NameWarningsFixesAndWerror)
     EXPECT_EQ(r.err, where + QByteArray(problems).replace("%1", "error"));
     EXPECT_EQ(readAll(header), before);
 
-    // Warnings only: the header is written as the names stand.
+    // Warnings only: the header is written as the names stand (the padded
+    // picture is reported as it loads).
+    const QByteArray padded = where +
+                              ":3: warning: " + QFile::encodeName(dir.filePath("wide.one.png")) +
+                              " is 12 x 1; it is padded with white to 16 px wide\n";
     r = runCompile({"-o", header, project});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, where + QByteArray(problems).replace("%1", "warning"));
+    EXPECT_EQ(r.err, where + QByteArray(problems).replace("%1", "warning") + padded);
     EXPECT_TRUE(readAll(header).contains(" class[2] = "));
 
     // --fix-names wins over -Werror: nothing is left to warn about.
     const QByteArray projectBytes = readAll(project);
     r = runCompile({"--fix-names", "-Werror", "-o", "-", project});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.err, QByteArray());
+    EXPECT_EQ(r.err, padded);
     EXPECT_TRUE(r.out.contains(" sprite[4] = ")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(" sprite_2[4] = ")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(" class_[2] = ")) << r.out.toStdString();
@@ -244,6 +254,22 @@ TEST_F(Cli, FailuresLeaveTheHeaderAndSayWhereOnOneLine)
     const Outcome nowhere = runCompile({"-o", dir.filePath("no/such/dir/x.h"), project});
     EXPECT_EQ(nowhere.exitCode, 1);
     EXPECT_EQ(nowhere.err.count('\n'), 1);
+}
+
+// Cut pictures are reported against their record's own line, blank lines
+// counted, and the compile still succeeds.
+TEST_F(Cli, WarnsOfCutPicturesAtTheirRecordsLine)
+{
+    writePicture(dir.filePath("photo.png"),
+                 std::vector<std::vector<int>>(3, std::vector<int>(40, 0)));
+    writeFile(project,
+              record(dir.filePath("sprite.bmp")) + "\r\n\r\n" + record(dir.filePath("photo.png")));
+    const Outcome r = runCompile({"-o", header, project});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, (project + ":4: warning: " + dir.filePath("photo.png") +
+                      " is 40 x 3; only the left 32 x 3 is used\n")
+                         .toUtf8());
+    EXPECT_TRUE(readAll(header).contains("static unsigned long photo[6]"));
 }
 
 TEST_F(Cli, RefusesToWriteTheHeaderOverItsProject)
@@ -370,7 +396,7 @@ TEST_F(Cli, StyleAndMaskOptions)
                                "};\r\n"));
     EXPECT_TRUE(r.out.endsWith("#endif /* P_H */\r\n"));
     // The name as it stands is only warned of, in either style.
-    EXPECT_TRUE(r.err.endsWith("p.bvp:2: warning: name 'wide.one' is not a C identifier "
+    EXPECT_TRUE(r.err.contains("p.bvp:2: warning: name 'wide.one' is not a C identifier "
                                "(contains '.')\n"))
         << r.err.toStdString();
 }

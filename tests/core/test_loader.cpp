@@ -536,3 +536,45 @@ TEST_F(Loader, SpritesKeepTheirSourceSizeAndMask)
         EXPECT_EQ(cut.Mask, OpaqueMask(32, 240)) << format;
     }
 }
+
+// The sprite keeps its fitted picture before the reduction beside it, so the
+// window can show what the four shades made of it.
+TEST_F(Loader, SpritesKeepTheirFittedPictureBeforeReduction)
+{
+    QImage picture(5, 2, QImage::Format_RGB32);
+    picture.fill(qRgb(100, 40, 7));
+    const LoadedSprite sprite = LoadSprite(save("rust.png", picture, "png"));
+    ASSERT_EQ(sprite.Fitted.width(), 8);
+    ASSERT_EQ(sprite.Fitted.height(), 2);
+    EXPECT_EQ(sprite.Fitted.pixel(0, 0), sprite.Fitted.pixel(4, 1));
+    EXPECT_NE(sprite.Fitted.pixel(0, 0), sprite.Image.pixel(0, 0));
+    EXPECT_EQ(sprite.Fitted.pixel(5, 0), ShadeWhite); // the padding
+    PictureSurface reduced = sprite.Fitted;
+    ReduceToShades(reduced, reduced);
+    EXPECT_EQ(reduced, sprite.Image);
+}
+
+// What the window's info line and bitvane-compile's warning say for each way
+// a picture can be fitted.
+TEST(FittingText, NamesCutsAndPaddingAndNothingForExactSizes)
+{
+    const struct {
+        QSize source;
+        const char *note;
+        const char *warning;
+    } cases[] = {
+        {{16, 16}, "", ""},
+        {{32, 240}, "", ""},
+        {{160, 120}, "cut from 160 x 120", "p.png is 160 x 120; only the left 32 x 120 is used"},
+        {{16, 300}, "cut from 16 x 300", "p.png is 16 x 300; only the top 16 x 240 is used"},
+        {{40, 241}, "cut from 40 x 241", "p.png is 40 x 241; only the top-left 32 x 240 is used"},
+        {{5, 8}, "padded from 5 px wide", "p.png is 5 x 8; it is padded with white to 8 px wide"},
+        {{5, 300},
+         "padded from 5 px wide; cut from 5 x 300",
+         "p.png is 5 x 300; only the top 5 x 240 is used, padded with white to 8 px wide"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(FittingNote(c.source), QLatin1String(c.note)) << c.note;
+        EXPECT_EQ(FittingWarning(QStringLiteral("p.png"), c.source), QLatin1String(c.warning));
+    }
+}

@@ -239,23 +239,46 @@ def write_project(folder, records, extra=b""):
         f.write(extra)
 
 
-def write_warnings(folder, warnings):
-    """warnings: (line, name, reason) of each name that is no C identifier."""
-    if warnings:
+def fitting_warning(location, w, h):
+    """What the compile says of a picture that is not 8, 16 or 32 pixels wide
+    or is over 240 high; None when it fits as it is."""
+    sw = 8 if w <= 8 else 16 if w <= 16 else 32
+    wide, tall, narrow = w > sw, h > 240, w < sw
+    if not (wide or tall or narrow):
+        return None
+    text = "%s is %d x %d; " % (location, w, h)
+    padding = "padded with white to %d px wide" % sw
+    if not (wide or tall):
+        return text + "it is " + padding
+    part = "top-left" if wide and tall else "left" if wide else "top"
+    text += "only the %s %d x %d is used" % (part, min(w, sw), min(h, 240))
+    return text + (", " + padding if narrow else "")
+
+
+def write_warnings(folder, warnings, fitted=()):
+    """warnings: (line, name, reason) of each name that is no C identifier;
+    fitted: (line, location) of each picture, in project order, whose size
+    the compile reports."""
+    lines = ["project.bvp:%d: warning: name '%s' is not a C identifier (%s)\n" % w
+             for w in warnings]
+    for line, location in fitted:
+        w, h = Image.open(os.path.join(folder, location)).size
+        text = fitting_warning(location, w, h)
+        if text:
+            lines.append("project.bvp:%d: warning: %s\n" % (line, text))
+    if lines:
         with open(os.path.join(folder, "expected_warnings.txt"), "wb") as f:
-            for line, n, reason in warnings:
-                f.write(("project.bvp:%d: warning: name '%s' is not a C identifier (%s)\n"
-                         % (line, n, reason)).encode("utf-8"))
+            f.write("".join(lines).encode("utf-8"))
 
 
 def success_case(name, pictures, settings, hexa=True, modern=False, masks=False, warnings=()):
     folder = new_case(name)
-    write_warnings(folder, warnings)
     records = []
     for (fname, save), (b, c) in zip(pictures, settings):
         save(os.path.join(folder, fname))
         records.append(("./" + fname, b, c))
     write_project(folder, records)
+    write_warnings(folder, warnings, [(i + 1, r[0]) for i, r in enumerate(records)])
     args = ([] if hexa else ["--binary"]) + (["--style", "modern"] if modern else []) + \
         (["--mask"] if masks else [])
     if args:

@@ -1,0 +1,182 @@
+// SpritePreview: drawing the enlarged sprite in device pixels, and its info line.
+#include "app/spritepreview.h"
+
+#include "compiler/spritearray.h"
+#include "imaging/pictureloader.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace bitvane {
+
+namespace {
+
+constexpr QRgb Slate = 0xFF6070A0;
+
+// A colour value holds red in its low byte.
+QRgb toRgb(ColorValue v)
+{
+    return qRgb(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+}
+
+} // namespace
+
+SpritePreview::SpritePreview(QWidget *parent) : QWidget(parent)
+{
+    // Every pixel is drawn; nothing underneath needs painting first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void SpritePreview::setSurface(const PictureSurface &surface)
+{
+    m_surface = surface;
+    refresh();
+}
+
+void SpritePreview::refresh()
+{
+    updateSize();
+    update();
+}
+
+void SpritePreview::setZoom(int zoom)
+{
+    m_zoom = std::max(1, zoom);
+    refresh();
+}
+
+int SpritePreview::deviceScale(qreal dpr) const
+{
+    return std::max(1, int(std::lround(m_zoom * dpr)));
+}
+
+int SpritePreview::frameWidth(qreal dpr)
+{
+    return std::max(1, int(std::floor(dpr)));
+}
+
+QRgb SpritePreview::frameColour()
+{
+    return Slate;
+}
+
+QRgb SpritePreview::gridColour(QRgb rgb)
+{
+    return qRgb((qRed(rgb) + qRed(Slate)) / 2, (qGreen(rgb) + qGreen(Slate)) / 2,
+                (qBlue(rgb) + qBlue(Slate)) / 2);
+}
+
+QSize SpritePreview::deviceSize(qreal dpr) const
+{
+    const int s = deviceScale(dpr), f = frameWidth(dpr);
+    return {m_surface.width() * s + 2 * f, m_surface.height() * s + 2 * f};
+}
+
+QSize SpritePreview::sizeHint() const
+{
+    const qreal dpr = devicePixelRatioF();
+    const QSize device = deviceSize(dpr);
+    return {int(std::ceil(device.width() / dpr)), int(std::ceil(device.height() / dpr))};
+}
+
+void SpritePreview::updateSize()
+{
+    setFixedSize(sizeHint());
+}
+
+void SpritePreview::paintEvent(QPaintEvent *event)
+{
+    const qreal dpr = devicePixelRatioF();
+    const int s = deviceScale(dpr), f = frameWidth(dpr);
+    const QSize canvas = deviceSize(dpr);
+    const int w = m_surface.width(), h = m_surface.height();
+    const bool grid = m_zoom >= GridFromZoom;
+    const QRgb background = palette().color(QPalette::Window).rgb();
+
+    // Only the exposed part is drawn, in device pixels, and then put on the
+    // screen one to one: no scaling, so no smoothing.
+    const QRectF exposed = event->rect();
+    const QRect device =
+        QRect(QPoint(int(std::floor(exposed.left() * dpr)), int(std::floor(exposed.top() * dpr))),
+              QPoint(int(std::ceil((exposed.right() + 1) * dpr)) - 1,
+                     int(std::ceil((exposed.bottom() + 1) * dpr)) - 1));
+    if (device.isEmpty())
+        return;
+    QImage image(device.size(), QImage::Format_RGB32);
+
+    // One row of device pixels for sprite row y (-1: a frame row), with or
+    // without a grid line along it.
+    std::vector<QRgb> row(std::size_t(device.width()));
+    auto makeRow = [&](int y, bool gridRow) {
+        for (int i = 0; i < device.width(); ++i) {
+            const int x = device.left() + i;
+            QRgb c = background;
+            if (x < canvas.width() && y >= -1) {
+                const int inner = x - f;
+                if (y < 0 || inner < 0 || inner >= w * s) {
+                    c = Slate;
+                } else {
+                    const int sx = inner / s;
+                    c = toRgb(m_surface.pixel(sx, y));
+                    if (grid && (gridRow || (inner % s == 0 && sx > 0)))
+                        c = gridColour(c);
+                }
+            }
+            row[std::size_t(i)] = c;
+        }
+    };
+    int madeY = -3; // the sprite row and grid state row holds, -3 for none
+    bool madeGrid = false;
+    for (int j = 0; j < device.height(); ++j) {
+        const int y = device.top() + j;
+        int sy = -2; // below the canvas: background
+        bool gridRow = false;
+        if (y < canvas.height()) {
+            const int inner = y - f;
+            sy = inner < 0 || inner >= h * s ? -1 : inner / s;
+            gridRow = grid && sy > 0 && inner % s == 0;
+        }
+        if (sy != madeY || gridRow != madeGrid) {
+            makeRow(sy, gridRow);
+            madeY = sy;
+            madeGrid = gridRow;
+        }
+        std::memcpy(image.scanLine(j), row.data(), row.size() * sizeof(QRgb));
+    }
+    image.setDevicePixelRatio(dpr);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QPointF(device.left() / dpr, device.top() / dpr), image);
+}
+
+QString SpriteInfoText(QSize fitted, QSize source)
+{
+    QString type = QString::fromLatin1(ClassicPrefix(fitted.width())).trimmed();
+    type.remove(QStringLiteral("static "));
+    QString text = QStringLiteral("%1 x %2 -> %3[%4]")
+                       .arg(fitted.width())
+                       .arg(fitted.height())
+                       .arg(type)
+                       .arg(2 * fitted.height());
+    const QString note = FittingNote(source);
+    if (!note.isEmpty())
+        text += u'\n' + note;
+    return text;
+}
+
+int FitZoom(QSize sprite, QSize area, int gap)
+{
+    if (sprite.isEmpty())
+        return 1;
+    // Each preview has a frame of one pixel on either side.
+    const int across = (area.width() - gap) / 2 - 2;
+    const int down = area.height() - 2;
+    return std::max(1, std::min(across / sprite.width(), down / sprite.height()));
+}
+
+} // namespace bitvane

@@ -1,0 +1,142 @@
+// Drag and drop on the real window: pictures onto the file list, rows within it, a project onto
+// page 0.
+#include "picturepages.h"
+
+#include "app/filelistmodel.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+namespace bitvane::testing {
+namespace {
+
+class DragDrop : public PicturePages {
+protected:
+    // A drag entering target, moving to pos and dropped there, as a file
+    // manager's would arrive; true when the drop was accepted.
+    static bool drop(QWidget *target, QMimeData *data, QPoint pos,
+                     Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction)
+    {
+        const std::unique_ptr<QMimeData> owned(data);
+        QDragEnterEvent enter(pos, actions, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDragMoveEvent move(pos, actions, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+        QDropEvent dropped(QPointF(pos), actions, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &dropped);
+        return dropped.isAccepted();
+    }
+
+    QMimeData *files(const QStringList &paths) const
+    {
+        QList<QUrl> urls;
+        for (const QString &p : paths)
+            urls << QUrl::fromLocalFile(p);
+        auto *data = new QMimeData;
+        data->setUrls(urls);
+        return data;
+    }
+
+    FileListModel *model() const { return static_cast<FileListModel *>(ui().lvwFiles->model()); }
+};
+
+TEST_F(DragDrop, DroppedPicturesAreAddedAndTheRestNamedInOneMessage)
+{
+    writePicture("a.bmp");
+    writePicture("b.png");
+    writePicture("C.BMP");
+    writeFile("notes.txt", "words");
+    QDir(dir.path()).mkdir("shots.png");
+    newProjectWith({"a.bmp"});
+    ASSERT_TRUE(drop(ui().lvwFiles->viewport(),
+                     files({path("b.png"), path("notes.txt"), path("C.BMP"), path("shots.png"),
+                            path("gone.gif")}),
+                     QPoint(20, 40)));
+    EXPECT_EQ(column(0), (QStringList{"a", "b", "C"}));
+    EXPECT_EQ(column(1), (QStringList{path("a.bmp"), path("b.png"), path("C.BMP")}));
+    ASSERT_EQ(seam.messages.size(), 1u);
+    const QString text = seam.messages[0].text;
+    EXPECT_EQ(seam.messages[0].icon, QMessageBox::Warning);
+    for (const char *name : {"notes.txt", "shots.png", "gone.gif"})
+        EXPECT_TRUE(text.contains(QLatin1String(name))) << name;
+    EXPECT_FALSE(text.contains("b.png"));
+    EXPECT_TRUE(ui().cmdRemove->isEnabled());
+}
+
+// Rows dragged within the list take their names and settings with them, and
+// the compile writes them in the new order.
+TEST_F(DragDrop, DraggedRowsMoveWithTheirNamesAndSettings)
+{
+    QByteArray project;
+    const char *names[] = {"a.bmp", "b.bmp", "c.bmp", "d.bmp"};
+    for (int i = 0; i < 4; ++i) {
+        writePicture(names[i]);
+        project += "\"" + path(names[i]).toUtf8() + "\"," + QByteArray::number(85 * (i % 3)) + "," +
+                   QByteArray::number(10 * i) + "\r\n";
+    }
+    openProject(writeFile("p.bvp", project));
+    ASSERT_EQ(rows(), 4);
+    rename(2, "cee");
+
+    // a and c dragged onto the upper edge of d.
+    QTreeView *list = ui().lvwFiles;
+    QMimeData *rowsData = model()->mimeData({model()->index(0, 0), model()->index(2, 0)});
+    const QRect dRow = list->visualRect(model()->index(3, 0));
+    ASSERT_TRUE(drop(list->viewport(), rowsData, dRow.topLeft() + QPoint(10, 1), Qt::MoveAction));
+    EXPECT_EQ(column(0), (QStringList{"b", "a", "cee", "d"}));
+    std::vector<int> contrast;
+    for (const PictureEntry &e : w->entries())
+        contrast.push_back(e.Contrast);
+    EXPECT_EQ(contrast, (std::vector<int>{10, 0, 20, 30}));
+    EXPECT_EQ(w->entries()[2].Brightness, 170);
+
+    // b dropped below the last row goes to the end.
+    rowsData = model()->mimeData({model()->index(0, 0)});
+    ASSERT_TRUE(drop(list->viewport(), rowsData, QPoint(10, list->viewport()->height() - 5),
+                     Qt::MoveAction));
+    EXPECT_EQ(column(0), (QStringList{"a", "cee", "d", "b"}));
+
+    loadPictures();
+    finish(true, "q.bvp", "q.h");
+    const QByteArray header = readAll(path("q.h"));
+    EXPECT_LT(header.indexOf(" a["), header.indexOf(" cee["));
+    EXPECT_LT(header.indexOf(" d["), header.indexOf(" b["));
+    EXPECT_TRUE(readAll(path("q.bvp")).endsWith("b.bmp\",85,10\r\n"));
+}
+
+// Rows from both ends of the list moved into its middle keep their order.
+TEST_F(DragDrop, MovingRowsKeepsTheirOrderFromAboveAndBelow)
+{
+    for (const char *name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"})
+        writePicture(name);
+    newProjectWith({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"});
+    model()->moveRowsTo({4, 0}, 2);
+    EXPECT_EQ(column(0), (QStringList{"b", "a", "e", "c", "d"}));
+    model()->moveRowsTo({1, 2}, 2); // onto themselves: nothing moves
+    EXPECT_EQ(column(0), (QStringList{"b", "a", "e", "c", "d"}));
+    model()->moveRowsTo({0, 9, -1}, 5);
+    EXPECT_EQ(column(0), (QStringList{"a", "e", "c", "d", "b"}));
+}
+
+TEST_F(DragDrop, AProjectFileDroppedOnPageZeroIsChosen)
+{
+    QWidget *page = ui().tabMain->widget(frmMain::PageProjectSelect);
+    const QString project = writeFile("tiles.bvp", "");
+    EXPECT_FALSE(drop(page, files({writePicture("a.png")}), QPoint(10, 10)));
+    EXPECT_FALSE(drop(page, files({project, project}), QPoint(10, 10)));
+    EXPECT_TRUE(ui().optNewProject->isChecked());
+
+    EXPECT_TRUE(drop(page, files({project}), QPoint(10, 10)));
+    EXPECT_TRUE(ui().optExistingProject->isChecked());
+    EXPECT_EQ(ui().txtProjectFile->text(), project);
+    EXPECT_TRUE(ui().txtProjectFile->isEnabled());
+    next();
+    EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
+}
+
+} // namespace
+} // namespace bitvane::testing

@@ -1,0 +1,113 @@
+// The keyboard on the real window: Delete, Return and the Alt mnemonics, through synthesised key
+// events.
+#include "picturepages.h"
+
+#include <QApplication>
+#include <QSpinBox>
+
+namespace bitvane::testing {
+namespace {
+
+class Keys : public PicturePages {
+protected:
+    // The editor of a name, opened as F2 or a double click would.
+    QWidget *editName(int row)
+    {
+        QTreeView *list = ui().lvwFiles;
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(row, 0));
+        list->edit(list->currentIndex());
+        QWidget *editor = QApplication::focusWidget();
+        EXPECT_NE(editor, list);
+        return editor;
+    }
+};
+
+TEST_F(Keys, DeleteRemovesTheSelectedRowsButNotWhileANameIsEdited)
+{
+    for (const char *name : {"a.bmp", "b.bmp", "c.bmp"})
+        writePicture(name);
+    newProjectWith({"a.bmp", "b.bmp", "c.bmp"});
+    selectRows({0, 2});
+    ui().lvwFiles->setFocus();
+    QTest::keyClick(ui().lvwFiles, Qt::Key_Delete);
+    EXPECT_EQ(column(0), QStringList{"b"});
+
+    QWidget *editor = editName(0);
+    QTest::keyClick(editor, Qt::Key_Home);
+    QTest::keyClick(editor, Qt::Key_Delete);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(column(0), QStringList{""}) << "the key edits the name";
+    EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
+}
+
+// Return presses "Next >" (and on the last page "Finish") from any control
+// but a name being edited, which it ends, and a number box, which takes it.
+TEST_F(Keys, ReturnPressesTheDefaultButtonUnlessANameIsEdited)
+{
+    writePicture("hero.bmp");
+    ui().optNewProject->setFocus();
+    QTest::keyClick(ui().optNewProject, Qt::Key_Return);
+    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
+    addFiles({"hero.bmp"});
+
+    QWidget *editor = editName(0);
+    QTest::keyClicks(editor, QStringLiteral("ship"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
+    EXPECT_EQ(cell(0, 0), "ship");
+
+    ui().lvwFiles->setFocus();
+    QTest::keyClick(ui().lvwFiles, Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_EQ(w->Tab(), frmMain::PageEditPictures);
+    ui().spnBrightness->setFocus();
+    QTest::keyClick(ui().spnBrightness, Qt::Key_Return);
+    EXPECT_EQ(w->Tab(), frmMain::PageEditPictures);
+    ui().lstPictures->setFocus();
+    QTest::keyClick(ui().lstPictures, Qt::Key_Return);
+    ASSERT_EQ(w->Tab(), frmMain::PageCompile);
+
+    seam.formatAnswers.push_back(true);
+    seam.saveAnswers.push_back(path("p.bvp"));
+    seam.saveAnswers.push_back(path("p.h"));
+    QTest::keyClick(ui().cmdBack, Qt::Key_Return);
+    EXPECT_TRUE(lastMessage().startsWith("Compilation complete!"));
+    EXPECT_TRUE(QFile::exists(path("p.h")));
+}
+
+// Each button answers Alt and its underlined letter; the captions read as
+// before.
+TEST_F(Keys, AltMnemonicsPressTheButtons)
+{
+    const std::pair<QAbstractButton *, const char *> captions[] = {
+        {ui().cmdBack, "< &Back"},
+        {ui().cmdNext, "&Next >"},
+        {ui().cmdCancel, "&Cancel"},
+        {ui().cmdAddFile, "&Add"},
+        {ui().cmdRemove, "&Remove"},
+        {ui().optNewProject, "Create a ne&w project"},
+        {ui().optExistingProject, "&Open an existing project"}};
+    for (const auto &[button, caption] : captions)
+        EXPECT_EQ(button->text(), QLatin1String(caption));
+
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    // A mnemonic clicks as a mouse would, with the button shown down a moment.
+    auto alt = [this](Qt::Key key, const std::function<bool()> &done) {
+        QTest::keyClick(w.get(), key, Qt::AltModifier);
+        return QTest::qWaitFor(done, 2000);
+    };
+    EXPECT_TRUE(alt(Qt::Key_O, [this] { return ui().optExistingProject->isChecked(); }));
+    EXPECT_TRUE(alt(Qt::Key_W, [this] { return ui().optNewProject->isChecked(); }));
+    ASSERT_TRUE(alt(Qt::Key_N, [this] { return w->Tab() == frmMain::PageEditFiles; }));
+    seam.openAnswers.push_back(writePicture("hero.bmp"));
+    EXPECT_TRUE(alt(Qt::Key_A, [this] { return rows() == 1; }));
+    selectRows({0});
+    EXPECT_TRUE(alt(Qt::Key_R, [this] { return rows() == 0; }));
+    EXPECT_TRUE(alt(Qt::Key_B, [this] { return w->Tab() == frmMain::PageProjectSelect; }));
+}
+
+} // namespace
+} // namespace bitvane::testing
