@@ -275,10 +275,11 @@ int main(int argc, char *argv[])
         QStringLiteral("Make the name warnings errors: nothing is written, exit status 1."));
     const QCommandLineOption extractOption(
         QStringLiteral("extract"),
-        QStringLiteral("Write the sprite arrays of <HEADER> as PNG pictures into the folder "
-                       "named by -o (made if missing), with NAME.bvp listing them, NAME from "
-                       "the header's; compiled in the header's style and notation that project "
-                       "gives its arrays back. All files are written or none."),
+        QStringLiteral("Write the sprite arrays of <HEADER> as PNG pictures into the "
+                       "folder -o names (made if missing), with NAME.bvp listing them "
+                       "(sprites.h gives sprites.bvp); compiled in the header's style and "
+                       "notation, that project gives the arrays back. All files are written or "
+                       "none; files already there stay unless --force."),
         QStringLiteral("HEADER"));
     const QCommandLineOption forceOption(
         QStringLiteral("force"),
@@ -326,6 +327,9 @@ int main(int argc, char *argv[])
         if (!positional.isEmpty())
             return usageError(err,
                               QStringLiteral("--extract takes no project file: it writes one"));
+        if (parser.value(outputOption) == u"-")
+            return usageError(err, QStringLiteral("--extract writes files, not standard output: "
+                                                  "give a folder with -o FOLDER"));
     } else if (parser.isSet(forceOption)) {
         return usageError(err, QStringLiteral("--force is only used with --extract"));
     }
