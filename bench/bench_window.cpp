@@ -44,6 +44,10 @@ public:
     {
         return saves++ % 2 == 0 ? projectPath : headerPath;
     }
+    std::optional<QString> chooseFolder(QWidget *, const QString &) override
+    {
+        return std::nullopt;
+    }
     void showMessage(QWidget *, const QString &text, const QString &, QMessageBox::Icon) override
     {
         if (!text.startsWith(QLatin1String("Compilation complete!"))) {

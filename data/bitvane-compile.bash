@@ -1,5 +1,6 @@
 # bash completion for bitvane-compile: options, the styles after --style, headers and
-# dependency files after -o and -M, project files otherwise.
+# dependency files after -o and -M (folders too, for --extract), headers after
+# --extract, project files otherwise.
 
 _bitvane_compile()
 {
@@ -14,6 +15,11 @@ _bitvane_compile()
         COMPREPLY=($(compgen -f -- "$cur"))
         return
         ;;
+    --extract)
+        compopt -o filenames 2>/dev/null
+        COMPREPLY=($(compgen -f -X '!*.h' -- "$cur") $(compgen -d -- "$cur"))
+        return
+        ;;
     --style)
         COMPREPLY=($(compgen -W 'classic modern' -- "$cur"))
         return
@@ -24,7 +30,7 @@ _bitvane_compile()
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--binary --style --mask --fix-names -Werror -o --output -M -h --help -v --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--binary --style --mask --fix-names -Werror -o --output -M --extract --force -h --help -v --version' -- "$cur"))
         return
     fi
     compopt -o filenames 2>/dev/null

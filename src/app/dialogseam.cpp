@@ -121,6 +121,18 @@ std::optional<QString> QtDialogSeam::showSave(QWidget *parent, const QString &ti
     return dialog.selectedFiles().front();
 }
 
+std::optional<QString> QtDialogSeam::chooseFolder(QWidget *parent, const QString &title)
+{
+    QFileDialog dialog(parent, title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    startInWorkingFolder(dialog, QString());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
 void QtDialogSeam::showMessage(QWidget *parent, const QString &text, const QString &title,
                                QMessageBox::Icon icon)
 {

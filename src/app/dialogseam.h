@@ -33,6 +33,10 @@ public:
     virtual std::optional<QString> showSave(QWidget *parent, const QString &title,
                                             const QString &fileName, const QString &filter) = 0;
 
+    // A folder dialog (a new folder can be made in it): the folder chosen, or
+    // nullopt when the user cancels.
+    virtual std::optional<QString> chooseFolder(QWidget *parent, const QString &title) = 0;
+
     // A message box with an OK button only; returns when it is closed.
     virtual void showMessage(QWidget *parent, const QString &text, const QString &title,
                              QMessageBox::Icon icon) = 0;
@@ -73,6 +77,7 @@ public:
                                     bool multiSelect) override;
     std::optional<QString> showSave(QWidget *parent, const QString &title, const QString &fileName,
                                     const QString &filter) override;
+    std::optional<QString> chooseFolder(QWidget *parent, const QString &title) override;
     void showMessage(QWidget *parent, const QString &text, const QString &title,
                      QMessageBox::Icon icon) override;
     bool hexOrBin(QWidget *parent) override;

@@ -216,7 +216,12 @@ void frmMain::cmdNext_Click()
         if (ui->optNewProject->isChecked()) {
             m_files->replace({});
         } else {
-            if (!CanOpenFile(ui->txtProjectFile->text()))
+            const QString path = ui->txtProjectFile->text();
+            if (IsHeaderPath(path)) {
+                OpenHeader(path);
+                return;
+            }
+            if (!CanOpenFile(path))
                 return;
             LoadFromFile();
         }

@@ -18,6 +18,10 @@ namespace bitvane {
 class FileListModel;
 struct frmMainUi;
 
+// Whether a path chosen on page 0 names a header (its extension is ".h", in
+// any letter case) rather than a project file.
+bool IsHeaderPath(const QString &path);
+
 // The main window. Its handlers carry the names of the controls they answer
 // (cmdNext_Click, sldBrightness_Change); the controls themselves are private
 // (frmmain_ui.h). Entries is the one record of the project's pictures from
@@ -88,6 +92,11 @@ private:
     bool fileListDrop(QEvent *event);
     bool projectPageDrop(QEvent *event);
     void dropPictures(const QList<QUrl> &urls);
+    // The way back from a header (frmmain_header.cpp): reads it, asks for a
+    // folder, extracts the pictures and their project file into it and opens
+    // that project on page 1. True when it did; false when the user
+    // cancelled or was told why not (a faulty header, a file already there).
+    bool OpenHeader(const QString &headerPath);
     // True when path opens for reading; otherwise the user has been told why.
     bool CanOpenFile(const QString &path);
     // Replaces Entries with the project file named in txtProjectFile; throws

@@ -2,6 +2,7 @@
 //
 //     bitvane-compile [--binary] [--style classic|modern] [--mask] [--fix-names]
 //                     [-Werror] [-M DEPFILE] -o HEADER PROJECT.bvp
+//     bitvane-compile --extract HEADER [--force] -o FOLDER
 //
 // Reads the project as the window opens one (stored names, relative locations
 // from the project's folder), loads every picture as the window does and
@@ -10,9 +11,12 @@
 // to standard output, also only once the whole compile has succeeded. On
 // failure exactly one line goes to stderr; besides, each name that is no
 // usable C identifier, and each picture that fitting cut or padded, gives one
-// warning line, as compilers do.
+// warning line, as compilers do. --extract goes the other way
+// (extractcommand.cpp).
 
 #include "cli/diagnostics.h"
+#include "cli/extractcommand.h"
+#include "cli/oneline.h"
 #include "cli/picturequeue.h"
 #include "compiler/compilerun.h"
 #include "compiler/outputfile.h"
@@ -31,6 +35,7 @@
 #include <cstdio>
 #include <new>
 #include <optional>
+#include <utility>
 
 #include <unistd.h>
 
@@ -40,7 +45,8 @@ namespace {
 
 constexpr char Usage[] = "Usage: bitvane-compile [--binary] [--style classic|modern] [--mask]\n"
                          "                       [--fix-names] [-Werror] [-M DEPFILE] -o HEADER "
-                         "PROJECT.bvp";
+                         "PROJECT.bvp\n"
+                         "       bitvane-compile --extract HEADER [--force] -o FOLDER";
 
 // After the options in --help: what each style looks like.
 constexpr char StylesHelp[] =
@@ -66,19 +72,9 @@ constexpr char StylesHelp[] =
     "Binary literals (--binary) need C23 or a GNU dialect (-std=gnu99); hexadecimal\n"
     "modern headers are strict C99.\n";
 
-// A message is one line on stderr, even when a path holds a line break.
-void printLine(std::FILE *err, const QString &message)
-{
-    QString line = message;
-    for (QChar &c : line)
-        if (c.unicode() < 0x20)
-            c = u' ';
-    std::fprintf(err, "%s\n", line.toLocal8Bit().constData());
-}
-
 void printFailure(std::FILE *err, const QString &message)
 {
-    printLine(err, QStringLiteral("bitvane-compile: ") + message);
+    PrintLine(err, QStringLiteral("bitvane-compile: ") + message);
 }
 
 enum class NameRule { Warn, Fail, Fix };
@@ -102,7 +98,7 @@ bool checkNames(std::FILE *err, const QString &projectPath, std::vector<PictureE
         if (problems[i].isEmpty())
             continue;
         clean = false;
-        printLine(err, QStringLiteral("%1:%2: %3: name '%4' is not a C identifier (%5)")
+        PrintLine(err, QStringLiteral("%1:%2: %3: name '%4' is not a C identifier (%5)")
                            .arg(projectPath)
                            .arg(entries[i].ProjectLine)
                            .arg(rule == NameRule::Fail ? u"error" : u"warning", names[qsizetype(i)],
@@ -139,7 +135,7 @@ void warnIfFitted(std::FILE *err, const QString &projectPath, const PictureEntry
 {
     const QString warning = FittingWarning(entry.Location, source);
     if (!warning.isEmpty())
-        printLine(err, QStringLiteral("%1:%2: warning: %3")
+        PrintLine(err, QStringLiteral("%1:%2: warning: %3")
                            .arg(projectPath)
                            .arg(entry.ProjectLine)
                            .arg(warning));
@@ -219,6 +215,21 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
     return 0;
 }
 
+// Runs a command; a failure is the one line on stderr and exit status 1.
+template <typename Command> int guarded(std::FILE *err, Command command)
+{
+    try {
+        return command();
+    } catch (const Error &e) {
+        printFailure(err, e.message());
+    } catch (const std::bad_alloc &) {
+        printFailure(err, QStringLiteral("out of memory"));
+    } catch (const std::exception &e) {
+        printFailure(err, QString::fromLocal8Bit(e.what()));
+    }
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -234,6 +245,7 @@ int main(int argc, char *argv[])
                        "The header is replaced only when the whole compile succeeds; the project\n"
                        "file is only read. Relative picture locations are taken from the project\n"
                        "file's folder. A name that is no C identifier gives a warning.\n"
+                       "With --extract it turns a header back into pictures and a project.\n"
                        "Exit status: 0 done, 1 failed (one line on stderr says why),\n"
                        "2 wrong arguments."));
     // Our own -h and -v: Qt's would add --help-all with the options of a
@@ -250,7 +262,8 @@ int main(int argc, char *argv[])
         QStringLiteral("Write the arrays in binary (0b...), not hexadecimal."));
     const QCommandLineOption outputOption(
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("Write the header to <HEADER> (- for standard output)."),
+        QStringLiteral("Write the header to <HEADER> (- for standard output); with --extract, "
+                       "the folder to write into."),
         QStringLiteral("HEADER"));
     const QCommandLineOption depfileOption(
         QStringLiteral("M"),
@@ -272,6 +285,17 @@ int main(int argc, char *argv[])
     const QCommandLineOption werrorOption(
         QStringLiteral("Werror"),
         QStringLiteral("Make the name warnings errors: nothing is written, exit status 1."));
+    const QCommandLineOption extractOption(
+        QStringLiteral("extract"),
+        QStringLiteral("Write the sprite arrays of <HEADER> as PNG pictures into the "
+                       "folder -o names (made if missing), with NAME.bvp listing them "
+                       "(sprites.h gives sprites.bvp); compiled in the header's style and "
+                       "notation, that project gives the arrays back. All files are written or "
+                       "none; files already there stay unless --force."),
+        QStringLiteral("HEADER"));
+    const QCommandLineOption forceOption(
+        QStringLiteral("force"),
+        QStringLiteral("With --extract, replace files already in the folder."));
     parser.addOption(binaryOption);
     parser.addOption(styleOption);
     parser.addOption(maskOption);
@@ -279,6 +303,8 @@ int main(int argc, char *argv[])
     parser.addOption(werrorOption);
     parser.addOption(outputOption);
     parser.addOption(depfileOption);
+    parser.addOption(extractOption);
+    parser.addOption(forceOption);
     // -Werror is one word, as compilers spell it, not six short options.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addPositionalArgument(QStringLiteral("PROJECT.bvp"),
@@ -299,17 +325,49 @@ int main(int argc, char *argv[])
         return 0;
     }
     const QStringList positional = parser.positionalArguments();
+    const bool extracting = parser.isSet(extractOption);
+    if (extracting) {
+        const std::pair<const QCommandLineOption *, const char *> compileOnly[] = {
+            {&binaryOption, "--binary"},      {&styleOption, "--style"},  {&maskOption, "--mask"},
+            {&fixNamesOption, "--fix-names"}, {&werrorOption, "-Werror"}, {&depfileOption, "-M"}};
+        for (const auto &[option, shown] : compileOnly)
+            if (parser.isSet(*option))
+                return usageError(err, QStringLiteral("%1 cannot be used with --extract")
+                                           .arg(QLatin1StringView(shown)));
+        if (parser.values(extractOption).size() > 1)
+            return usageError(err, QStringLiteral("--extract is given more than once"));
+        if (!positional.isEmpty())
+            return usageError(err,
+                              QStringLiteral("--extract takes no project file: it writes one"));
+        if (parser.value(outputOption) == u"-")
+            return usageError(err, QStringLiteral("--extract writes files, not standard output: "
+                                                  "give a folder with -o FOLDER"));
+    } else if (parser.isSet(forceOption)) {
+        return usageError(err, QStringLiteral("--force is only used with --extract"));
+    }
+    const QString target = extracting ? QStringLiteral("folder") : QStringLiteral("header");
     if (!parser.isSet(outputOption))
-        return usageError(err, QStringLiteral("no header named: give it with -o HEADER"));
+        return usageError(
+            err, QStringLiteral("no %1 named: give it with -o %2").arg(target, target.toUpper()));
     if (parser.values(outputOption).size() > 1)
         return usageError(err, QStringLiteral("-o is given more than once"));
+    const QString outputPath = parser.value(outputOption);
+    if (outputPath.isEmpty())
+        return usageError(err, QStringLiteral("the %1's name is empty").arg(target));
+    if (extracting) {
+        const QString headerPath = parser.value(extractOption);
+        if (headerPath.isEmpty())
+            return usageError(err, QStringLiteral("the header's name is empty"));
+        return guarded(err, [&] {
+            ExtractCommand(err, headerPath, outputPath, parser.isSet(forceOption));
+            return 0;
+        });
+    }
     if (positional.size() != 1)
         return usageError(err, positional.isEmpty()
                                    ? QStringLiteral("no project file named")
                                    : QStringLiteral("more than one project file named"));
-    const QString headerPath = parser.value(outputOption);
-    if (headerPath.isEmpty())
-        return usageError(err, QStringLiteral("the header's name is empty"));
+    const QString &headerPath = outputPath;
     Options options;
     options.hex = !parser.isSet(binaryOption);
     options.masks = parser.isSet(maskOption);
@@ -326,17 +384,8 @@ int main(int argc, char *argv[])
                                        .arg(styles.front()));
     }
 
-    try {
-        options.nameRule = parser.isSet(fixNamesOption) ? NameRule::Fix
-                           : parser.isSet(werrorOption) ? NameRule::Fail
-                                                        : NameRule::Warn;
-        return compile(err, positional.front(), headerPath, options);
-    } catch (const Error &e) {
-        printFailure(err, e.message());
-    } catch (const std::bad_alloc &) {
-        printFailure(err, QStringLiteral("out of memory"));
-    } catch (const std::exception &e) {
-        printFailure(err, QString::fromLocal8Bit(e.what()));
-    }
-    return 1;
+    options.nameRule = parser.isSet(fixNamesOption) ? NameRule::Fix
+                       : parser.isSet(werrorOption) ? NameRule::Fail
+                                                    : NameRule::Warn;
+    return guarded(err, [&] { return compile(err, positional.front(), headerPath, options); });
 }

@@ -1,8 +1,12 @@
-// Sprites to PNG files, checked and encoded in full before the folder is touched.
+// Sprites to PNG files and their project file, checked and encoded in full before the folder is
+// touched.
 #include "compiler/extractpictures.h"
 
 #include "error.h"
 #include "imaging/pngwriter.h"
+#include "project/pictureentry.h"
+#include "project/project.h"
+#include "project/projectfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -110,33 +114,50 @@ std::vector<QString> PictureFileNames(const std::vector<HeaderSprite> &sprites)
     return names;
 }
 
-std::vector<ExtractedPicture> WritePictures(const std::vector<HeaderSprite> &sprites,
-                                            const QString &folder, bool force)
+namespace {
+
+// Files made in full, to be written into a folder together.
+struct FileToWrite {
+    QString name; // a file name, no folder
+    QByteArray bytes;
+};
+
+std::vector<QByteArray> EncodePictures(const std::vector<HeaderSprite> &sprites)
 {
-    const std::vector<QString> names = PictureFileNames(sprites);
-    const QDir dir(folder);
     std::vector<QByteArray> files;
-    std::vector<ExtractedPicture> written;
-    for (std::size_t i = 0; i < sprites.size(); ++i) {
-        const HeaderSprite &sprite = sprites[i];
+    files.reserve(sprites.size());
+    for (const HeaderSprite &sprite : sprites) {
         files.push_back(SpritePng(sprite.picture, sprite.mask ? &*sprite.mask : nullptr));
         if (files.back().isEmpty())
             throw Error(QStringLiteral("array %1: no picture of %2 x %3 pixels can be written")
                             .arg(sprite.name)
                             .arg(sprite.picture.width())
                             .arg(sprite.picture.height()));
-        written.push_back({sprite.name, dir.filePath(names[i])});
     }
+    return files;
+}
+
+// Writes every file into folder, created if missing, or none: they are
+// written into a temporary folder inside it and moved into place. Unless
+// force, a file already there is an Error before anything is written.
+// Returns the files' paths in order.
+std::vector<QString> WriteTogether(const std::vector<FileToWrite> &files, const QString &folder,
+                                   bool force)
+{
+    const QDir dir(folder);
+    std::vector<QString> targets;
+    for (const FileToWrite &file : files)
+        targets.push_back(dir.filePath(file.name));
 
     const QFileInfo folderInfo(folder);
     if (folderInfo.exists() && !folderInfo.isDir())
         throw Error(folder, QStringLiteral("is a file, not a folder"));
-    for (const ExtractedPicture &picture : written) {
-        const QFileInfo target(picture.path);
+    for (const QString &path : targets) {
+        const QFileInfo target(path);
         if (target.isDir())
-            throw Error(picture.path, QStringLiteral("is a folder"));
+            throw Error(path, QStringLiteral("is a folder"));
         if (!force && target.exists())
-            throw Error(picture.path, QStringLiteral("exists already and is not overwritten"));
+            throw Error(path, QStringLiteral("exists already and is not overwritten"));
     }
 
     const QStringList created = MissingFolders(folder);
@@ -151,43 +172,116 @@ std::vector<ExtractedPicture> WritePictures(const std::vector<HeaderSprite> &spr
         if (!staging.isValid())
             throw Error(folder, QStringLiteral("cannot be written: %1").arg(staging.errorString()));
         for (std::size_t i = 0; i < files.size(); ++i) {
-            QFile file(staging.filePath(names[i]));
-            if (!file.open(QIODevice::WriteOnly) || file.write(files[i]) != files[i].size() ||
-                !file.flush())
-                throw Error(written[i].path,
+            QFile file(staging.filePath(files[i].name));
+            if (!file.open(QIODevice::WriteOnly) ||
+                file.write(files[i].bytes) != files[i].bytes.size() || !file.flush())
+                throw Error(targets[i],
                             QStringLiteral("cannot be written: %1").arg(file.errorString()));
         }
         for (; moved < files.size(); ++moved) {
             std::error_code ec;
-            std::filesystem::rename(NativePath(staging.filePath(names[moved])),
-                                    NativePath(written[moved].path), ec);
+            std::filesystem::rename(NativePath(staging.filePath(files[moved].name)),
+                                    NativePath(targets[moved]), ec);
             if (ec)
-                throw Error(written[moved].path, QStringLiteral("cannot be written: %1")
-                                                     .arg(QString::fromStdString(ec.message())));
+                throw Error(targets[moved], QStringLiteral("cannot be written: %1")
+                                                .arg(QString::fromStdString(ec.message())));
         }
     } catch (const Error &) {
         // Without force no file was there before: the ones moved in go again.
         if (!force)
             for (std::size_t i = 0; i < moved; ++i)
-                QFile::remove(written[i].path);
+                QFile::remove(targets[i]);
         RemoveFolders(created);
         throw;
     }
+    return targets;
+}
+
+std::vector<FileToWrite> PictureFiles(const std::vector<HeaderSprite> &sprites)
+{
+    const std::vector<QString> names = PictureFileNames(sprites);
+    std::vector<QByteArray> pngs = EncodePictures(sprites);
+    std::vector<FileToWrite> files;
+    for (std::size_t i = 0; i < sprites.size(); ++i)
+        files.push_back({names[i], std::move(pngs[i])});
+    return files;
+}
+
+std::vector<ExtractedPicture> Written(const std::vector<HeaderSprite> &sprites,
+                                      const std::vector<QString> &paths)
+{
+    std::vector<ExtractedPicture> written;
+    for (std::size_t i = 0; i < sprites.size(); ++i)
+        written.push_back({sprites[i].name, paths[i]});
     return written;
 }
 
-Extraction ExtractHeader(const QString &headerPath, const QString &folder, bool force)
+} // namespace
+
+std::vector<ExtractedPicture> WritePictures(const std::vector<HeaderSprite> &sprites,
+                                            const QString &folder, bool force)
 {
-    HeaderContents contents = ReadHeaderFile(headerPath);
+    return Written(sprites, WriteTogether(PictureFiles(sprites), folder, force));
+}
+
+QString ProjectFileNameFor(const QString &headerPath)
+{
+    QString name = QFileInfo(headerPath).fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot >= 0)
+        name.truncate(dot);
+    if (name.isEmpty())
+        name = QStringLiteral("project");
+    return name + QStringLiteral(".bvp");
+}
+
+QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QString &headerPath)
+{
+    if (sprites.size() > std::size_t(MaxProjectRecords))
+        throw Error(headerPath, QStringLiteral("holds %1 sprite arrays, more than the %2 a "
+                                               "project can list")
+                                    .arg(sprites.size())
+                                    .arg(MaxProjectRecords));
+    const std::vector<QString> names = PictureFileNames(sprites);
+    QByteArray text;
+    for (std::size_t i = 0; i < sprites.size(); ++i) {
+        const QString problem = NameStorageProblem(sprites[i].name);
+        if (!problem.isEmpty())
+            throw Error(headerPath, sprites[i].line,
+                        QStringLiteral("array name %1 cannot be kept in a project file: it %2")
+                            .arg(sprites[i].name.left(60), problem));
+        PictureEntry entry;
+        entry.Name = sprites[i].name;
+        // Bare names are taken from the project's folder, wherever it moves.
+        entry.Location = names[i];
+        text += FormatProjectRecord(RecordOf(entry));
+    }
+    return text;
+}
+
+Extraction WriteExtraction(HeaderContents contents, const QString &headerPath,
+                           const QString &folder, bool force)
+{
     if (contents.sprites.empty())
         throw Error(headerPath, QStringLiteral("holds no sprite array"));
+    std::vector<FileToWrite> files = PictureFiles(contents.sprites);
+    files.push_back(
+        {ProjectFileNameFor(headerPath), ExtractionProject(contents.sprites, headerPath)});
+    std::vector<QString> paths = WriteTogether(files, folder, force);
     Extraction extraction;
-    extraction.pictures = WritePictures(contents.sprites, folder, force);
+    extraction.projectPath = paths.back();
+    paths.pop_back();
+    extraction.pictures = Written(contents.sprites, paths);
     extraction.warnings = std::move(contents.warnings);
     extraction.style = contents.style;
     extraction.hex = contents.hex;
     extraction.masks = contents.masks;
     return extraction;
+}
+
+Extraction ExtractHeader(const QString &headerPath, const QString &folder, bool force)
+{
+    return WriteExtraction(ReadHeaderFile(headerPath), headerPath, folder, force);
 }
 
 } // namespace bitvane

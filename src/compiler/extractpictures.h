@@ -1,5 +1,5 @@
 // Writing the sprites read from a header as PNG pictures into a folder,
-// all of them or none.
+// with the project file that compiles them back, all of them or none.
 #pragma once
 
 #include "compiler/headerreader.h"
@@ -22,6 +22,7 @@ struct ExtractedPicture {
 
 struct Extraction {
     std::vector<ExtractedPicture> pictures; // in header order
+    QString projectPath;                    // FOLDER/NAME.bvp listing them
     std::vector<HeaderWarning> warnings;    // from reading the header
     // What compiles the pictures back into the header's arrays.
     HeaderStyle style = HeaderStyle::Classic;
@@ -48,8 +49,23 @@ std::vector<QString> PictureFileNames(const std::vector<HeaderSprite> &sprites);
 std::vector<ExtractedPicture> WritePictures(const std::vector<HeaderSprite> &sprites,
                                             const QString &folder, bool force);
 
-// ReadHeaderFile, then WritePictures; a header without sprite arrays is an
-// Error naming it.
+// The project file's name for a header: "sprites.h" gives "sprites.bvp".
+QString ProjectFileNameFor(const QString &headerPath);
+
+// The project file listing the pictures in order, each by its bare file
+// name (taken from the project's folder), brightness and contrast 0, the
+// array's name where it is not the file's base name. Throws Error naming
+// headerPath and the array's line for a name a project file cannot hold.
+QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QString &headerPath);
+
+// WritePictures with the project file: the pictures of contents and
+// FOLDER/NAME.bvp (NAME from headerPath) written together, all or none, and
+// a file already there refused unless force. A header without sprite arrays
+// is an Error naming it.
+Extraction WriteExtraction(HeaderContents contents, const QString &headerPath,
+                           const QString &folder, bool force);
+
+// ReadHeaderFile, then WriteExtraction.
 Extraction ExtractHeader(const QString &headerPath, const QString &folder, bool force);
 
 } // namespace bitvane

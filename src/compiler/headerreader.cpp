@@ -3,8 +3,7 @@
 #include "compiler/headerreader.h"
 
 #include "error.h"
-
-#include <QFile>
+#include "fileaccess.h"
 
 #include <algorithm>
 #include <cstring>
@@ -505,16 +504,10 @@ HeaderContents ReadHeader(QByteArrayView text, const QString &headerName)
 
 HeaderContents ReadHeaderFile(const QString &headerPath)
 {
-    QFile file(headerPath);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(headerPath, QStringLiteral("cannot be read: %1").arg(file.errorString()));
-    if (file.size() > MaxHeaderBytes)
-        throw Error(headerPath, QStringLiteral("is larger than 256 MiB, which no header of "
-                                               "sprites is"));
-    const QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Error(headerPath, QStringLiteral("cannot be read: %1").arg(file.errorString()));
-    return ReadHeader(text, headerPath);
+    // A FIFO or device chosen as the header would hang the open; ordinary
+    // files only.
+    return ReadHeader(ReadRegularFile(headerPath, headerPath, MaxHeaderBytes, u"header"),
+                      headerPath);
 }
 
 } // namespace bitvane

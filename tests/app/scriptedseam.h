@@ -33,11 +33,13 @@ public:
 
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
+    std::deque<std::optional<QString>> folderAnswers;
     std::deque<bool> formatAnswers;
     std::deque<NamesAnswer> namesAnswers;
 
     std::vector<FileCall> opens;
     std::vector<FileCall> saves;
+    std::vector<QString> folderTitles;
     std::vector<Message> messages;
     int formatCalls = 0;
     std::vector<QString> namesQuestions;
@@ -59,6 +61,12 @@ public:
     {
         saves.push_back({title, fileName, filter, false});
         return take(saveAnswers, std::nullopt, "save dialog: " + filter.toStdString());
+    }
+
+    std::optional<QString> chooseFolder(QWidget *, const QString &title) override
+    {
+        folderTitles.push_back(title);
+        return take(folderAnswers, std::nullopt, "folder dialog: " + title.toStdString());
     }
 
     void showMessage(QWidget *, const QString &text, const QString &title,

@@ -174,7 +174,7 @@ TEST_F(WizardTest, BrowseAsksForOneProjectFileWithAnEmptyName)
     ASSERT_EQ(seam.opens.size(), 2u);
     for (const auto &call : seam.opens) {
         EXPECT_TRUE(call.fileName.isEmpty());
-        EXPECT_EQ(call.filter, QStringLiteral("Bitvane Projects|*.bvp"));
+        EXPECT_EQ(call.filter, QStringLiteral("Bitvane Projects|*.bvp|Headers (*.h)|*.h"));
         EXPECT_FALSE(call.multiSelect);
     }
     EXPECT_TRUE(seam.messages.empty());

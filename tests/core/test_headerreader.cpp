@@ -368,3 +368,32 @@ TEST_F(Extract, HeaderWithoutSpritesIsAnErrorAndWritesNothing)
     EXPECT_FALSE(got.hex);
     EXPECT_EQ(got.warnings.size(), 1u);
 }
+
+// The project written beside the pictures: its name from the header's, and
+// a name it could not hold refused with the array's line before anything is
+// written.
+TEST_F(Extract, ProjectFileNamedAfterTheHeaderHoldsEveryName)
+{
+    EXPECT_EQ(ProjectFileNameFor(QStringLiteral("/a/sprites.h")), QStringLiteral("sprites.bvp"));
+    EXPECT_EQ(ProjectFileNameFor(QStringLiteral("tiles.v2.h")), QStringLiteral("tiles.v2.bvp"));
+    EXPECT_EQ(ProjectFileNameFor(QStringLiteral("noext")), QStringLiteral("noext.bvp"));
+    EXPECT_EQ(ProjectFileNameFor(QStringLiteral("dir/.h")), QStringLiteral("project.bvp"));
+
+    std::vector<HeaderSprite> sprites = {Sprite(QStringLiteral("ok"), PictureSurface(8, 1)),
+                                         Sprite(QStringLiteral("a\"b"), PictureSurface(8, 1))};
+    sprites[1].line = 9;
+    HeaderContents contents;
+    contents.sprites = sprites;
+    try {
+        WriteExtraction(contents, QStringLiteral("q.h"), path(QStringLiteral("out")), false);
+        ADD_FAILURE() << "no error";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("q.h:9: array name a\"b cannot be kept in a project "
+                                              "file: it holds a double quote"));
+    }
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("out"))));
+
+    sprites[1].name = QStringLiteral("../x");
+    EXPECT_EQ(ExtractionProject(sprites, QStringLiteral("q.h")),
+              "\"ok.png\",0,0\r\n\"_._x.png\",0,0,\"../x\"\r\n");
+}

@@ -1,0 +1,23 @@
+// bitvane-compile --extract: the header's warnings in the compilers' form, then the files.
+#include "cli/extractcommand.h"
+
+#include "cli/oneline.h"
+#include "compiler/extractpictures.h"
+#include "compiler/headerreader.h"
+
+namespace bitvane {
+
+void ExtractCommand(std::FILE *err, const QString &headerPath, const QString &folder, bool force)
+{
+    HeaderContents contents = ReadHeaderFile(headerPath);
+    // The warnings come before a failure to write, as they are true of the
+    // header either way and tell what the project will lack.
+    for (const HeaderWarning &warning : contents.warnings)
+        PrintLine(err, QStringLiteral("%1:%2: warning: %3")
+                           .arg(headerPath)
+                           .arg(warning.line)
+                           .arg(warning.text));
+    WriteExtraction(std::move(contents), headerPath, folder, force);
+}
+
+} // namespace bitvane

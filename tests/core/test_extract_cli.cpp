@@ -1,0 +1,229 @@
+// bitvane-compile --extract end to end: headers back to pictures and a
+// project that compiles to them again, and every way it refuses.
+
+#include "core/hostilehelpers.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace bitvane::testing;
+using hostile::ChildRun;
+using hostile::runLimited;
+
+namespace {
+
+QStringList caseArgs(const QString &caseDir)
+{
+    QFile file(caseDir + QStringLiteral("/args.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+class ExtractCli : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(tmp.isValid()); }
+
+    QString path(const QString &name) const { return tmp.filePath(name); }
+
+    QTemporaryDir tmp;
+};
+
+// Runs in dir, so that messages name files as given.
+ChildRun runIn(const QString &dir, const QStringList &args)
+{
+    const QByteArray where = QFile::encodeName(dir);
+    return runLimited(args, {}, [&where] {
+        if (::chdir(where.constData()) != 0)
+            ::_exit(127);
+    });
+}
+
+} // namespace
+
+// Every golden header: compiled with the case's arguments, extracted, and
+// the extracted project compiled in the header's own style, notation and
+// masks gives the same file byte for byte. The header is named as the
+// extracted project will be, so that even the modern frame (which names
+// both) comes back.
+TEST(ExtractRoundTrip, GoldenCasesCompileBackByteForByte)
+{
+    const QDir golden(QStringLiteral(BITVANE_GOLDEN_DIR));
+    QTemporaryDir tmp;
+    int cases = 0;
+    for (const QString &name : golden.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString caseDir = golden.filePath(name);
+        if (!QFile::exists(caseDir + QStringLiteral("/expected.h")))
+            continue;
+        ++cases;
+        SCOPED_TRACE(name.toStdString());
+        const QString first = tmp.filePath(name + QStringLiteral("/project.h"));
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(first).path()));
+        const QStringList args = caseArgs(caseDir);
+        ChildRun r = runIn(caseDir, args + QStringList{QStringLiteral("-o"), first,
+                                                       QStringLiteral("project.bvp")});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+
+        const QString folder = tmp.filePath(name + QStringLiteral("/back"));
+        r = runLimited({QStringLiteral("--extract"), first, QStringLiteral("-o"), folder});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.err, QByteArray());
+        EXPECT_EQ(r.out, QByteArray());
+
+        // The names are back already; fixing them again would change nothing.
+        QStringList backArgs = args;
+        backArgs.removeAll(QStringLiteral("--fix-names"));
+        const QString again = folder + QStringLiteral("/project.h");
+        r = runLimited(backArgs + QStringList{QStringLiteral("-o"), again,
+                                              folder + QStringLiteral("/project.bvp")});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(readAll(again), readAll(first));
+    }
+    EXPECT_GE(cases, 14);
+}
+
+// Eighteen arrays of one name: files grey.png, grey_2.png, ... with the name
+// kept in the project, locations bare so that the folder can move.
+TEST_F(ExtractCli, ProjectListsBareFileNamesAndKeepsArrayNames)
+{
+    writeFile(path("sprites.h"), Preamble +
+                                     "static unsigned char grey[2] = {0x1, 0x0};\r\n\r\n"
+                                     "static unsigned char grey[2] = {0x2, 0x0};\r\n\r\n"
+                                     "static unsigned char my_ship[2] = {0x3, 0x0};\r\n\r\n");
+    const ChildRun r = runIn(tmp.path(), {"--extract", "sprites.h", "-o", "art"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(entriesOf(path("art")),
+              (QStringList{"grey.png", "grey_2.png", "my_ship.png", "sprites.bvp"}));
+    EXPECT_EQ(readAll(path("art/sprites.bvp")), "\"grey.png\",0,0\r\n"
+                                                "\"grey_2.png\",0,0,\"grey\"\r\n"
+                                                "\"my_ship.png\",0,0\r\n");
+
+    // Moved elsewhere and compiled from another folder, it still gives the arrays.
+    ASSERT_TRUE(QDir().rename(path("art"), path("moved")));
+    const ChildRun back = runIn(tmp.path(), {"-o", "back.h", "moved/sprites.bvp"});
+    EXPECT_EQ(back.exitCode, 0) << back.err.toStdString();
+    EXPECT_EQ(readAll(path("back.h")), readAll(path("sprites.h")));
+}
+
+// Other code in the header: a warning line in the compilers' form each,
+// and the arrays extracted all the same.
+TEST_F(ExtractCli, OtherCodeIsAWarningNamingHeaderAndLine)
+{
+    writeFile(path("mixed.h"), Preamble + "int answer = 42;\r\n"
+                                          "static unsigned char a[2] = {0x1, 0x0};\r\n"
+                                          "static int lut[1] = {7};\r\n");
+    const ChildRun r = runIn(tmp.path(), {"--extract", "mixed.h", "-o", "out"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, QByteArray());
+    EXPECT_EQ(r.err, "mixed.h:4: warning: skipped, not a sprite array: int answer = 42;\n"
+                     "mixed.h:6: warning: skipped, not a sprite array: static int lut[1] = {7};\n");
+    EXPECT_EQ(entriesOf(path("out")), (QStringList{"a.png", "mixed.bvp"}));
+}
+
+// A faulty array is one failure line naming header, line and reason, and
+// the folder is not made, or left as it was.
+TEST_F(ExtractCli, FaultyArraysFailAndLeaveTheFolderAsItWas)
+{
+    const struct {
+        const char *what;
+        QByteArray array;
+        const char *reason;
+    } cases[] = {
+        {"odd count", "static unsigned char a[3] = {0x1, 0x2, 0x3};",
+         "array a has 3 elements, an odd number: a sprite's two planes have the same rows"},
+        {"digits too big", "static unsigned short a[2] = {0x10000, 0x0};",
+         "array a: 0x10000 does not fit unsigned short (16 bits)"},
+        {"cut short", "static unsigned char a[4] = {0x1, 0x2, 0x3",
+         "array a is cut short: the header ends before its closing \"};\""},
+    };
+    QDir().mkpath(path("kept"));
+    writeFile(path("kept/note.txt"), "mine");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        // A good array before the faulty one: nothing of it may be written.
+        writeFile(path("bad.h"),
+                  Preamble + "static unsigned char ok[2] = {0x1, 0x0};\r\n" + c.array + "\r\n");
+        for (const char *folder : {"new/deeper", "kept"}) {
+            const ChildRun r = runIn(tmp.path(), {"--extract", "bad.h", "-o", folder});
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_EQ(r.err.toStdString(),
+                      "bitvane-compile: bad.h:5: " + std::string(c.reason) + "\n");
+        }
+        EXPECT_FALSE(QFileInfo::exists(path("new")));
+        EXPECT_EQ(entriesOf(path("kept")), QStringList{"note.txt"});
+    }
+
+    // A header that cannot be read, or that holds no array, writes nothing.
+    ChildRun r = runIn(tmp.path(), {"--extract", "missing.h", "-o", "new"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith("bitvane-compile: missing.h: ")) << r.err.toStdString();
+    writeFile(path("none.h"), Preamble);
+    r = runIn(tmp.path(), {"--extract", "none.h", "-o", "new"});
+    EXPECT_EQ(r.err, "bitvane-compile: none.h: holds no sprite array\n");
+    EXPECT_FALSE(QFileInfo::exists(path("new")));
+}
+
+// Files already in the folder, the project file as well as a picture, stay
+// unless --force; with it they are replaced.
+TEST_F(ExtractCli, ExistingFilesNeedForce)
+{
+    writeFile(path("s.h"), Preamble + "static unsigned char a[2] = {0x1, 0x0};\r\n"
+                                      "static unsigned char b[2] = {0x2, 0x0};\r\n");
+    for (const char *existing : {"b.png", "s.bvp"}) {
+        SCOPED_TRACE(existing);
+        QDir(path("out")).removeRecursively();
+        QDir().mkpath(path("out"));
+        writeFile(path("out/") + existing, "old");
+        ChildRun r = runIn(tmp.path(), {"--extract", "s.h", "-o", "out"});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, "bitvane-compile: out/" + QByteArray(existing) +
+                             ": exists already and is not overwritten\n");
+        EXPECT_EQ(entriesOf(path("out")), QStringList{existing});
+        EXPECT_EQ(readAll(path("out/") + existing), "old");
+
+        r = runIn(tmp.path(), {"--extract", "s.h", "--force", "-o", "out"});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(entriesOf(path("out")), (QStringList{"a.png", "b.png", "s.bvp"}));
+        EXPECT_EQ(readAll(path("out/s.bvp")), "\"a.png\",0,0\r\n\"b.png\",0,0\r\n");
+    }
+}
+
+// What belongs to the compile makes no sense with --extract: usage errors
+// (exit 2) before anything is read or written.
+TEST_F(ExtractCli, CompileOptionsAreUsageErrors)
+{
+    writeFile(path("s.h"), Preamble + "static unsigned char a[2] = {0x1, 0x0};\r\n");
+    const struct {
+        QStringList args;
+        const char *reason;
+    } cases[] = {
+        {{"--binary"}, "--binary cannot be used with --extract"},
+        {{"--style", "modern"}, "--style cannot be used with --extract"},
+        {{"--mask"}, "--mask cannot be used with --extract"},
+        {{"--fix-names"}, "--fix-names cannot be used with --extract"},
+        {{"-Werror"}, "-Werror cannot be used with --extract"},
+        {{"-M", "out.d"}, "-M cannot be used with --extract"},
+        {{"p.bvp"}, "--extract takes no project file: it writes one"},
+        {{"--extract", "t.h"}, "--extract is given more than once"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.reason);
+        const ChildRun r = runIn(tmp.path(), QStringList{"--extract", "s.h", "-o", "out"} + c.args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_TRUE(r.err.startsWith("bitvane-compile: " + QByteArray(c.reason) + "\nUsage: "))
+            << r.err.toStdString();
+    }
+    ChildRun r = runIn(tmp.path(), {"--extract", "s.h"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.startsWith("bitvane-compile: no folder named: give it with -o FOLDER\n"));
+    r = runIn(tmp.path(), {"--extract", "s.h", "-o", "-"});
+    EXPECT_EQ(r.exitCode, 2);
+    r = runIn(tmp.path(), {"--force", "-o", "x.h", "p.bvp"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.startsWith("bitvane-compile: --force is only used with --extract\n"));
+    EXPECT_EQ(entriesOf(tmp.path()), QStringList{"s.h"});
+}
