@@ -43,14 +43,15 @@ bool isDrag(const QEvent *event)
     return event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove;
 }
 
-// The one project file a drag carries, or empty.
+// The one project file or header a drag carries, or empty.
 QString draggedProject(const QMimeData *data)
 {
     const QList<QUrl> urls = data->urls();
     if (urls.size() != 1 || !urls.front().isLocalFile())
         return {};
     const QString path = urls.front().toLocalFile();
-    return QFileInfo(path).suffix().compare(u"bvp", Qt::CaseInsensitive) == 0 ? path : QString();
+    const bool project = QFileInfo(path).suffix().compare(u"bvp", Qt::CaseInsensitive) == 0;
+    return project || IsHeaderPath(path) ? path : QString();
 }
 
 bool isPictureName(const QString &path)
@@ -75,8 +76,16 @@ bool frmMain::projectPageDrop(QEvent *event)
         return true;
     }
     drop->acceptProposedAction();
-    if (event->type() == QEvent::Drop)
+    if (event->type() != QEvent::Drop)
+        return true;
+    if (IsHeaderPath(path)) {
+        // Its dialogs wait until the drop has ended, so that the source of
+        // the drag is not held meanwhile.
+        QMetaObject::invokeMethod(
+            this, [this, path] { OpenHeader(path); }, Qt::QueuedConnection);
+    } else {
         chooseProject(path);
+    }
     return true;
 }
 

@@ -138,5 +138,20 @@ TEST_F(DragDrop, AProjectFileDroppedOnPageZeroIsChosen)
     EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
 }
 
+// A header dropped there is read back: a folder is asked for, the pictures
+// and their project are written into it and the project opens on page 1.
+TEST_F(DragDrop, AHeaderDroppedOnPageZeroIsExtractedAndOpened)
+{
+    QWidget *page = ui().tabMain->widget(frmMain::PageProjectSelect);
+    const QString header =
+        writeFile("ship.h", Preamble + "static unsigned char ship[2] = {0x81, 0x0};\r\n\r\n");
+    seam.folderAnswers.push_back(path("art"));
+    EXPECT_TRUE(drop(page, files({header}), QPoint(10, 10)));
+    QApplication::processEvents();
+    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
+    EXPECT_EQ(column(0), QStringList{"ship"});
+    EXPECT_EQ(ui().txtProjectFile->text(), path("art/ship.bvp"));
+}
+
 } // namespace
 } // namespace bitvane::testing
