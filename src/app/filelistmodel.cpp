@@ -1,12 +1,11 @@
 // FileListModel: rows of the project's entries for the file list.
 #include "app/filelistmodel.h"
 
+#include "app/namewarnings.h"
+
 #include "project/identifiers.h"
 #include "project/project.h"
 #include "project/projectfile.h"
-
-#include <QApplication>
-#include <QStyle>
 
 #include <QMimeData>
 
@@ -227,11 +226,9 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         return entry.Name;
     if (index.column() == NameColumn && (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
         const QString problem = nameProblem(index.row());
-        if (problem.isEmpty())
-            return {};
         if (role == Qt::ToolTipRole)
-            return problem;
-        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+            return problem.isEmpty() ? QVariant() : QVariant(problem);
+        return NameSign(!problem.isEmpty());
     }
     // A long path is shortened in its middle; the tip shows it whole.
     if (index.column() == LocationColumn && (role == Qt::DisplayRole || role == Qt::ToolTipRole))

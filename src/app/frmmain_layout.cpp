@@ -1,5 +1,6 @@
 // The main window's layout: every control in its place, and the keyboard order.
 #include "app/frmmain_ui.h"
+#include "app/namewarnings.h"
 
 #include "app/fonts.h"
 
@@ -255,6 +256,7 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     ui.lvwFiles->setRootIsDecorated(false);
     ui.lvwFiles->setItemsExpandable(false);
     ui.lvwFiles->setUniformRowHeights(true);
+    ui.lvwFiles->setIconSize(NameSignSize);
     ui.lvwFiles->setSortingEnabled(false);
     ui.lvwFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ui.lvwFiles->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -295,6 +297,7 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     place(ui.lstPictures, 0, 240, 2055, 5100);
     ui.lstPictures->setSelectionMode(QAbstractItemView::SingleSelection);
     ui.lstPictures->setSortingEnabled(false);
+    ui.lstPictures->setIconSize(NameSignSize);
     QLabel *lblZoom = makeLabel(frames[3], QStringLiteral("lblZoom"), QStringLiteral("&Zoom:"));
     place(lblZoom, 7455, 60, 675, 240);
     ui.cboZoom = new QComboBox(frames[3]);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QPixmap>
 #include <QStyle>
 
 namespace bitvane {
@@ -17,14 +18,23 @@ constexpr int MaxListedNames = 20;
 
 } // namespace
 
+QIcon NameSign(bool failing)
+{
+    if (failing)
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    QPixmap blank(NameSignSize);
+    blank.fill(Qt::transparent);
+    return QIcon(blank);
+}
+
 void MarkNameProblems(QListWidget *list, std::span<const PictureEntry> entries)
 {
     const std::vector<QString> problems = NameProblems(EntryNames(entries));
-    const QIcon warning = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    const QIcon warning = NameSign(true), fine = NameSign(false);
     for (int i = 0; i < list->count() && std::size_t(i) < problems.size(); ++i) {
         QListWidgetItem *item = list->item(i);
         const QString &problem = problems[std::size_t(i)];
-        item->setIcon(problem.isEmpty() ? QIcon() : warning);
+        item->setIcon(problem.isEmpty() ? fine : warning);
         item->setToolTip(problem);
     }
 }

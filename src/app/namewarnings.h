@@ -4,6 +4,8 @@
 
 #include "project/pictureentry.h"
 
+#include <QIcon>
+#include <QSize>
 #include <QString>
 
 #include <span>
@@ -11,6 +13,13 @@
 class QListWidget;
 
 namespace bitvane {
+
+// The size of the sign in both lists, small enough to keep rows one line high.
+inline constexpr QSize NameSignSize(16, 16);
+
+// The warning sign for a name that would not compile, or for one that would
+// a blank of the same size, so that the names of a list stay aligned.
+QIcon NameSign(bool failing);
 
 // Gives each item of list (one per entry, in order) whose name would not
 // compile the warning sign, with the reason as its tip.
