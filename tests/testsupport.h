@@ -1,8 +1,9 @@
-// Helpers every test suite shares: the header's preamble, whole files, colours, a reference array
-// writer.
+// Helpers every test suite shares: the header's preamble, whole files, colours, random sprites, a
+// reference array writer.
 #pragma once
 
 #include "imaging/colormodel.h"
+#include "imaging/spritemask.h"
 #include "imaging/surface.h"
 #include "project/pictureentry.h"
 
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <random>
 
 QT_BEGIN_NAMESPACE
 // Test names and failure messages show a QString parameter as its text.
@@ -67,6 +69,28 @@ inline ColorValue Rgb(int red, int green, int blue)
 inline ColorValue Grey(int g)
 {
     return Rgb(g, g, g);
+}
+
+// A picture of the four shades at random, the same for the same seed.
+inline PictureSurface RandomShades(int width, int height, unsigned seed)
+{
+    constexpr ColorValue shades[] = {ShadeBlack, ShadeDark, ShadeLight, ShadeWhite};
+    std::mt19937 rng(seed);
+    PictureSurface s(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            s.setPixel(x, y, shades[rng() % 4]);
+    return s;
+}
+
+// A mask of 8, 16 or 32 pixels' width drawn at random.
+inline SpriteMask RandomMask(int width, int height, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    SpriteMask mask{width, {}};
+    for (int y = 0; y < height; ++y)
+        mask.rows.push_back(std::uint32_t(rng()) >> (32 - width));
+    return mask;
 }
 
 // The array line for a picture, straight from the format's rules: per row

@@ -1,12 +1,11 @@
-// Parsing header text back into sprites: a small scanner over the C both
-// header styles write, strict about sprite arrays and lenient about the rest.
+// Parsing header text back into sprites: the sprite arrays both header
+// styles write, read strictly on top of the lexer that passes over the rest.
 #include "compiler/headerreader.h"
 
-#include "error.h"
+#include "compiler/headerlexer.h"
 #include "fileaccess.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace bitvane {
 
@@ -34,41 +33,6 @@ constexpr ElementType ElementTypes[] = {
 // By 2-bit code: white 0, light 1, dark 2, black 3.
 constexpr ColorValue ShadeOfCode[] = {ShadeWhite, ShadeLight, ShadeDark, ShadeBlack};
 
-bool IsSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-bool IsWordChar(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-int DigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 99;
-}
-
-// Text from the header for a message, kept short whatever the input.
-QString Shown(QByteArrayView text)
-{
-    constexpr qsizetype Most = 40;
-    if (text.size() <= Most)
-        return QString::fromUtf8(text);
-    return QString::fromUtf8(text.first(Most)) + QStringLiteral("...");
-}
-
 // "static [const ]TYPE NAME[COUNT][ BITVANE_DATA] = {", all on one line.
 struct ArrayHead {
     QByteArray name;
@@ -77,41 +41,13 @@ struct ArrayHead {
     const char *body = nullptr; // just after the '{'
 };
 
-class Reader {
+class Reader : HeaderLexer {
 public:
-    Reader(QByteArrayView text, const QString &header)
-        : m_p(text.data()), m_end(text.data() + text.size()), m_header(header)
-    {}
+    using HeaderLexer::HeaderLexer;
 
     HeaderContents run();
 
 private:
-    bool startsWith(const char *p, QByteArrayView s) const
-    {
-        return m_end - p >= s.size() && std::memcmp(p, s.data(), std::size_t(s.size())) == 0;
-    }
-    // Every move forward goes through here, so that lines are counted once.
-    void advanceTo(const char *q)
-    {
-        m_line += int(std::count(m_p, q, '\n'));
-        m_p = q;
-    }
-    // The line end after p, looking at most `most` bytes ahead (then the
-    // end of that stretch), so that a look at one line costs no more.
-    const char *endOfLine(const char *p, qsizetype most = -1) const
-    {
-        const char *limit = most >= 0 && m_end - p > most ? p + most : m_end;
-        const void *nl = std::memchr(p, '\n', std::size_t(limit - p));
-        return nl ? static_cast<const char *>(nl) : limit;
-    }
-    [[noreturn]] void fail(int line, const QString &reason) const
-    {
-        throw Error(m_header, line, reason);
-    }
-
-    void skipSpaceAndComments();
-    void skipPreprocessorLine();
-    void skipDeclaration();
     std::optional<ArrayHead> head() const;
     bool readArray(const ArrayHead &head, int line);
     std::uint32_t element(QByteArrayView token, const ArrayHead &head, int line) const;
@@ -119,107 +55,11 @@ private:
                    const std::vector<std::uint32_t> &values);
     void warnAboutDifferences();
 
-    const char *m_p;
-    const char *m_end;
-    int m_line = 1;
-    QString m_header;
     HeaderContents m_out;
     // The sprite just read, while a NAME_mask array may still follow it.
     bool m_maskMayFollow = false;
     QByteArray m_lastName; // as written, whatever its encoding
 };
-
-void Reader::skipSpaceAndComments()
-{
-    while (m_p < m_end) {
-        if (IsSpace(*m_p)) {
-            m_line += *m_p == '\n';
-            ++m_p;
-        } else if (startsWith(m_p, "/*")) {
-            const qsizetype close = QByteArrayView(m_p + 2, m_end - m_p - 2).indexOf("*/");
-            if (close < 0) {
-                m_out.warnings.push_back(
-                    {m_line, QStringLiteral("a comment that is never closed")});
-                advanceTo(m_end);
-                return;
-            }
-            advanceTo(m_p + 2 + close + 2);
-        } else if (startsWith(m_p, "//")) {
-            advanceTo(endOfLine(m_p));
-        } else {
-            return;
-        }
-    }
-}
-
-void Reader::skipPreprocessorLine()
-{
-    const char *eol = endOfLine(m_p);
-    // A backslash at the end of a line carries the directive on.
-    while (eol < m_end) {
-        const char *last = eol;
-        while (last > m_p && (last[-1] == '\r'))
-            --last;
-        if (last == m_p || last[-1] != '\\')
-            break;
-        eol = endOfLine(eol + 1);
-    }
-    advanceTo(eol);
-}
-
-// Other code: up to its ';', or to the '}' that closes a function body.
-// Comments and literals cannot end it early.
-void Reader::skipDeclaration()
-{
-    const int line = m_line;
-    const char *p = m_p;
-    const QByteArrayView firstLine(p, endOfLine(p, 200) - p);
-    int depth = 0;
-    char previous = 0; // the last character that is no blank or comment
-    bool functionBody = false;
-    while (p < m_end) {
-        const char c = *p;
-        if (startsWith(p, "/*")) {
-            const qsizetype close = QByteArrayView(p + 2, m_end - p - 2).indexOf("*/");
-            p = close < 0 ? m_end : p + 2 + close + 2;
-            continue;
-        }
-        if (startsWith(p, "//")) {
-            p = endOfLine(p);
-            continue;
-        }
-        if (c == '"' || c == '\'') {
-            ++p;
-            while (p < m_end && *p != c && *p != '\n')
-                p += *p == '\\' && p + 1 < m_end ? 2 : 1;
-            p += p < m_end && *p == c;
-            previous = c;
-            continue;
-        }
-        if (c == '{') {
-            if (depth++ == 0)
-                functionBody = previous == ')';
-        } else if (c == '}') {
-            if (depth == 0)
-                break; // closes an enclosing block; not ours to take
-            if (--depth == 0 && functionBody) {
-                ++p;
-                break;
-            }
-        } else if (c == ';' && depth == 0) {
-            ++p;
-            break;
-        }
-        if (!IsSpace(c))
-            previous = c;
-        ++p;
-    }
-    QByteArray shown = firstLine.toByteArray().trimmed();
-    m_out.warnings.push_back(
-        {line, QStringLiteral("skipped, not a sprite array: %1").arg(Shown(shown))});
-    advanceTo(p);
-    m_maskMayFollow = false;
-}
 
 std::optional<ArrayHead> Reader::head() const
 {
@@ -490,7 +330,9 @@ HeaderContents Reader::run()
         if (const std::optional<ArrayHead> h = head(); h && readArray(*h, line))
             continue;
         skipDeclaration();
+        m_maskMayFollow = false;
     }
+    m_out.warnings = std::move(m_warnings);
     warnAboutDifferences();
     return std::move(m_out);
 }

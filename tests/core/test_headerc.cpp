@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 using namespace bitvane;
 using namespace bitvane::testing;
 
@@ -22,26 +20,6 @@ struct Sprite {
     PictureSurface picture;
     std::optional<SpriteMask> mask;
 };
-
-PictureSurface RandomShades(int width, int height, unsigned seed)
-{
-    constexpr ColorValue shades[] = {ShadeBlack, ShadeDark, ShadeLight, ShadeWhite};
-    std::mt19937 rng(seed);
-    PictureSurface s(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            s.setPixel(x, y, shades[rng() % 4]);
-    return s;
-}
-
-SpriteMask RandomMask(int width, int height, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    SpriteMask mask{width, {}};
-    for (int y = 0; y < height; ++y)
-        mask.rows.push_back(std::uint32_t(rng()) >> (32 - width));
-    return mask;
-}
 
 // A 5 x 3 picture with alpha, loaded as the loader will: mask first, then
 // composited, fitted to 8 and reduced.

@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <tuple>
 
 using namespace bitvane;
@@ -28,32 +27,6 @@ void PrintTo(const HeaderWarning &w, std::ostream *os)
 } // namespace bitvane
 
 namespace {
-
-constexpr ColorValue Shades[] = {ShadeBlack, ShadeDark, ShadeLight, ShadeWhite};
-
-const QByteArray ClassicPreamble = "// Sprite header file made with Bitvane 2.0\r\n"
-                                   "// http://www.bitvane.example/\r\n"
-                                   "\r\n";
-
-PictureSurface RandomPicture(int width, int height, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    PictureSurface p(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            p.setPixel(x, y, Shades[rng() % 4]);
-    return p;
-}
-
-SpriteMask RandomMask(int width, int height, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    SpriteMask mask{width, {}};
-    for (int y = 0; y < height; ++y)
-        mask.rows.push_back(width == 32 ? std::uint32_t(rng())
-                                        : std::uint32_t(rng()) % (1u << width));
-    return mask;
-}
 
 HeaderContents Read(const QByteArray &text)
 {
@@ -82,11 +55,11 @@ class RoundTrip : public ::testing::TestWithParam<std::tuple<HeaderStyle, bool, 
 TEST_P(RoundTrip, GivesThePicturesMasksAndFormBack)
 {
     const auto [style, hex, masked, width] = GetParam();
-    const PictureSurface first = RandomPicture(width, 5, 1), second = RandomPicture(width, 240, 2);
+    const PictureSurface first = RandomShades(width, 5, 1), second = RandomShades(width, 240, 2);
     const SpriteMask firstMask = RandomMask(width, 5, 3), secondMask = RandomMask(width, 240, 4);
     const bool modern = style == HeaderStyle::Modern;
-    QByteArray text = modern ? ModernPreamble(QStringLiteral("sprites.h"), QStringLiteral("p.bvp"))
-                             : ClassicPreamble;
+    QByteArray text =
+        modern ? ModernPreamble(QStringLiteral("sprites.h"), QStringLiteral("p.bvp")) : Preamble;
     text += SpriteBlock(style, first, QStringLiteral("first"), hex, masked ? &firstMask : nullptr);
     text += SpriteBlock(style, second, QStringLiteral("second_one"), hex,
                         masked ? &secondMask : nullptr);
@@ -276,7 +249,7 @@ protected:
 // the sprites they came from.
 TEST_F(Extract, PicturesLoadBackAsTheSprites)
 {
-    PictureSurface masked = RandomPicture(16, 7, 5);
+    PictureSurface masked = RandomShades(16, 7, 5);
     SpriteMask mask = RandomMask(16, 7, 6);
     // Undrawn pixels reach the loader over white: only white and light come back.
     for (int y = 0; y < 7; ++y)
@@ -285,7 +258,7 @@ TEST_F(Extract, PicturesLoadBackAsTheSprites)
                 (masked.pixel(x, y) == ShadeBlack || masked.pixel(x, y) == ShadeDark))
                 masked.setPixel(x, y, x % 2 ? ShadeWhite : ShadeLight);
     const std::vector<HeaderSprite> sprites = {
-        Sprite(QStringLiteral("plain"), RandomPicture(32, 240, 7)),
+        Sprite(QStringLiteral("plain"), RandomShades(32, 240, 7)),
         Sprite(QStringLiteral("masked"), masked, mask)};
     const QString folder = path(QStringLiteral("new/deeper"));
     const std::vector<ExtractedPicture> written = WritePictures(sprites, folder, false);
@@ -359,9 +332,8 @@ TEST_F(Extract, HeaderWithoutSpritesIsAnErrorAndWritesNothing)
                  Error);
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("out"))));
 
-    writeFile(path(QStringLiteral("s.h")), ClassicPreamble +
-                                               "static unsigned char s[2] = {0b1, 0b0};\r\n"
-                                               "int x;\r\n");
+    writeFile(path(QStringLiteral("s.h")), Preamble + "static unsigned char s[2] = {0b1, 0b0};\r\n"
+                                                      "int x;\r\n");
     const Extraction got =
         ExtractHeader(path(QStringLiteral("s.h")), path(QStringLiteral("out")), false);
     ASSERT_EQ(got.pictures.size(), 1u);

@@ -1,163 +1,20 @@
-#include "error.h"
-#include "gifwriter.h"
+// Decoding each picture format to exact colours, and fitting pictures to
+// sprites.
 #include "imaging/pictureloader.h"
 #include "imaging/shadereduction.h"
+#include "loaderfixture.h"
 
-#include <QBuffer>
 #include <QColorSpace>
-#include <QDir>
-#include <QFile>
 #include <QImageReader>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <random>
-#include <unistd.h>
 
 using namespace bitvane;
+using namespace bitvane::testing;
 
 namespace {
-
-ColorValue Rgb(int red, int green, int blue)
-{
-    return PackColor({std::uint8_t(blue), std::uint8_t(green), std::uint8_t(red)});
-}
-
-ColorValue Grey(int g)
-{
-    return Rgb(g, g, g);
-}
-
-ColorValue FromQRgb(QRgb c)
-{
-    return Rgb(qRed(c), qGreen(c), qBlue(c));
-}
-
-QImage RandomImage(int width, int height, std::uint32_t seed)
-{
-    std::mt19937 rng(seed);
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, 0xFF000000u | (rng() & 0xFFFFFF));
-    return image;
-}
-
-QByteArray Encode(const QImage &image, const char *format, int quality = -1)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, format, quality)) << format;
-    return bytes;
-}
-
-// Every pixel of a decoded picture against the image it was written from.
-void ExpectSameColours(const PictureSurface &s, const QImage &image)
-{
-    ASSERT_EQ(s.width(), image.width());
-    ASSERT_EQ(s.height(), image.height());
-    int wrong = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            wrong += s.pixel(x, y) != FromQRgb(image.pixel(x, y));
-    EXPECT_EQ(wrong, 0);
-}
-
-class Loader : public ::testing::Test {
-protected:
-    QString write(const QString &name, const QByteArray &bytes)
-    {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
-    }
-
-    QString save(const QString &name, const QImage &image, const char *format, int quality = -1)
-    {
-        return write(name, Encode(image, format, quality));
-    }
-
-    // Both entry points refuse the file with an error naming it.
-    static void expectRefused(const QString &path, const QString &reason)
-    {
-        for (int entry = 0; entry < 2; ++entry) {
-            try {
-                if (entry == 0)
-                    DecodePicture(path);
-                else
-                    LoadPicture(path);
-                ADD_FAILURE() << "accepted " << qPrintable(path);
-            } catch (const Error &e) {
-                EXPECT_EQ(e.file(), QDir::toNativeSeparators(path));
-                EXPECT_TRUE(e.reason().contains(reason))
-                    << qPrintable(e.message()) << " lacks " << qPrintable(reason);
-            }
-        }
-    }
-
-    QTemporaryDir dir;
-};
-
-// A whole, valid 2 x 1 grey TIFF, written here so that no test needs Qt's
-// TIFF plugin (not in Debian's qt6-base packages): header, one IFD of eight
-// entries, then the strip.
-QByteArray SmallTiff()
-{
-    QByteArray b("II*\0\x08\0\0\0", 8);
-    auto le = [&](quint32 v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            b.append(char((v >> (8 * i)) & 0xFF));
-    };
-    const quint16 entries[][2] = {{256, 2}, {257, 1}, {258, 8}, {259, 1},
-                                  {262, 1}, {273, 0}, {278, 1}, {279, 2}};
-    const quint32 strip = 8 + 2 + 8 * 12 + 4;
-    le(8, 2);
-    for (const auto &[tag, value] : entries) {
-        le(tag, 2);
-        le(3, 2); // SHORT
-        le(1, 4); // one value
-        le(tag == 273 ? strip : value, 4);
-    }
-    le(0, 4); // no next IFD
-    b.append("\x00\xFF", 2);
-    return b;
-}
-
-QByteArray SmallRle8Bmp()
-{
-    // 4 x 2, two colours; bottom row all colour 1, top row 0 0 1 1.
-    const QByteArray runs("\x04\x01\x00\x00\x02\x00\x02\x01\x00\x01", 10);
-    QByteArray b("BM");
-    auto le32 = [&](quint32 v) {
-        for (int i = 0; i < 4; ++i)
-            b.append(char((v >> (8 * i)) & 0xFF));
-    };
-    auto le16 = [&](quint16 v) {
-        b.append(char(v & 0xFF));
-        b.append(char(v >> 8));
-    };
-    le32(14 + 40 + 8 + runs.size());
-    le32(0);
-    le32(14 + 40 + 8);
-    le32(40);
-    le32(4);
-    le32(2);
-    le16(1);
-    le16(8);
-    le32(1); // RLE8
-    le32(quint32(runs.size()));
-    le32(2835);
-    le32(2835);
-    le32(2);
-    le32(2);
-    b.append("\x20\x40\x60\x00\xF0\xE0\xD0\x00", 8); // blue, green, red, 0
-    b.append(runs);
-    return b;
-}
 
 // An uncompressed 24-bit BMP written by hand, to vary what a writer may
 // vary: row order, a gap before the pixel data, an offset that points into
@@ -199,16 +56,6 @@ QByteArray Bmp24(const QImage &image, bool topDown, int gap, bool offsetIntoHead
         b.append(row);
     }
     return b;
-}
-
-QByteArray SmallGif(int transparentIndex = -1)
-{
-    const QList<QRgb> palette{qRgb(0, 0, 0), qRgb(200, 30, 10), qRgb(5, 250, 9), qRgb(1, 2, 3)};
-    giftest::Frame frame;
-    frame.transparentIndex = transparentIndex;
-    for (int i = 0; i < 6 * 3; ++i)
-        frame.indices.push_back(std::uint8_t(i % 4));
-    return giftest::makeGif(QSize(6, 3), palette, {frame});
 }
 
 } // namespace
@@ -424,81 +271,6 @@ TEST_F(Loader, LoadEqualsDecodeFitReduce)
         ReduceToShades(expected, expected);
         EXPECT_EQ(LoadPicture(path), expected) << size.width() << "x" << size.height();
     }
-}
-
-TEST_F(Loader, BadFiles)
-{
-    expectRefused(dir.filePath("missing.bmp"), "not found");
-    expectRefused(dir.path(), "folder");
-    expectRefused(write("empty.bmp", {}), "empty");
-    expectRefused(write("notes.gif", "just some text, not a picture\n"), "not a picture");
-    expectRefused(write("a.tif", SmallTiff()), "not a picture");
-    // The right magic, nothing decodable behind it.
-    expectRefused(write("junk.png", QByteArray("\x89PNG\r\n\x1A\n", 8) +
-                                        QByteArray("\0\0\0\x0DIHDR", 8) + QByteArray(17, 'x') +
-                                        QByteArray("\0\0\0\0IEND\xAE\x42\x60\x82", 12)),
-                  "damaged");
-}
-
-TEST_F(Loader, UnreadableFile)
-{
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads any file";
-    const QString path = save("locked.bmp", RandomImage(4, 4, 7), "bmp");
-    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::Permissions()));
-    expectRefused(path, "cannot be read");
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-}
-
-TEST_F(Loader, TruncatedFilesAreRefused)
-{
-    const QImage image = RandomImage(32, 40, 8);
-    QImage paletted = image.convertToFormat(QImage::Format_Indexed8);
-    struct Sample {
-        const char *name;
-        QByteArray bytes;
-        int keepAtEnd; // bytes at the end that the first picture does not need
-    };
-    const Sample samples[] = {
-        {"bmp24", Encode(image, "bmp"), 0},
-        {"bmp8", Encode(paletted, "bmp"), 0},
-        {"rle8", SmallRle8Bmp(), 0},
-        {"png", Encode(image, "png"), 0},
-        {"jpeg", Encode(image, "jpeg", 90), 0},
-        {"gif", SmallGif(), 1}, // the trailer byte after the only frame
-    };
-    for (const Sample &sample : samples) {
-        const QString whole = write(QStringLiteral("%1-whole").arg(sample.name), sample.bytes);
-        EXPECT_NO_THROW(DecodePicture(whole)) << sample.name;
-        const qsizetype size = sample.bytes.size();
-        for (qsizetype keep :
-             {size - sample.keepAtEnd - 1, size / 2, qsizetype(20), qsizetype(3)}) {
-            const QString path =
-                write(QStringLiteral("%1-%2").arg(sample.name).arg(keep), sample.bytes.left(keep));
-            expectRefused(path, "truncated");
-        }
-    }
-}
-
-TEST_F(Loader, BytesEntryNamesTheFileInErrors)
-{
-    try {
-        DecodePicture(QByteArray("GIF89a"), "ship.gif");
-        FAIL() << "accepted";
-    } catch (const Error &e) {
-        EXPECT_EQ(e.file(), "ship.gif");
-    }
-    const QImage image = RandomImage(3, 2, 9);
-    ExpectSameColours(DecodePicture(Encode(image, "png"), "x.png"), image);
-}
-
-TEST_F(Loader, AbsurdDeclaredSizeIsRefusedBeforeDecoding)
-{
-    // A one-pixel GIF whose screen claims 65535 x 65535 pixels.
-    QByteArray gif = giftest::makeGif(QSize(1, 1), {qRgb(0, 0, 0), qRgb(255, 255, 255)},
-                                      {giftest::Frame{{0}, -1}});
-    gif[6] = gif[7] = gif[8] = gif[9] = char(0xFF);
-    expectRefused(write("bomb.gif", gif), "too large");
 }
 
 TEST(FitToSprite, PadsWhiteAndCuts)
