@@ -34,7 +34,9 @@ constexpr auto FourPixels = [] {
 
 char *Put(char *p, QByteArrayView text)
 {
-    std::memcpy(p, text.data(), std::size_t(text.size()));
+    // An empty view may have no data at all, which memcpy must not be given.
+    if (!text.isEmpty())
+        std::memcpy(p, text.data(), std::size_t(text.size()));
     return p + text.size();
 }
 
