@@ -87,11 +87,3 @@ TEST_F(HeaderOpenTest, FaultsCancelAndExistingFilesLeaveEverythingAsItWas)
     EXPECT_EQ(ui().txtProjectFile->text(), header);
     EXPECT_EQ(rows(), 0);
 }
-
-TEST(HeaderPath, ChosenByTheExtension)
-{
-    EXPECT_TRUE(IsHeaderPath(QStringLiteral("/a/sprites.h")));
-    EXPECT_TRUE(IsHeaderPath(QStringLiteral("SPRITES.H")));
-    EXPECT_FALSE(IsHeaderPath(QStringLiteral("sprites.bvp")));
-    EXPECT_FALSE(IsHeaderPath(QStringLiteral("sprites.hpp")));
-}

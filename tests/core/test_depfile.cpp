@@ -1,4 +1,4 @@
-// Make dependency files: their text, and bitvane-compile -M end to end.
+// Make dependency files: their text, and bitvane-compile -M refusing to write one.
 
 #include "error.h"
 #include "project/depfile.h"
@@ -89,16 +89,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(DepfileCli, WrittenBesideTheHeader)
-{
-    const Outcome r = Compile(dir.path(), {"-M", "s.d", "-o", "s.h", "s.bvp"});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QByteArray at = dir.path().toUtf8();
-    EXPECT_EQ(readAll(dir.filePath("s.d")),
-              "s.h: " + at + "/s.bvp \\\n  " + at + "/a\\ b.bmp\n\n" + at + "/a\\ b.bmp:\n");
-    EXPECT_TRUE(QFile::exists(dir.filePath("s.h")));
-}
-
+// Written, it is what make and CMake read: tests/scripts/depfile_builds.sh.
 TEST_F(DepfileCli, NothingWrittenWhenTheCompileFailsOrTheNamesClash)
 {
     writeFile(dir.filePath("s.d"), "old");

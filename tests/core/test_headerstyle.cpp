@@ -41,7 +41,7 @@ std::string Block(const PictureSurface &p, const char *name, bool hex,
 
 } // namespace
 
-TEST(ModernBlock, EightWideHexAndBinary)
+TEST(ModernBlock, TheWorkedExample)
 {
     EXPECT_EQ(Block(EightByTwo(), "sprite", true),
               "#define sprite_WIDTH 8\r\n"
@@ -53,49 +53,6 @@ TEST(ModernBlock, EightWideHexAndBinary)
               "    0x00\r\n"
               "};\r\n"
               "\r\n");
-    EXPECT_EQ(Block(EightByTwo(), "sprite", false),
-              "#define sprite_WIDTH 8\r\n"
-              "#define sprite_HEIGHT 2\r\n"
-              "static const uint8_t sprite[4] BITVANE_DATA = {\r\n"
-              "    0b10100001, /* #+-....# */\r\n"
-              "    0b00000000, /* ........ */\r\n"
-              "    0b11000001,\r\n"
-              "    0b00000000\r\n"
-              "};\r\n"
-              "\r\n");
-}
-
-TEST(ModernBlock, SixteenWidePadsDigitsAndAddsMask)
-{
-    // Columns 4-7 light (low plane only), 8-11 dark (high plane only).
-    const PictureSurface p = Rows(16, {{W, W, W, W, L, L, L, L, D, D, D, D, W, W, W, W}});
-    const SpriteMask mask = Mask(16, {0x0FF0});
-    EXPECT_EQ(Block(p, "s", true, &mask), "#define s_WIDTH 16\r\n"
-                                          "#define s_HEIGHT 1\r\n"
-                                          "static const uint16_t s[2] BITVANE_DATA = {\r\n"
-                                          "    0x0F00, /* ....----++++.... */\r\n"
-                                          "    0x00F0\r\n"
-                                          "};\r\n"
-                                          "static const uint16_t s_mask[1] BITVANE_DATA = {\r\n"
-                                          "    0x0FF0\r\n"
-                                          "};\r\n"
-                                          "\r\n");
-    EXPECT_NE(Block(p, "s", false, &mask).find("    0b0000000011110000\r\n"), std::string::npos);
-    EXPECT_NE(Block(p, "s", false, &mask).find("    0b0000111111110000\r\n"), std::string::npos);
-}
-
-TEST(ModernBlock, ThirtyTwoWideUsesUint32AndDrawsEveryPixel)
-{
-    PictureSurface p(32, 1, W);
-    p.setPixel(0, 0, B);
-    p.setPixel(31, 0, D);
-    const std::string block = Block(p, "big", true);
-    EXPECT_NE(block.find("static const uint32_t big[2] BITVANE_DATA = {\r\n"), std::string::npos);
-    EXPECT_NE(block.find("    0x80000000, /* #" + std::string(30, '.') + "+ */\r\n"),
-              std::string::npos);
-    EXPECT_NE(block.find("    0x80000001\r\n"), std::string::npos);
-    const std::string binary = Block(p, "big", false);
-    EXPECT_NE(binary.find("    0b1" + std::string(31, '0') + ", /* #"), std::string::npos);
 }
 
 TEST(ModernBlock, NoShadePixelKeepsItsPlaceAndIsDrawnAsQuestionMark)
@@ -125,32 +82,12 @@ TEST(ModernBlock, WritesNamesAsTheyStandAndRefusesWhatGivesNoArray)
     EXPECT_THROW(Block(p, "sprite", true, &shortMask, HeaderStyle::Classic), Error);
 }
 
-TEST(ClassicBlock, KeepsTheClassicLineAndAddsTheMaskLine)
+// The golden classic cases hold the array and mask lines; a width that
+// gives no array gives no mask line either.
+TEST(ClassicBlock, NoArrayMeansNoMaskLine)
 {
-    const PictureSurface p = EightByTwo();
-    EXPECT_EQ(Block(p, "sprite", true, nullptr, HeaderStyle::Classic),
-              MakeSpriteArray(p, "sprite", true).toStdString() + "\r\n\r\n");
-    const SpriteMask mask = Mask(8, {0xFF, 0x0F});
-    EXPECT_EQ(Block(p, "sprite", true, &mask, HeaderStyle::Classic),
-              "static unsigned char sprite[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n"
-              "static unsigned char sprite_mask[2] = {0xff, 0xf};\r\n\r\n");
-    EXPECT_EQ(Block(p, "sprite", false, &mask, HeaderStyle::Classic),
-              "static unsigned char sprite[4] = {0b10100001, 0b00000000, 0b11000001, "
-              "0b00000000};\r\n"
-              "static unsigned char sprite_mask[2] = {0b11111111, 0b00001111};\r\n\r\n");
-    // A width that gives no array gives no mask line either.
     const SpriteMask ten = Mask(10, {0, 0});
     EXPECT_EQ(Block(PictureSurface(10, 2), "ten", true, &ten, HeaderStyle::Classic), "\r\n\r\n");
-}
-
-TEST(ClassicMask, ElementTypeAndDigitsFollowTheWidth)
-{
-    EXPECT_EQ(MakeMaskArray(Mask(16, {0x0FF0, 0}), "s", true),
-              "static unsigned short s_mask[2] = {0xff0, 0x0};");
-    EXPECT_EQ(MakeMaskArray(Mask(16, {0x0FF0}), "s", false),
-              "static unsigned short s_mask[1] = {0b0000111111110000};");
-    EXPECT_EQ(MakeMaskArray(Mask(32, {0xFFFFFFFFu}), "b", true),
-              "static unsigned long b_mask[1] = {0xffffffff};");
 }
 
 TEST(ModernFrame, GuardFromTheHeaderFileName)
@@ -164,21 +101,12 @@ TEST(ModernFrame, GuardFromTheHeaderFileName)
 
 TEST(ModernFrame, PreambleNamesTheProjectOnlyAndEndingClosesTheGuard)
 {
+    // The full text is held by the golden modern cases; here: the project's
+    // file name only, the guard from the header's, none for no project.
     const QByteArray text = ModernPreamble("/a/b/sprites.h", "/somewhere/tiles.bvp");
-    EXPECT_EQ(text.toStdString(),
-              "/* Sprite header file made with Bitvane 2.0 from tiles.bvp */\r\n"
-              "#ifndef SPRITES_H\r\n"
-              "#define SPRITES_H\r\n"
-              "\r\n"
-              "#include <stdint.h>\r\n"
-              "\r\n"
-              "/* Define BITVANE_DATA before including this file to place the "
-              "sprites,\r\n"
-              "   for example in program memory. */\r\n"
-              "#ifndef BITVANE_DATA\r\n"
-              "#define BITVANE_DATA\r\n"
-              "#endif\r\n"
-              "\r\n");
+    EXPECT_TRUE(text.startsWith("/* Sprite header file made with Bitvane 2.0 from tiles.bvp */\r\n"
+                                "#ifndef SPRITES_H\r\n"
+                                "#define SPRITES_H\r\n"));
     EXPECT_EQ(ModernPreamble("/elsewhere/sprites.h", "tiles.bvp"), text);
     EXPECT_TRUE(
         ModernPreamble("s.h", "").startsWith("/* Sprite header file made with Bitvane 2.0 */\r\n"));
