@@ -309,23 +309,6 @@ TEST_F(Loader, SpritesKeepTheirSourceSizeAndMask)
     }
 }
 
-// The sprite keeps its fitted picture before the reduction beside it, so the
-// window can show what the four shades made of it.
-TEST_F(Loader, SpritesKeepTheirFittedPictureBeforeReduction)
-{
-    QImage picture(5, 2, QImage::Format_RGB32);
-    picture.fill(qRgb(100, 40, 7));
-    const LoadedSprite sprite = LoadSprite(save("rust.png", picture, "png"));
-    ASSERT_EQ(sprite.Fitted.width(), 8);
-    ASSERT_EQ(sprite.Fitted.height(), 2);
-    EXPECT_EQ(sprite.Fitted.pixel(0, 0), sprite.Fitted.pixel(4, 1));
-    EXPECT_NE(sprite.Fitted.pixel(0, 0), sprite.Image.pixel(0, 0));
-    EXPECT_EQ(sprite.Fitted.pixel(5, 0), ShadeWhite); // the padding
-    PictureSurface reduced = sprite.Fitted;
-    ReduceToShades(reduced, reduced);
-    EXPECT_EQ(reduced, sprite.Image);
-}
-
 // What the window's info line and bitvane-compile's warning say for each way
 // a picture can be fitted.
 TEST(FittingText, NamesCutsAndPaddingAndNothingForExactSizes)

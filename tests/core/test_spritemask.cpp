@@ -1,4 +1,5 @@
-// Masks from alpha: threshold, fitting, pictures without transparency.
+// Masks from alpha: fitting, paletted transparency, pictures without any (the
+// half-alpha threshold is checked through the loader).
 #include "imaging/spritemask.h"
 
 #include <gtest/gtest.h>
@@ -15,19 +16,6 @@ QImage Transparent(int width, int height)
 }
 
 } // namespace
-
-TEST(SpriteMask, AlphaOfAtLeastHalfIsDrawn)
-{
-    QImage image = Transparent(8, 1);
-    image.setPixel(0, 0, qRgba(10, 20, 30, 128));
-    image.setPixel(1, 0, qRgba(10, 20, 30, 127));
-    image.setPixel(7, 0, qRgba(255, 255, 255, 255));
-    const SpriteMask mask = MaskFromAlpha(image);
-    EXPECT_EQ(mask.width, 8);
-    EXPECT_EQ(mask.rows, std::vector<std::uint32_t>{0x81});
-    EXPECT_TRUE(mask.drawn(0, 0));
-    EXPECT_FALSE(mask.drawn(1, 0));
-}
 
 TEST(SpriteMask, PaddedColumnsAreNeverDrawn)
 {
