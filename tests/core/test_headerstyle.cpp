@@ -1,4 +1,4 @@
-// Modern header text, classic mask lines and the header's preamble and guard.
+// Modern sprite blocks, the classic block without an array, and the modern preamble and guard.
 #include "compiler/headerstyle.h"
 #include "compiler/spritearray.h"
 #include "error.h"
