@@ -30,7 +30,6 @@ namespace bitvane {
 
 namespace {
 
-const QString AppTitle = QStringLiteral("Bitvane");
 const QString ProjectSaveFilter = QStringLiteral("Bitvane Projects (*.bvp)|*.bvp");
 const QString HeaderSaveFilter = QStringLiteral("C header (*.h)|*.h");
 
