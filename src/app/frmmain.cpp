@@ -39,8 +39,6 @@ namespace bitvane {
 
 namespace {
 
-const QString AppTitle = QStringLiteral("Bitvane");
-
 // What the wizard's buttons offer on each page, in page order. While the
 // compile runs all three are off whatever the page.
 struct PageButtons {

@@ -18,6 +18,9 @@ namespace bitvane {
 class FileListModel;
 struct frmMainUi;
 
+// The window's title, which its message boxes carry too.
+inline const QString AppTitle = QStringLiteral("Bitvane");
+
 // Whether a path chosen on page 0 names a header (its extension is ".h", in
 // any letter case) rather than a project file.
 bool IsHeaderPath(const QString &path);

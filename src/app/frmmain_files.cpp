@@ -22,7 +22,6 @@ namespace bitvane {
 
 namespace {
 
-const QString AppTitle = QStringLiteral("Bitvane");
 const QString ProjectFilter = QStringLiteral("Bitvane Projects|*.bvp|Headers (*.h)|*.h");
 const QString PictureFilter =
     QStringLiteral("Picture Files (*.bmp *.jpg *.jpeg *.gif *.png)|*.bmp;*.jpg;*.jpeg;*.gif;*.png|"

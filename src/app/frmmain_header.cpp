@@ -17,7 +17,6 @@ namespace bitvane {
 
 namespace {
 
-const QString AppTitle = QStringLiteral("Bitvane");
 // More warning lines would make the box taller than the screen.
 constexpr std::size_t MostWarningsShown = 12;
 

@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -30,21 +31,8 @@ namespace bitvane {
 
 namespace {
 
-const QString AppTitle = QStringLiteral("Bitvane");
 const QString ProjectSaveFilter = QStringLiteral("Bitvane Projects (*.bvp)|*.bvp");
 const QString HeaderSaveFilter = QStringLiteral("C header (*.h)|*.h");
-
-// Runs on every way out of a scope, exceptions included.
-template <typename F> class Finally {
-public:
-    explicit Finally(F f) : m_f(std::move(f)) {}
-    ~Finally() { m_f(); }
-    Finally(const Finally &) = delete;
-    Finally &operator=(const Finally &) = delete;
-
-private:
-    F m_f;
-};
 
 // The nearest value on the slider's steps, as a drag would give.
 int snapToSteps(const QSlider *slider, int value)
@@ -78,7 +66,7 @@ void frmMain::LoadPictures()
 
     ui->prbLoadFiles->setRange(0, count);
     ui->picLoad->show();
-    const Finally hideLoad([this] { ui->picLoad->hide(); });
+    const auto hideLoad = qScopeGuard([this] { ui->picLoad->hide(); });
     for (int i = 0; i < count; ++i) {
         LoadedSprite &sprite = sprites[std::size_t(i)];
         sprite = LoadSprite(Entries[std::size_t(i)].Location);
@@ -167,7 +155,7 @@ void frmMain::sldBrightness_Change()
     if (k < 0 || std::size_t(k) >= Entries.size())
         return;
     setCursor(Qt::WaitCursor);
-    const Finally normalPointer([this] { unsetCursor(); });
+    const auto normalPointer = qScopeGuard([this] { unsetCursor(); });
 
     // Both sliders are read, whichever moved.
     PictureEntry &entry = Entries[std::size_t(k)];
@@ -186,7 +174,7 @@ void frmMain::sldContrast_Change()
 
 std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
 {
-    const Finally hideCompile([this] { ui->picCompile->hide(); });
+    const auto hideCompile = qScopeGuard([this] { ui->picCompile->hide(); });
     try {
         QString preset = QStringLiteral("Untitled");
         if (!ui->optNewProject->isChecked()) {

@@ -18,12 +18,6 @@ namespace {
 
 constexpr QRgb Slate = 0xFF6070A0;
 
-// A colour value holds red in its low byte.
-QRgb toRgb(ColorValue v)
-{
-    return qRgb(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
-}
-
 } // namespace
 
 SpritePreview::SpritePreview(QWidget *parent) : QWidget(parent)
@@ -122,7 +116,7 @@ void SpritePreview::paintEvent(QPaintEvent *event)
                     c = Slate;
                 } else {
                     const int sx = inner / s;
-                    c = toRgb(m_surface.pixel(sx, y));
+                    c = ToQRgb(m_surface.pixel(sx, y));
                     if (grid && (gridRow || (inner % s == 0 && sx > 0)))
                         c = gridColour(c);
                 }

@@ -1,9 +1,22 @@
-// Byte-at-a-time digit tables that both header styles write their numbers with.
+// Byte-at-a-time digit tables that both header styles write their numbers with,
+// and the copy both write their text with.
 #pragma once
 
+#include <QByteArrayView>
+
 #include <array>
+#include <cstring>
 
 namespace bitvane {
+
+// Copies text to p, returning the end. An empty view may have no data at
+// all, which memcpy must not be given.
+inline char *PutText(char *p, QByteArrayView text)
+{
+    if (!text.isEmpty())
+        std::memcpy(p, text.data(), std::size_t(text.size()));
+    return p + text.size();
+}
 
 // Every byte as two hexadecimal digits, from the 16 digits given.
 constexpr std::array<std::array<char, 2>, 256> HexPairTable(const char (&digits)[17])

@@ -32,14 +32,6 @@ constexpr auto FourPixels = [] {
     return t;
 }();
 
-char *Put(char *p, QByteArrayView text)
-{
-    // An empty view may have no data at all, which memcpy must not be given.
-    if (!text.isEmpty())
-        std::memcpy(p, text.data(), std::size_t(text.size()));
-    return p + text.size();
-}
-
 // Pixels that are none of the shades give no bits and are drawn '?'.
 struct DrawnRow {
     std::uint32_t low = 0;
@@ -85,15 +77,15 @@ void CheckMask(const SpriteMask &mask, const PictureSurface &picture, const QStr
 // "static const uintN_t NAME[count] BITVANE_DATA = {" and its line end.
 char *PutModernOpening(char *p, int width, QByteArrayView name, QByteArrayView suffix, int count)
 {
-    p = Put(p, "static const ");
-    p = Put(p, ModernType(width));
+    p = PutText(p, "static const ");
+    p = PutText(p, ModernType(width));
     *p++ = ' ';
-    p = Put(p, name);
-    p = Put(p, suffix);
+    p = PutText(p, name);
+    p = PutText(p, suffix);
     *p++ = '[';
-    p = Put(p, QByteArray::number(count));
-    p = Put(p, "] BITVANE_DATA = {");
-    return Put(p, LineEnd);
+    p = PutText(p, QByteArray::number(count));
+    p = PutText(p, "] BITVANE_DATA = {");
+    return PutText(p, LineEnd);
 }
 
 // The modern arrays of one width and notation, so that the compiler can
@@ -124,9 +116,9 @@ template <int Width, bool Hex, typename Value> char *PutPlainRows(char *p, int c
         p = PutElement<Width, Hex>(p + 4, value(std::size_t(y)));
         if (y + 1 < count)
             *p++ = ',';
-        p = Put(p, LineEnd);
+        p = PutText(p, LineEnd);
     }
-    return Put(p, "};\r\n");
+    return PutText(p, "};\r\n");
 }
 
 template <int Width, bool Hex>
@@ -140,7 +132,7 @@ char *PutArrays(char *p, const PictureSurface &picture, std::vector<PlaneRow> &l
         p += 4;
         if (low[y].count == Width) {
             p = PutElement<Width, Hex>(p, low[y].value);
-            p = Put(p, ", /* ");
+            p = PutText(p, ", /* ");
             for (int shift = Width - 4; shift >= 0; shift -= 4) {
                 const std::uint32_t index =
                     (((high[y].value >> shift) & 0xF) << 4) | ((low[y].value >> shift) & 0xF);
@@ -153,11 +145,11 @@ char *PutArrays(char *p, const PictureSurface &picture, std::vector<PlaneRow> &l
             const DrawnRow row = DrawRow(picture.row(int(y)), Width);
             high[y].value = row.high;
             p = PutElement<Width, Hex>(p, row.low);
-            p = Put(p, ", /* ");
+            p = PutText(p, ", /* ");
             std::memcpy(p, row.chars.data(), Width);
             p += Width;
         }
-        p = Put(p, " */\r\n");
+        p = PutText(p, " */\r\n");
     }
     p = PutPlainRows<Width, Hex>(p, height, [&](std::size_t y) { return high[y].value; });
     if (mask) {
@@ -192,23 +184,23 @@ QByteArray ModernBlock(const PictureSurface &picture, const QString &name, bool 
     QByteArray out(300 + 4 * id.size() + rows * rowBytes + qsizetype(height) * (width + 7),
                    Qt::Uninitialized);
     char *p = out.data();
-    p = Put(p, "#define ");
-    p = Put(p, id);
-    p = Put(p, "_WIDTH ");
-    p = Put(p, QByteArray::number(width));
-    p = Put(p, LineEnd);
-    p = Put(p, "#define ");
-    p = Put(p, id);
-    p = Put(p, "_HEIGHT ");
-    p = Put(p, QByteArray::number(height));
-    p = Put(p, LineEnd);
+    p = PutText(p, "#define ");
+    p = PutText(p, id);
+    p = PutText(p, "_WIDTH ");
+    p = PutText(p, QByteArray::number(width));
+    p = PutText(p, LineEnd);
+    p = PutText(p, "#define ");
+    p = PutText(p, id);
+    p = PutText(p, "_HEIGHT ");
+    p = PutText(p, QByteArray::number(height));
+    p = PutText(p, LineEnd);
     using Writer = char *(*)(char *, const PictureSurface &, std::vector<PlaneRow> &,
                              std::vector<PlaneRow> &, const SpriteMask *, QByteArrayView);
     const Writer arrays = width == 8    ? (hex ? PutArrays<8, true> : PutArrays<8, false>)
                           : width == 16 ? (hex ? PutArrays<16, true> : PutArrays<16, false>)
                                         : (hex ? PutArrays<32, true> : PutArrays<32, false>);
     p = arrays(p, picture, low, high, mask, id);
-    p = Put(p, LineEnd);
+    p = PutText(p, LineEnd);
     out.truncate(p - out.data());
     return out;
 }

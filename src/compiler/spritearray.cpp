@@ -98,12 +98,6 @@ void ScanRows(const PictureSurface &picture, std::vector<PlaneRow> &low,
     }
 }
 
-char *PutText(char *p, QByteArrayView text)
-{
-    std::memcpy(p, text.data(), std::size_t(text.size()));
-    return p + text.size();
-}
-
 char *PutHex(char *p, std::uint32_t value)
 {
     const int digits = value == 0 ? 1 : (std::bit_width(value) + 3) / 4;

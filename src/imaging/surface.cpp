@@ -92,12 +92,8 @@ QImage PictureSurface::toImage() const
     for (int y = 0; y < m_height; ++y) {
         auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
         const ColorValue *in = row(y);
-        for (int x = 0; x < m_width; ++x) {
-            const ColorTriple t{static_cast<std::uint8_t>(in[x] >> 16),
-                                static_cast<std::uint8_t>(in[x] >> 8),
-                                static_cast<std::uint8_t>(in[x])};
-            out[x] = qRgb(t.red, t.green, t.blue);
-        }
+        for (int x = 0; x < m_width; ++x)
+            out[x] = ToQRgb(in[x]);
     }
     return image;
 }

@@ -9,6 +9,12 @@
 
 namespace bitvane {
 
+// A colour value as Qt's opaque RGB, for display.
+constexpr QRgb ToQRgb(ColorValue v)
+{
+    return qRgb(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+}
+
 // A W x H grid of colour values in pixels: the drawing surface every picture
 // lives on while it is decoded, reduced, adjusted, previewed and compiled.
 //
