@@ -1,6 +1,7 @@
 // Start-up of the bitvane window: the command line, then the window.
 #include "app/frmmain.h"
 #include "app/startup.h"
+#include "fileaccess.h"
 
 #include <QApplication>
 
@@ -20,6 +21,8 @@ QStringList argumentsOf(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // Before anything opens a file, so that no file of ours takes their place.
+    bitvane::OpenClosedStandardDescriptors();
     // --help and --version answer before the window system is reached, so
     // that they work without a display.
     const bitvane::StartupRequest early = bitvane::ParseStartup(argumentsOf(argc, argv));
