@@ -136,6 +136,12 @@ QByteArray ReadRegularFile(const QString &path, const QString &name, qint64 maxB
     return data;
 }
 
+bool SurvivesDecoding(const char *argument)
+{
+    const QByteArray given(argument);
+    return QFile::encodeName(QFile::decodeName(given)) == given;
+}
+
 StandardDescriptors OpenClosedStandardDescriptors()
 {
     bool closed[3] = {};

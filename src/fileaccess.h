@@ -30,6 +30,11 @@ void CheckRegularFile(const QString &path, const QString &name, QStringView kind
 QByteArray ReadRegularFile(const QString &path, const QString &name, qint64 maxBytes,
                            QStringView kind);
 
+// Whether a command-line argument comes through QString (which turns bytes
+// that are no UTF-8 into U+FFFD) back to the same bytes, so that a file it
+// names is the one opened.
+bool SurvivesDecoding(const char *argument);
+
 // Which of the standard descriptors were closed when the program started.
 struct StandardDescriptors {
     bool input = false;

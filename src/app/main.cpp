@@ -23,6 +23,15 @@ int main(int argc, char *argv[])
 {
     // Before anything opens a file, so that no file of ours takes their place.
     bitvane::OpenClosedStandardDescriptors();
+    for (int i = 1; i < argc; ++i) {
+        if (!bitvane::SurvivesDecoding(argv[i])) {
+            std::fprintf(stderr,
+                         "bitvane: argument %d is not valid UTF-8: file names must be, or they "
+                         "would be changed\n%s\nTry 'bitvane --help' for more information.\n",
+                         i, bitvane::StartupUsage().toLocal8Bit().constData());
+            return 2;
+        }
+    }
     // --help and --version answer before the window system is reached, so
     // that they work without a display.
     const bitvane::StartupRequest early = bitvane::ParseStartup(argumentsOf(argc, argv));

@@ -332,16 +332,12 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("PROJECT.bvp"),
                                  QStringLiteral("The project file to compile."));
 
-    // Qt would turn bytes that are no UTF-8 into U+FFFD, and a file would be
-    // read or written under another name than the one given.
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray given(argv[i]);
-        if (QFile::encodeName(QFile::decodeName(given)) != given)
+    for (int i = 1; i < argc; ++i)
+        if (!SurvivesDecoding(argv[i]))
             return usageError(err, QStringLiteral("argument %1 (%2) is not valid UTF-8: file "
                                                   "names must be, or they would be changed")
                                        .arg(i)
-                                       .arg(QString::fromLatin1(ShownBytes(given))));
-    }
+                                       .arg(QString::fromLatin1(ShownBytes(argv[i]))));
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(err, parser.errorText());
     if (parser.isSet(helpOption)) {
