@@ -159,10 +159,12 @@ OutputFile &OutputSet::stage(const QString &path)
         file->m_staged.clear();
         file->fail(errno);
     }
-    // The new file keeps the permissions of the one it replaces.
+    // The new file keeps the permissions of the one it replaces (not of
+    // what a link that is replaced leads to).
     struct stat status;
-    if (::stat(Local(file->m_replace).constData(), &status) == 0) {
-        ::fchmod(file->m_file.handle(), status.st_mode & 07777);
+    if (::lstat(Local(file->m_replace).constData(), &status) == 0) {
+        if (S_ISREG(status.st_mode))
+            ::fchmod(file->m_file.handle(), status.st_mode & 07777);
         m_targetFiles.insert({status.st_dev, status.st_ino});
     }
     m_targetNames.insert(QDir::cleanPath(info.absoluteFilePath()));
@@ -198,7 +200,7 @@ struct KeptAside {
     bool inPlace = true; // the target still stands under its own name
 };
 
-KeptAside KeepAside(const QString &target, const QString &shown, const QString &folder)
+KeptAside KeepAside(const QString &target, const QString &shown)
 {
     struct stat status;
     const QByteArray local = Local(target);
@@ -209,7 +211,7 @@ KeptAside KeepAside(const QString &target, const QString &shown, const QString &
         Refuse(shown, QStringLiteral("cannot be written: it is a folder"));
     if (!S_ISREG(status.st_mode) && !S_ISLNK(status.st_mode))
         Refuse(shown, QStringLiteral("cannot be written: not a regular file"));
-    KeptAside kept{HiddenName(folder, u"old")};
+    KeptAside kept{HiddenName(QFileInfo(target).path(), u"old")};
     const QByteArray aside = Local(kept.aside);
     if (::link(local.constData(), aside.constData()) == 0)
         return kept;
@@ -235,9 +237,7 @@ void OutputSet::commit()
     std::size_t replaced = 0;
     try {
         for (const std::unique_ptr<OutputFile> &file : m_files)
-            kept.push_back(KeepAside(file->m_replace, file->m_target,
-                                     m_stagingFolder.isEmpty() ? QFileInfo(file->m_replace).path()
-                                                               : m_stagingFolder));
+            kept.push_back(KeepAside(file->m_replace, file->m_target));
         for (; replaced < m_files.size(); ++replaced) {
             if (beforeReplacing)
                 beforeReplacing(replaced);

@@ -82,8 +82,9 @@ public:
     void add(const QString &path, QByteArrayView bytes);
     // Stages the files added from now on in folder (one on the targets' file
     // system, which the caller made and removes) instead of beside each
-    // target, and keeps the targets' previous files there until the commit
-    // has succeeded. Staged files are not synced one by one then.
+    // target. Staged files are not synced one by one then. The targets'
+    // previous files are kept beside them until the commit has succeeded
+    // either way, so that one that cannot be put back outlives the folder.
     void stageIn(const QString &folder);
 
     // Replaces every target with its staged file, in the order added. When
