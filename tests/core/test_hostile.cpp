@@ -233,19 +233,6 @@ TEST(OutputSetCommit, AFailureAtEachPositionPutsEveryTargetBack)
             }
         }
     }
-    // Without a failure all three are in place and nothing else is left.
-    QTemporaryDir dir;
-    writeFile(dir.filePath("a.h"), "old a");
-    {
-        OutputSet set;
-        set.add(dir.filePath("a.h")).write("new a");
-        set.add(dir.filePath("new.d"), "new d");
-        set.commit();
-    }
-    EXPECT_EQ(readAll(dir.filePath("a.h")), "new a");
-    EXPECT_EQ(readAll(dir.filePath("new.d")), "new d");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              (QStringList{"a.h", "new.d"}));
 }
 
 // A target that is a file the compile reads, by any name, is refused before
