@@ -7,6 +7,7 @@
 #include "project/project.h"
 #include "project/projectfile.h"
 
+#include <QCoreApplication>
 #include <QMimeData>
 
 #include <algorithm>
@@ -173,6 +174,14 @@ const QString RowsMime = QStringLiteral("application/x-bitvane-file-rows");
 
 } // namespace
 
+QByteArray FileListModel::origin() const
+{
+    // Another window's list, in this program or another, has rows of its
+    // own under the same numbers: the process and the model tell them apart.
+    return QByteArray::number(QCoreApplication::applicationPid()) + ':' +
+           QByteArray::number(quintptr(this), 16);
+}
+
 QStringList FileListModel::mimeTypes() const
 {
     return {RowsMime};
@@ -180,24 +189,32 @@ QStringList FileListModel::mimeTypes() const
 
 QMimeData *FileListModel::mimeData(const QModelIndexList &indexes) const
 {
-    QStringList rows;
+    QByteArrayList words{origin()};
     for (const QModelIndex &index : indexes)
         if (index.isValid() && index.column() == NameColumn)
-            rows << QString::number(index.row());
+            words << QByteArray::number(index.row());
     auto *data = new QMimeData;
-    data->setData(RowsMime, rows.join(u' ').toLatin1());
+    data->setData(RowsMime, words.join(' '));
     return data;
 }
 
-bool FileListModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int,
+bool FileListModel::canDropMimeData(const QMimeData *data, Qt::DropAction action, int, int,
+                                    const QModelIndex &) const
+{
+    return data && action == Qt::MoveAction && data->hasFormat(RowsMime) &&
+           data->data(RowsMime).split(' ').front() == origin();
+}
+
+bool FileListModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
                                  const QModelIndex &parent)
 {
-    if (!data || action != Qt::MoveAction || !data->hasFormat(RowsMime))
+    if (!canDropMimeData(data, action, row, column, parent))
         return false;
     std::vector<int> rows;
-    for (const QByteArray &number : data->data(RowsMime).split(' ')) {
+    const QByteArrayList words = data->data(RowsMime).split(' ');
+    for (qsizetype i = 1; i < words.size(); ++i) {
         bool ok = false;
-        const int r = number.toInt(&ok);
+        const int r = words[i].toInt(&ok);
         if (ok)
             rows.push_back(r);
     }

@@ -47,12 +47,15 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Rows dragged within the list travel as their row numbers and are moved
-    // in the entries on the drop. removeRows is left as Qt's, which removes
-    // nothing: the view calls it after a move it started, which the drop has
-    // already done.
+    // Rows dragged within the list travel as their row numbers, marked with
+    // the list they came from, and are moved in the entries on the drop;
+    // rows from any other list (another window's) are refused. removeRows
+    // is left as Qt's, which removes nothing: the view calls it after a move
+    // it started, which the drop has already done.
     QStringList mimeTypes() const override;
     QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    bool canDropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                         const QModelIndex &parent) const override;
     bool dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
                       const QModelIndex &parent) override;
     Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
@@ -64,6 +67,7 @@ signals:
 
 private:
     void updateProblems();
+    QByteArray origin() const;
 
     std::vector<PictureEntry> &m_entries;
     std::vector<QString> m_problems; // per row, from NameProblems

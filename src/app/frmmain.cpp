@@ -127,7 +127,8 @@ void frmMain::connectHandlers()
     connect(
         m_files, &FileListModel::nameRefused, this,
         [this](const QString &reason) {
-            dialogs().showMessage(this, reason, AppTitle, QMessageBox::Warning);
+            runGuarded(
+                [&] { dialogs().showMessage(this, reason, AppTitle, QMessageBox::Warning); });
         },
         Qt::QueuedConnection);
     connect(ui->lstPictures, &QListWidget::currentRowChanged, this, [this](int row) {

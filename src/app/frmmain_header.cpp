@@ -43,7 +43,9 @@ bool IsHeaderPath(const QString &path)
 
 bool frmMain::OpenHeader(const QString &headerPath)
 {
-    try {
+    // Also run from a queued drop, where nothing outside would catch.
+    bool opened = false;
+    runGuarded([&] {
         // Read first, so that a faulty header is told before a folder is asked for.
         HeaderContents contents = ReadHeaderFile(headerPath);
         if (contents.sprites.empty())
@@ -52,7 +54,7 @@ bool frmMain::OpenHeader(const QString &headerPath)
             this,
             QStringLiteral("Folder for the pictures of %1").arg(QFileInfo(headerPath).fileName()));
         if (!folder)
-            return false;
+            return;
         // Files already in the folder are never replaced from here: the user
         // is told which one and can choose another folder.
         const Extraction extraction =
@@ -61,14 +63,12 @@ bool frmMain::OpenHeader(const QString &headerPath)
         ui->optExistingProject->setChecked(true);
         ui->txtProjectFile->setText(extraction.projectPath);
         showPage(PageEditFiles);
+        opened = true;
         if (!extraction.warnings.empty())
             dialogs().showMessage(this, WarningsText(headerPath, extraction.warnings), AppTitle,
                                   QMessageBox::Warning);
-        return true;
-    } catch (const Error &e) {
-        showFailure(e);
-        return false;
-    }
+    });
+    return opened;
 }
 
 } // namespace bitvane

@@ -5,7 +5,7 @@
 #include "app/namewarnings.h"
 
 #include "compiler/compilerun.h"
-#include "compiler/outputfile.h"
+#include "compiler/outputset.h"
 #include "error.h"
 #include "imaging/adjustments.h"
 #include "imaging/pictureloader.h"
@@ -177,8 +177,9 @@ std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
     const auto hideCompile = qScopeGuard([this] { ui->picCompile->hide(); });
     try {
         QString preset = QStringLiteral("Untitled");
+        QString opened; // the project file the pictures came from
         if (!ui->optNewProject->isChecked()) {
-            const QString opened = ui->txtProjectFile->text();
+            opened = ui->txtProjectFile->text();
             // A project file named without an extension opens fine; it must
             // not become impossible to compile again.
             try {
@@ -188,17 +189,25 @@ std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
             }
         }
 
+        // Each answer is refused at once when the compile could not write
+        // it: no ordinary file, or a picture of the project. The project
+        // may be saved over the one it was opened from, the header not.
+        OutputSet readFiles;
+        for (const PictureEntry &entry : Entries)
+            readFiles.addInput(entry.Location);
         const bool hex = dialogs().hexOrBin(this);
         const std::optional<QString> projectPath =
             dialogs().showSave(this, QStringLiteral("Save project as"), preset, ProjectSaveFilter);
         if (!projectPath)
             return std::nullopt;
-        CheckOutputTarget(*projectPath);
+        readFiles.check(*projectPath);
+        if (!opened.isEmpty())
+            readFiles.addInput(opened);
         const std::optional<QString> headerPath =
             dialogs().showSave(this, QStringLiteral("Save header as"), preset, HeaderSaveFilter);
         if (!headerPath)
             return std::nullopt;
-        CheckOutputTarget(*headerPath);
+        readFiles.check(*headerPath);
 
         CompileJob job;
         job.hex = hex;
@@ -206,6 +215,8 @@ std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
         job.masks = ui->chkMasks->isChecked();
         job.headerPath = *headerPath;
         job.projectPath = *projectPath;
+        if (!opened.isEmpty() && !SameFile(opened, *projectPath))
+            job.inputs.push_back(opened);
         job.entries = Entries;
         job.sprite = [this](int i) {
             const PictureEntry &entry = Entries[std::size_t(i)];

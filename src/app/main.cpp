@@ -1,6 +1,7 @@
 // Start-up of the bitvane window: the command line, then the window.
 #include "app/frmmain.h"
 #include "app/startup.h"
+#include "fileaccess.h"
 
 #include <QApplication>
 
@@ -20,6 +21,17 @@ QStringList argumentsOf(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // Before anything opens a file, so that no file of ours takes their place.
+    bitvane::OpenClosedStandardDescriptors();
+    for (int i = 1; i < argc; ++i) {
+        if (!bitvane::SurvivesDecoding(argv[i])) {
+            std::fprintf(stderr,
+                         "bitvane: argument %d is not valid UTF-8: file names must be, or they "
+                         "would be changed\n%s\nTry 'bitvane --help' for more information.\n",
+                         i, bitvane::StartupUsage().toLocal8Bit().constData());
+            return 2;
+        }
+    }
     // --help and --version answer before the window system is reached, so
     // that they work without a display.
     const bitvane::StartupRequest early = bitvane::ParseStartup(argumentsOf(argc, argv));

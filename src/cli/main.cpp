@@ -19,12 +19,12 @@
 #include "cli/oneline.h"
 #include "cli/picturequeue.h"
 #include "compiler/compilerun.h"
-#include "compiler/outputfile.h"
+#include "compiler/outputset.h"
 #include "error.h"
+#include "fileaccess.h"
 #include "imaging/pictureloader.h"
 #include "project/depfile.h"
 #include "project/identifiers.h"
-#include "project/paths.h"
 #include "project/project.h"
 
 #include <QCommandLineParser>
@@ -75,6 +75,21 @@ constexpr char StylesHelp[] =
 void printFailure(std::FILE *err, const QString &message)
 {
     PrintLine(err, QStringLiteral("bitvane-compile: ") + message);
+}
+
+// A command-line argument with every byte outside printable ASCII written
+// as \xNN, so that the one line shows what was given.
+QByteArray ShownBytes(const QByteArray &given)
+{
+    QByteArray shown;
+    for (const char c : given) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\\')
+            shown += c;
+        else
+            shown += "\\x" + QByteArray::number(byte, 16).rightJustified(2, '0');
+    }
+    return shown;
 }
 
 enum class NameRule { Warn, Fail, Fix };
@@ -147,6 +162,7 @@ struct Options {
     bool masks = false;
     QString depfilePath;
     NameRule nameRule = NameRule::Warn;
+    bool standardOutputClosed = false; // and opened on /dev/null since
 };
 
 int compile(std::FILE *err, const QString &projectPath, const QString &headerPath,
@@ -155,20 +171,19 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
     const bool toStandardOutput = headerPath == u"-";
     QFile standardOutput;
     if (toStandardOutput) {
+        if (options.standardOutputClosed)
+            throw Error(QStringLiteral("standard output"),
+                        QStringLiteral("cannot be written: it was closed when bitvane-compile "
+                                       "started"));
         if (!standardOutput.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
             throw Error(QStringLiteral("standard output"),
                         QStringLiteral("cannot be written: %1").arg(standardOutput.errorString()));
     } else {
         CheckOutputTarget(headerPath);
     }
-    if (!toStandardOutput && SameFile(projectPath, headerPath))
-        throw Error(headerPath,
-                    QStringLiteral("the header would replace the project file it is made from"));
     const QString &depfilePath = options.depfilePath;
-    if (!depfilePath.isEmpty() &&
-        (SameFile(depfilePath, projectPath) || SameFile(depfilePath, headerPath)))
-        throw Error(depfilePath,
-                    QStringLiteral("the dependency file would replace an input or the header"));
+    if (!depfilePath.isEmpty())
+        CheckOutputTarget(depfilePath);
 
     std::vector<PictureEntry> entries = EntriesFromProjectFile(projectPath);
     if (!checkNames(err, projectPath, entries, options.nameRule))
@@ -178,6 +193,11 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
     job.style = options.style;
     job.masks = options.masks;
     job.sourceProject = projectPath;
+    job.inputs = {projectPath};
+    // Made before the compile, so that a name make cannot read stops it
+    // before anything is written.
+    if (!depfilePath.isEmpty())
+        job.alsoWritten.push_back({depfilePath, MakeDepfileText(headerPath, projectPath, entries)});
     job.headerPath = toStandardOutput ? QStringLiteral("standard output") : headerPath;
     if (toStandardOutput)
         job.headerDevice = &standardOutput;
@@ -210,8 +230,6 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
     }
     if (pictureFailure)
         throw ExplainPictureFailure(locations[std::size_t(failed)], *pictureFailure);
-    if (!depfilePath.isEmpty())
-        WriteDepfile(depfilePath, headerPath, projectPath, entries);
     return 0;
 }
 
@@ -226,6 +244,8 @@ template <typename Command> int guarded(std::FILE *err, Command command)
         printFailure(err, QStringLiteral("out of memory"));
     } catch (const std::exception &e) {
         printFailure(err, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        printFailure(err, QStringLiteral("an unexpected failure ended the run"));
     }
     return 1;
 }
@@ -234,6 +254,8 @@ template <typename Command> int guarded(std::FILE *err, Command command)
 
 int main(int argc, char *argv[])
 {
+    // Before anything opens a file, so that no file of ours takes their place.
+    const StandardDescriptors closed = OpenClosedStandardDescriptors();
     std::FILE *err = CaptureDiagnostics();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("bitvane-compile"));
@@ -310,6 +332,12 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("PROJECT.bvp"),
                                  QStringLiteral("The project file to compile."));
 
+    for (int i = 1; i < argc; ++i)
+        if (!SurvivesDecoding(argv[i]))
+            return usageError(err, QStringLiteral("argument %1 (%2) is not valid UTF-8: file "
+                                                  "names must be, or they would be changed")
+                                       .arg(i)
+                                       .arg(QString::fromLatin1(ShownBytes(argv[i]))));
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(err, parser.errorText());
     if (parser.isSet(helpOption)) {
@@ -372,6 +400,7 @@ int main(int argc, char *argv[])
     options.hex = !parser.isSet(binaryOption);
     options.masks = parser.isSet(maskOption);
     options.depfilePath = parser.value(depfileOption);
+    options.standardOutputClosed = closed.output;
     if (parser.isSet(styleOption)) {
         const QStringList styles = parser.values(styleOption);
         if (styles.size() > 1)

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 namespace bitvane {
 
@@ -33,6 +34,16 @@ struct CompileJob {
     // When set, the header goes to this open device (standard output) once
     // the whole run has succeeded; headerPath then only names it in errors.
     QIODevice *headerDevice = nullptr;
+    // Files the run reads besides the pictures (the project it was opened
+    // from): like the pictures, no target may be one of them.
+    std::vector<QString> inputs;
+    // More files made before the compile (the dependency file), replaced
+    // together with the header and the project file.
+    struct ExtraFile {
+        QString path;
+        QByteArray bytes;
+    };
+    std::vector<ExtraFile> alsoWritten;
 
     // The stored four-shade image of entry i with its mask, asked once per
     // entry in order. May throw Error (bitvane-compile decodes here). When

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -28,6 +29,9 @@ struct Extraction {
     HeaderStyle style = HeaderStyle::Classic;
     bool hex = true;
     bool masks = false;
+    // Hidden staging folders that runs killed before their end had left in
+    // the folder, removed once this one had succeeded.
+    QStringList removedStaging;
 };
 
 // The PNG of one sprite: 8-bit grey (0, 85, 170, 255) without a mask; with
@@ -43,9 +47,13 @@ QByteArray SpritePng(const PictureSurface &picture, const SpriteMask *mask);
 std::vector<QString> PictureFileNames(const std::vector<HeaderSprite> &sprites);
 
 // Writes every sprite into folder, which is created if missing. Unless
-// force, a file already there is an Error before anything is written. The
-// pictures are written into a temporary folder inside it and moved into
-// place, so that an Error leaves folder as it was (or not created).
+// force, a name already there (a dangling symbolic link too) is an Error
+// before anything is written; with it, what stands under the name is
+// replaced (a symbolic link itself, never what it leads to). The pictures
+// are staged in a hidden folder inside it and moved into place together, so
+// that a failure leaves folder as it was (or not created), previous files
+// put back. Staging folders that killed runs left there (ten minutes old,
+// held by no running one) are removed after a success.
 std::vector<ExtractedPicture> WritePictures(const std::vector<HeaderSprite> &sprites,
                                             const QString &folder, bool force);
 
@@ -60,7 +68,7 @@ QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QSt
 
 // WritePictures with the project file: the pictures of contents and
 // FOLDER/NAME.bvp (NAME from headerPath) written together, all or none, and
-// a file already there refused unless force. A header without sprite arrays
+// a file already there refused unless force, as WritePictures does. A header without sprite arrays
 // is an Error naming it.
 Extraction WriteExtraction(HeaderContents contents, const QString &headerPath,
                            const QString &folder, bool force);

@@ -108,6 +108,31 @@ TEST_F(DragDrop, DraggedRowsMoveWithTheirNamesAndSettings)
     EXPECT_TRUE(readAll(path("q.bvp")).endsWith("b.bmp\",85,10\r\n"));
 }
 
+// Rows dragged from another window's list, in this program or another,
+// carry row numbers of that list: they never reorder this one.
+TEST_F(DragDrop, RowsFromAnotherWindowsListAreRefused)
+{
+    for (const char *name : {"a.bmp", "b.bmp", "c.bmp"})
+        writePicture(name);
+    newProjectWith({"a.bmp", "b.bmp", "c.bmp"});
+    std::vector<PictureEntry> otherEntries(3);
+    FileListModel otherList(otherEntries);
+    auto *otherProgram = new QMimeData;
+    otherProgram->setData(model()->mimeTypes().front(), "1:5a5a 0 2");
+    QMimeData *const foreign[] = {
+        otherList.mimeData({otherList.index(0, 0), otherList.index(2, 0)}), otherProgram};
+    QTreeView *list = ui().lvwFiles;
+    const QPoint below(10, list->viewport()->height() - 5);
+    for (QMimeData *data : foreign) {
+        EXPECT_FALSE(drop(list->viewport(), data, below, Qt::MoveAction));
+        EXPECT_EQ(column(0), (QStringList{"a", "b", "c"}));
+    }
+    // The list's own rows still move.
+    ASSERT_TRUE(
+        drop(list->viewport(), model()->mimeData({model()->index(0, 0)}), below, Qt::MoveAction));
+    EXPECT_EQ(column(0), (QStringList{"b", "c", "a"}));
+}
+
 // Rows from both ends of the list moved into its middle keep their order.
 TEST_F(DragDrop, MovingRowsKeepsTheirOrderFromAboveAndBelow)
 {
@@ -151,6 +176,23 @@ TEST_F(DragDrop, AHeaderDroppedOnPageZeroIsExtractedAndOpened)
     ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
     EXPECT_EQ(column(0), QStringList{"ship"});
     EXPECT_EQ(ui().txtProjectFile->text(), path("art/ship.bvp"));
+}
+
+// The drop's handler runs queued, where nothing outside would catch: a
+// failure there is told like any other, and page 0 stays.
+TEST_F(DragDrop, AHeaderDroppedThatCannotBeExtractedIsTold)
+{
+    QWidget *page = ui().tabMain->widget(frmMain::PageProjectSelect);
+    const QString header =
+        writeFile("ship.h", Preamble + "static unsigned char ship[2] = {0x81, 0x0};\r\n\r\n");
+    writeFile("file", "not a folder");
+    seam.folderAnswers.push_back(path("file/art"));
+    EXPECT_TRUE(drop(page, files({header}), QPoint(10, 10)));
+    QApplication::processEvents();
+    EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(seam.messages[0].text, path("file/art") + ": cannot be created: not a directory");
+    EXPECT_EQ(seam.messages[0].icon, QMessageBox::Critical);
 }
 
 } // namespace

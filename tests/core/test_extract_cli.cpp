@@ -10,6 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/time.h>
+#include <unistd.h>
+
 using namespace bitvane::testing;
 using hostile::ChildRun;
 using hostile::runLimited;
@@ -212,4 +219,72 @@ TEST_F(ExtractCli, CompileOptionsAreUsageErrors)
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.startsWith("bitvane-compile: --force is only used with --extract\n"));
     EXPECT_EQ(entriesOf(tmp.path()), QStringList{"s.h"});
+}
+
+// A symbolic link named like a file to write is a name already there, even
+// when it leads nowhere; with --force the link itself is replaced and
+// nothing is written where it led.
+TEST_F(ExtractCli, SymbolicLinksInTheFolderAreReplacedNeverFollowed)
+{
+    writeFile(path("s.h"), Preamble + "static unsigned char a[2] = {0x1, 0x0};\r\n");
+    ASSERT_TRUE(QDir().mkpath(path("out")) && QDir().mkpath(path("elsewhere")));
+    writeFile(path("elsewhere/mine.bvp"), "mine");
+    ASSERT_TRUE(QFile::link(path("elsewhere/a.png"), path("out/a.png"))); // leads nowhere
+    ASSERT_TRUE(QFile::link(path("elsewhere/mine.bvp"), path("out/s.bvp")));
+
+    ChildRun r = runIn(tmp.path(), {"--extract", "s.h", "-o", "out"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "bitvane-compile: out/a.png: exists already and is not overwritten\n");
+    EXPECT_TRUE(QFileInfo(path("out/a.png")).isSymLink());
+
+    r = runIn(tmp.path(), {"--extract", "s.h", "--force", "-o", "out"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    for (const char *name : {"out/a.png", "out/s.bvp"}) {
+        EXPECT_FALSE(QFileInfo(path(name)).isSymLink()) << name;
+        EXPECT_TRUE(QFileInfo(path(name)).isFile()) << name;
+    }
+    EXPECT_EQ(entriesOf(path("elsewhere")), QStringList{"mine.bvp"});
+    EXPECT_EQ(readAll(path("elsewhere/mine.bvp")), "mine");
+}
+
+// Staging folders a killed run left are removed by the next extraction into
+// that folder once ten minutes old, with one line saying so; a young one
+// and one a running extraction holds stay.
+TEST_F(ExtractCli, StagingFoldersOfKilledRunsAreRemovedOnceOld)
+{
+    writeFile(path("s.h"), Preamble + "static unsigned char a[2] = {0x1, 0x0};\r\n");
+    const QStringList staging{".bitvane-extract-old111", ".bitvane-extract-run222",
+                              ".bitvane-extract-new333"};
+    const timeval elevenMinutesAgo[2] = {{::time(nullptr) - 660, 0}, {::time(nullptr) - 660, 0}};
+    for (const QString &name : staging) {
+        ASSERT_TRUE(QDir().mkpath(path("out/" + name)));
+        writeFile(path("out/" + name + "/a.png"), "half written");
+        if (!name.endsWith("333"))
+            ASSERT_EQ(
+                ::utimes(QFile::encodeName(path("out/" + name)).constData(), elevenMinutesAgo), 0);
+    }
+    const int running =
+        ::open(QFile::encodeName(path("out/" + staging[1])).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(running, 0);
+    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+
+    const ChildRun r = runIn(tmp.path(), {"--extract", "s.h", "-o", "out"});
+    ::close(running);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "out: note: removed .bitvane-extract-old111, left by an interrupted "
+                     "extraction\n");
+    EXPECT_EQ(
+        QDir(path("out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        (QStringList{".bitvane-extract-new333", ".bitvane-extract-run222", "a.png", "s.bvp"}));
+}
+
+// A folder that cannot be made is told with the system's reason.
+TEST_F(ExtractCli, AFolderThatCannotBeMadeSaysWhy)
+{
+    writeFile(path("s.h"), Preamble + "static unsigned char a[2] = {0x1, 0x0};\r\n");
+    writeFile(path("file"), "not a folder");
+    const ChildRun r = runIn(tmp.path(), {"--extract", "s.h", "-o", "file/sub/deeper"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "bitvane-compile: file/sub/deeper: cannot be created: not a directory\n");
+    EXPECT_EQ(entriesOf(tmp.path()), (QStringList{"file", "s.h"}));
 }
