@@ -58,14 +58,14 @@ TEST_F(HeaderOpenTest, HeaderIsExtractedIntoTheChosenFolderAndOpened)
 TEST_F(HeaderOpenTest, FaultsCancelAndExistingFilesLeaveEverythingAsItWas)
 {
     const QString bad = writeFile(QStringLiteral("bad.h"),
-                                  Preamble + "static unsigned char odd[3] = {0x1, 0x2, 0x3};\r\n");
+                                  Preamble + "static unsigned char wide[2] = {0x1ff, 0x0};\r\n");
     chooseHeader(bad);
     EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
     EXPECT_TRUE(seam.folderTitles.empty());
     ASSERT_EQ(seam.messages.size(), 1u);
     EXPECT_EQ(seam.messages[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(seam.messages[0].text.startsWith(
-        bad + QStringLiteral(":4: array odd has 3 elements, an odd number")))
+        bad + QStringLiteral(":4: array wide: 0x1ff does not fit unsigned char (8 bits)")))
         << seam.messages[0].text.toStdString();
 
     const QString header = writeFile(QStringLiteral("sprites.h"), Sprites);
