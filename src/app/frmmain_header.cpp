@@ -20,16 +20,18 @@ namespace {
 // More warning lines would make the box taller than the screen.
 constexpr std::size_t MostWarningsShown = 12;
 
-QString WarningsText(const QString &headerPath, const std::vector<HeaderWarning> &warnings)
+QString WarningsText(const QString &headerPath, const Extraction &extraction)
 {
+    const std::vector<HeaderWarning> &warnings = extraction.warnings;
     QStringList lines;
     for (std::size_t i = 0; i < warnings.size() && i < MostWarningsShown; ++i)
         lines << QStringLiteral("%1:%2: warning: %3")
                      .arg(headerPath)
                      .arg(warnings[i].line)
                      .arg(warnings[i].text);
-    if (warnings.size() > MostWarningsShown)
-        lines << QStringLiteral("... and %1 more").arg(warnings.size() - MostWarningsShown);
+    const std::size_t total = warnings.size() + extraction.warningsLeftOut;
+    if (total > MostWarningsShown)
+        lines << LeftOutText(total - MostWarningsShown);
     return QStringLiteral("Parts of the header that are no sprite arrays were passed over:\n") +
            lines.join(u'\n');
 }
@@ -65,7 +67,7 @@ bool frmMain::OpenHeader(const QString &headerPath)
         showPage(PageEditFiles);
         opened = true;
         if (!extraction.warnings.empty())
-            dialogs().showMessage(this, WarningsText(headerPath, extraction.warnings), AppTitle,
+            dialogs().showMessage(this, WarningsText(headerPath, extraction), AppTitle,
                                   QMessageBox::Warning);
     });
     return opened;

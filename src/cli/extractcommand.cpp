@@ -19,6 +19,9 @@ void ExtractCommand(std::FILE *err, const QString &headerPath, const QString &fo
                            .arg(headerPath)
                            .arg(warning.line)
                            .arg(warning.text));
+    if (contents.warningsLeftOut > 0)
+        PrintLine(err, QStringLiteral("%1: warning: %2")
+                           .arg(headerPath, LeftOutText(contents.warningsLeftOut)));
     const Extraction written = WriteExtraction(std::move(contents), headerPath, folder, force);
     const QStringList &removed = written.removedStaging;
     if (removed.size() == 1)

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -59,6 +60,25 @@ void RemoveFolders(const QStringList &created)
         QDir().rmdir(*it);
 }
 
+// name cut to at most `most` bytes of UTF-8, whole characters only.
+QString CutToUtf8Bytes(const QString &name, qsizetype most)
+{
+    qsizetype bytes = 0, end = 0;
+    for (qsizetype i = 0; i < name.size();) {
+        const char32_t c =
+            name.at(i).isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()
+                ? QChar::surrogateToUcs4(name.at(i), name.at(i + 1))
+                : name.at(i).unicode();
+        const qsizetype units = c > 0xFFFF ? 2 : 1;
+        bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        if (bytes > most)
+            break;
+        i += units;
+        end = i;
+    }
+    return name.left(end);
+}
+
 } // namespace
 
 QByteArray SpritePng(const PictureSurface &picture, const SpriteMask *mask)
@@ -95,7 +115,11 @@ std::vector<QString> PictureFileNames(const std::vector<HeaderSprite> &sprites)
     // Room for "_NNN.png" within the 255 bytes most file systems allow.
     constexpr qsizetype MostStemBytes = 200;
     std::vector<QString> names;
+    names.reserve(sprites.size());
     QSet<QString> taken;
+    // Per stem (case folded) the number to try next: every one below it is
+    // taken, so that many arrays of one name cost no search from 2 each.
+    QHash<QString, int> nextNumber;
     for (const HeaderSprite &sprite : sprites) {
         QString stem = sprite.name;
         for (QChar &c : stem)
@@ -105,12 +129,21 @@ std::vector<QString> PictureFileNames(const std::vector<HeaderSprite> &sprites)
             stem[0] = u'_';
         if (stem.isEmpty())
             stem = QStringLiteral("sprite");
-        while (stem.toUtf8().size() > MostStemBytes)
-            stem.chop(1);
+        stem = CutToUtf8Bytes(stem, MostStemBytes);
         QString name = stem + QStringLiteral(".png");
-        for (int n = 2; taken.contains(name.toCaseFolded()); ++n)
-            name = QStringLiteral("%1_%2.png").arg(stem).arg(n);
-        taken.insert(name.toCaseFolded());
+        QString folded = name.toCaseFolded();
+        if (taken.contains(folded)) {
+            const QString key = stem.toCaseFolded();
+            auto next = nextNumber.find(key);
+            if (next == nextNumber.end())
+                next = nextNumber.insert(key, 2);
+            int &n = next.value();
+            do {
+                name = stem + u'_' + QString::number(n++) + QStringLiteral(".png");
+                folded = name.toCaseFolded();
+            } while (taken.contains(folded));
+        }
+        taken.insert(folded);
         names.push_back(name);
     }
     return names;
@@ -305,13 +338,22 @@ QString ProjectFileNameFor(const QString &headerPath)
     return name + QStringLiteral(".bvp");
 }
 
-QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QString &headerPath)
+namespace {
+
+void CheckProjectSize(const std::vector<HeaderSprite> &sprites, const QString &headerPath)
 {
     if (sprites.size() > std::size_t(MaxProjectRecords))
         throw Error(headerPath, QStringLiteral("holds %1 sprite arrays, more than the %2 a "
                                                "project can list")
                                     .arg(sprites.size())
                                     .arg(MaxProjectRecords));
+}
+
+} // namespace
+
+QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QString &headerPath)
+{
+    CheckProjectSize(sprites, headerPath);
     const std::vector<QString> names = PictureFileNames(sprites);
     QByteArray text;
     for (std::size_t i = 0; i < sprites.size(); ++i) {
@@ -334,6 +376,7 @@ Extraction WriteExtraction(HeaderContents contents, const QString &headerPath,
 {
     if (contents.sprites.empty())
         throw Error(headerPath, QStringLiteral("holds no sprite array"));
+    CheckProjectSize(contents.sprites, headerPath);
     std::vector<FileToWrite> files = PictureFiles(contents.sprites);
     files.push_back(
         {ProjectFileNameFor(headerPath), ExtractionProject(contents.sprites, headerPath)});
@@ -343,6 +386,7 @@ Extraction WriteExtraction(HeaderContents contents, const QString &headerPath,
     paths.pop_back();
     extraction.pictures = Written(contents.sprites, paths);
     extraction.warnings = std::move(contents.warnings);
+    extraction.warningsLeftOut = contents.warningsLeftOut;
     extraction.style = contents.style;
     extraction.hex = contents.hex;
     extraction.masks = contents.masks;

@@ -24,7 +24,8 @@ struct ExtractedPicture {
 struct Extraction {
     std::vector<ExtractedPicture> pictures; // in header order
     QString projectPath;                    // FOLDER/NAME.bvp listing them
-    std::vector<HeaderWarning> warnings;    // from reading the header
+    std::vector<HeaderWarning> warnings;    // from reading the header, the first ones
+    std::size_t warningsLeftOut = 0;        // and how many more
     // What compiles the pictures back into the header's arrays.
     HeaderStyle style = HeaderStyle::Classic;
     bool hex = true;
@@ -42,8 +43,9 @@ struct Extraction {
 QByteArray SpritePng(const PictureSurface &picture, const SpriteMask *mask);
 
 // The file names, "NAME.png" in sprite order: characters no file name may
-// hold become '_', a leading '.' too, an empty name "sprite"; a name taken
-// before (in any letter case) gets "_2", "_3", ...
+// hold become '_', a leading '.' too, an empty name "sprite", a long one is
+// cut to 200 bytes (whole characters); a name taken before (in any letter
+// case) gets "_2", "_3", ... Linear in the number of sprites.
 std::vector<QString> PictureFileNames(const std::vector<HeaderSprite> &sprites);
 
 // Writes every sprite into folder, which is created if missing. Unless
@@ -68,8 +70,9 @@ QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QSt
 
 // WritePictures with the project file: the pictures of contents and
 // FOLDER/NAME.bvp (NAME from headerPath) written together, all or none, and
-// a file already there refused unless force, as WritePictures does. A header without sprite arrays
-// is an Error naming it.
+// a file already there refused unless force, as WritePictures does. A header
+// without sprite arrays, or with more than a project can list, is an Error
+// naming it.
 Extraction WriteExtraction(HeaderContents contents, const QString &headerPath,
                            const QString &folder, bool force);
 

@@ -131,6 +131,32 @@ TEST_F(ExtractCli, OtherCodeIsAWarningNamingHeaderAndLine)
     EXPECT_EQ(entriesOf(path("out")), (QStringList{"a.png", "mixed.bvp"}));
 }
 
+// A header of many warnings, a table no sprite can be and a name cut in
+// the middle of a character: the first hundred warnings and a count, and
+// every array written.
+TEST_F(ExtractCli, WarningsAreBoundedAndOddTablesAndLongNamesDoNotStopIt)
+{
+    const QByteArray face = "\xF0\x9F\x98\x80"; // one character, two UTF-16 halves
+    writeFile(
+        path("big.h"),
+        Preamble + "static unsigned short crc[512] = {0x0};\r\n" +
+            QByteArray("int x;\r\nstatic unsigned char a[2] = {0x1, 0x0};\r\n").repeated(150) +
+            "static unsigned char z" + face.repeated(50) + "[2] = {0x2, 0x0};\r\n");
+    const ChildRun r = runIn(tmp.path(), {"--extract", "big.h", "-o", "out"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.left(400).toStdString();
+    const QList<QByteArray> lines = r.err.split('\n');
+    ASSERT_EQ(lines.size(), 102); // 101 lines and the empty rest
+    EXPECT_EQ(lines[0], "big.h:4: warning: skipped array crc: no sprite has 512 elements, more "
+                        "than the 480 of 240 rows");
+    EXPECT_EQ(lines[1], "big.h:5: warning: skipped, not a sprite array: int x;");
+    EXPECT_EQ(lines[99], "big.h:201: warning: skipped, not a sprite array: int x;");
+    EXPECT_EQ(lines[100], "big.h: warning: ... and 51 more");
+    const QStringList files = entriesOf(path("out"));
+    EXPECT_EQ(files.size(), 152);
+    EXPECT_TRUE(files.contains(QStringLiteral("a_150.png")));
+    EXPECT_TRUE(files.contains(QString::fromUtf8("z" + face.repeated(49) + ".png")));
+}
+
 // A faulty array is one failure line naming header, line and reason (every
 // fault is in the header reader's tests), and the folder is not made, or
 // left as it was.
