@@ -126,7 +126,6 @@ TEST_F(DragDrop, AProjectFileDroppedOnPageZeroIsChosen)
 {
     QWidget *page = ui().tabMain->widget(frmMain::PageProjectSelect);
     const QString project = writeFile("tiles.bvp", "");
-    EXPECT_FALSE(drop(page, files({writePicture("a.png")}), QPoint(10, 10)));
     EXPECT_FALSE(drop(page, files({project, project}), QPoint(10, 10)));
     EXPECT_TRUE(ui().optNewProject->isChecked());
 

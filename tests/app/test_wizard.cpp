@@ -36,6 +36,7 @@ TEST_F(WizardTest, NewProjectEmptiesTheListAndWaitsForAPicture)
     expectButtons(*w, {false, true, true, "Next >"});
     EXPECT_EQ(rows(), 1) << "Back leaves the list alone";
 
+    seam.discardAnswers = {true};
     next();
     EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
     EXPECT_EQ(rows(), 0);
@@ -48,6 +49,7 @@ TEST_F(WizardTest, OpeningAProjectReplacesTheListWithItsRecords)
     newProject();
     add(writePicture(QStringLiteral("old.bmp")));
     back();
+    seam.discardAnswers = {true};
     const QString project = writeFile(
         QStringLiteral("tiles.bvp"),
         "\"/art/ship.bmp\",10,-5\r\n\"/art/alien.gif\",0,0\r\n\"/art/ship.bmp\",-255,100\r\n");
@@ -121,6 +123,7 @@ TEST_F(WizardTest, AMalformedProjectNamesFileAndLineAndKeepsTheList)
     back();
     const QString project =
         writeFile(QStringLiteral("bad.bvp"), "\"/art/ship.bmp\",10,-5\r\n\"/art/alien.gif\",7\r\n");
+    seam.discardAnswers = {true};
     openProject(project);
     EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
     expectButtons(*w, {false, true, true, "Next >"});
