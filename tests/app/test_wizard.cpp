@@ -1,6 +1,7 @@
 // The wizard's pages and buttons, from project choice to the compile page.
 #include "windowfixture.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPalette>
@@ -252,8 +253,10 @@ TEST_F(WizardTest, AFailedOrCancelledFinishRestoresPageFour)
         busyButtons =
             ui().cmdBack->isEnabled() || ui().cmdNext->isEnabled() || ui().cmdCancel->isEnabled();
         barShown = !ui().prbCompile->isHidden();
-        labelsHidden =
-            ui().lblMSG1->isHidden() && ui().lblMSG2->isHidden() && ui().lblPic->isHidden();
+        // The style and mask choices too: they cannot change any more.
+        labelsHidden = ui().lblMSG1->isHidden() && ui().lblMSG2->isHidden() &&
+                       ui().lblPic->isHidden() && ui().optClassic->isHidden() &&
+                       ui().optModern->isHidden() && ui().chkMasks->isHidden();
         closed = w->close();
     });
     seam.saveAnswers = {std::nullopt};
@@ -271,6 +274,8 @@ TEST_F(WizardTest, AFailedOrCancelledFinishRestoresPageFour)
     EXPECT_FALSE(ui().lblMSG1->isHidden());
     EXPECT_FALSE(ui().lblMSG2->isHidden());
     EXPECT_FALSE(ui().lblPic->isHidden());
+    EXPECT_FALSE(ui().optModern->isHidden());
+    EXPECT_FALSE(ui().chkMasks->isHidden());
     for (const auto &m : seam.messages)
         EXPECT_FALSE(m.text.startsWith(QStringLiteral("Compilation complete!")));
 }
