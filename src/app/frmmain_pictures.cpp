@@ -3,7 +3,6 @@
 
 #include "app/filelistmodel.h"
 #include "app/frmmain_ui.h"
-#include "app/namewarnings.h"
 #include "app/picturewatcher.h"
 
 #include "compiler/compilerun.h"

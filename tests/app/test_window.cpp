@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QProgressBar>
 #include <QScreen>
 #include <QScrollBar>

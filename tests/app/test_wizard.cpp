@@ -3,7 +3,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPalette>
 #include <QProgressBar>
 #include <QTimer>
