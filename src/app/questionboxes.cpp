@@ -19,8 +19,8 @@ std::unique_ptr<QMessageBox> plainBox(QMessageBox::Icon icon, QWidget *parent, c
 // The buttons are found again by their roles, which each box gives once.
 bool closedWith(const QMessageBox &box, QMessageBox::ButtonRole role)
 {
-    const QAbstractButton *clicked = box.clickedButton();
-    return clicked && box.buttonRole(const_cast<QAbstractButton *>(clicked)) == role;
+    QAbstractButton *clicked = box.clickedButton();
+    return clicked && box.buttonRole(clicked) == role;
 }
 
 } // namespace
