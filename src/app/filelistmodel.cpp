@@ -32,6 +32,8 @@ FileListModel::FileListModel(std::vector<PictureEntry> &entries, QObject *parent
     connect(this, &QAbstractItemModel::rowsInserted, this, later);
     connect(this, &QAbstractItemModel::rowsRemoved, this, later);
     connect(this, &QAbstractItemModel::rowsMoved, this, later);
+    // A drag moves rows as one layout change.
+    connect(this, &QAbstractItemModel::layoutChanged, this, later);
     connect(this, &QAbstractItemModel::dataChanged, this,
             [later](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
                 if (roles.isEmpty() || roles.contains(Qt::EditRole))
@@ -64,6 +66,27 @@ QString FileListModel::nameProblem(int row) const
 {
     return row >= 0 && std::size_t(row) < m_problems.size() ? m_problems[std::size_t(row)]
                                                             : QString();
+}
+
+void FileListModel::setPictureProblem(const QString &location, const QString &problem)
+{
+    if (m_pictureProblems.value(location) == problem)
+        return;
+    if (problem.isEmpty())
+        m_pictureProblems.remove(location);
+    else
+        m_pictureProblems.insert(location, problem);
+    for (int row = 0; row < rowCount(); ++row)
+        if (m_entries[std::size_t(row)].Location == location)
+            emit dataChanged(index(row, NameColumn), index(row, NameColumn),
+                             {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+void FileListModel::clearPictureProblems()
+{
+    const QStringList locations = m_pictureProblems.keys();
+    for (const QString &location : locations)
+        setPictureProblem(location, {});
 }
 
 std::vector<int> FileListModel::fixNames()
@@ -242,10 +265,11 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     if (index.column() == NameColumn && (role == Qt::DisplayRole || role == Qt::EditRole))
         return entry.Name;
     if (index.column() == NameColumn && (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
-        const QString problem = nameProblem(index.row());
+        QStringList problems{m_pictureProblems.value(entry.Location), nameProblem(index.row())};
+        problems.removeAll(QString());
         if (role == Qt::ToolTipRole)
-            return problem.isEmpty() ? QVariant() : QVariant(problem);
-        return NameSign(!problem.isEmpty());
+            return problems.isEmpty() ? QVariant() : QVariant(problems.join(u'\n'));
+        return NameSign(!problems.isEmpty());
     }
     // A long path is shortened in its middle; the tip shows it whole.
     if (index.column() == LocationColumn && (role == Qt::DisplayRole || role == Qt::ToolTipRole))

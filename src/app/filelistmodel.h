@@ -4,6 +4,7 @@
 #include "project/pictureentry.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 
 #include <vector>
 
@@ -12,9 +13,9 @@ namespace bitvane {
 // Shows a list of entries as rows of Name (edited in place) and Location
 // (shown only: a changed path would put another picture under the old
 // name). The list is the window's; every change to its length goes through
-// this model so that the view follows. A name that would not compile carries
+// this model so that the views follow. A name that would not compile carries
 // a warning sign with the reason as its tip, kept up to date on every change
-// the model signals.
+// the model signals; so does a picture that could not be loaded again.
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -35,6 +36,11 @@ public:
     // Why the name of row would not compile, as last taken (after the
     // change, once events have been processed); empty when it would.
     QString nameProblem(int row) const;
+    // Why the picture at location could not be loaded again (its file gone,
+    // or no longer a picture), shown with the sign on every row of that
+    // location; empty clears it. clearPictureProblems clears them all.
+    void setPictureProblem(const QString &location, const QString &problem);
+    void clearPictureProblems();
     // Moves the given rows, in their order, to just above row before (the
     // row count: to the end), their names and settings with them. The rows
     // above before that stay keep their places.
@@ -70,7 +76,8 @@ private:
     QByteArray origin() const;
 
     std::vector<PictureEntry> &m_entries;
-    std::vector<QString> m_problems; // per row, from NameProblems
+    std::vector<QString> m_problems;           // per row, from NameProblems
+    QHash<QString, QString> m_pictureProblems; // by location
     bool m_updatePending = false;
 };
 

@@ -1,8 +1,9 @@
 // frmMain's picture pages: loading the pictures, the preview with its sliders, the compile.
 #include "app/frmmain.h"
 
+#include "app/filelistmodel.h"
 #include "app/frmmain_ui.h"
-#include "app/namewarnings.h"
+#include "app/picturewatcher.h"
 
 #include "compiler/compilerun.h"
 #include "compiler/outputset.h"
@@ -17,7 +18,7 @@
 #include <QFileInfo>
 #include <QLayout>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -26,6 +27,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTimer>
 
 namespace bitvane {
 
@@ -85,25 +87,25 @@ void frmMain::LoadPictures()
     }
 }
 
-void frmMain::FillPictureList()
+int frmMain::currentPicture() const
 {
-    ui->lstPictures->clear();
-    for (const PictureEntry &entry : Entries)
-        ui->lstPictures->addItem(entry.Name);
-    MarkNameProblems(ui->lstPictures, Entries);
+    const int k = ui->lstPictures->currentIndex().row();
+    return k >= 0 && std::size_t(k) < Entries.size() ? k : -1;
 }
 
 void frmMain::lstPictures_Click()
 {
-    const int k = ui->lstPictures->currentRow();
-    if (k < 0 || std::size_t(k) >= Entries.size())
+    const int k = currentPicture();
+    if (k < 0)
         return;
     const PictureEntry &entry = Entries[std::size_t(k)];
 
     ApplyAdjustments(ui->picDisp->surface(), entry.Image, entry.Contrast, entry.Brightness);
+    ui->picDisp->setMask(ui->chkMasks->isChecked() ? entry.Mask : SpriteMask{});
     ui->picBefore->setSurface(entry.Fitted);
     ui->lblInfo->setText(
-        SpriteInfoText(QSize(entry.Image.width(), entry.Image.height()), entry.SourceSize));
+        SpriteInfoText(QSize(entry.Image.width(), entry.Image.height()), entry.SourceSize,
+                       ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic));
     cboZoom_Change();
 
     // Showing a picture's settings is not choosing them: the change handlers
@@ -151,8 +153,8 @@ void frmMain::spnContrast_Change()
 
 void frmMain::sldBrightness_Change()
 {
-    const int k = ui->lstPictures->currentRow();
-    if (k < 0 || std::size_t(k) >= Entries.size())
+    const int k = currentPicture();
+    if (k < 0)
         return;
     setCursor(Qt::WaitCursor);
     const auto normalPointer = qScopeGuard([this] { unsetCursor(); });
@@ -170,6 +172,47 @@ void frmMain::sldBrightness_Change()
 void frmMain::sldContrast_Change()
 {
     sldBrightness_Change();
+}
+
+void frmMain::picturesChanged(const QStringList &locations)
+{
+    // The entries hold still while a step works through them.
+    if (m_loading || m_busyCompiling) {
+        QTimer::singleShot(PictureWatcher::SettleMs, this, [this, locations] {
+            if (Tab() >= PageEditPictures)
+                runGuarded([this, locations] { picturesChanged(locations); });
+        });
+        return;
+    }
+    bool shownChanged = false;
+    for (const QString &location : locations) {
+        QString problem;
+        try {
+            const LoadedSprite sprite = LoadSprite(location);
+            for (std::size_t i = 0; i < Entries.size(); ++i) {
+                PictureEntry &entry = Entries[i];
+                if (entry.Location != location)
+                    continue;
+                entry.Image = sprite.Image;
+                entry.Mask = sprite.Mask;
+                entry.SourceSize = sprite.SourceSize;
+                entry.Fitted = sprite.Fitted;
+                shownChanged = shownChanged || int(i) == currentPicture();
+            }
+        } catch (const Error &e) {
+            // The last picture that loaded stays, and is what a compile writes.
+            problem = e.message();
+        }
+        m_files->setPictureProblem(location, problem);
+    }
+    if (shownChanged)
+        lstPictures_Click();
+}
+
+void frmMain::stopWatching()
+{
+    m_watcher->clear();
+    m_files->clearPictureProblems();
 }
 
 std::optional<frmMain::WrittenFiles> frmMain::CompileProject()

@@ -53,11 +53,6 @@ DrawnRow DrawRow(const ColorValue *in, int width)
     return row;
 }
 
-const char *ModernType(int width)
-{
-    return width == 8 ? "uint8_t" : width == 16 ? "uint16_t" : "uint32_t";
-}
-
 bool IsAsciiAlnum(char16_t u)
 {
     return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9');
@@ -206,6 +201,11 @@ QByteArray ModernBlock(const PictureSurface &picture, const QString &name, bool 
 }
 
 } // namespace
+
+const char *ModernType(int width)
+{
+    return width == 8 ? "uint8_t" : width == 16 ? "uint16_t" : "uint32_t";
+}
 
 QByteArray IncludeGuard(const QString &headerPath)
 {

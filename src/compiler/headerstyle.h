@@ -13,6 +13,10 @@ namespace bitvane {
 
 enum class HeaderStyle { Classic, Modern };
 
+// The modern header's element type for a picture of this width (8, 16 or
+// 32): "uint8_t", "uint16_t" or "uint32_t".
+const char *ModernType(int width);
+
 // The modern header's lines before its first picture: a comment naming the
 // program and the project file (its name only, so the same project gives the
 // same bytes anywhere), the include guard, <stdint.h> and BITVANE_DATA,

@@ -5,7 +5,7 @@
 #include "windowfixture.h"
 
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
@@ -213,7 +213,20 @@ protected:
         ASSERT_EQ(w->Tab(), frmMain::PageEditPictures) << lastMessage().toStdString();
     }
 
-    void select(int row) { ui().lstPictures->setCurrentRow(row); }
+    void select(int row)
+    {
+        ui().lstPictures->setCurrentIndex(ui().lstPictures->model()->index(row, 0));
+    }
+    // Page 3's list as the user sees it: the names, and the selected row.
+    QStringList pictureNames() const
+    {
+        QStringList names;
+        const QAbstractItemModel *model = ui().lstPictures->model();
+        for (int i = 0; i < model->rowCount(); ++i)
+            names << model->index(i, ui().lstPictures->modelColumn()).data().toString();
+        return names;
+    }
+    int selectedPicture() const { return ui().lstPictures->currentIndex().row(); }
 
     // Page 3 to page 4, then "Finish" with the given answers.
     void finish(bool hex, const QString &project, const QString &header)

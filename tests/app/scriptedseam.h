@@ -36,6 +36,10 @@ public:
     std::deque<std::optional<QString>> folderAnswers;
     std::deque<bool> formatAnswers;
     std::deque<NamesAnswer> namesAnswers;
+    std::deque<bool> discardAnswers; // true: "Discard"
+    // The completion message is a message with a choice: "OK" unless one
+    // is queued here.
+    std::deque<CompletedAnswer> completedAnswers;
 
     std::vector<FileCall> opens;
     std::vector<FileCall> saves;
@@ -43,6 +47,7 @@ public:
     std::vector<Message> messages;
     int formatCalls = 0;
     std::vector<QString> namesQuestions;
+    std::vector<QString> discardQuestions;
     // Runs while a message box would be open.
     std::function<void(const Message &)> onMessage;
     // When set, answers the number-format question in place of
@@ -89,6 +94,23 @@ public:
     {
         namesQuestions.push_back(text);
         return take(namesAnswers, NamesAnswer::Cancel, "question about names");
+    }
+
+    bool askDiscard(QWidget *, const QString &text, const QString &) override
+    {
+        discardQuestions.push_back(text);
+        return take(discardAnswers, false, "question to discard changes");
+    }
+
+    CompletedAnswer showCompleted(QWidget *parent, const QString &text,
+                                  const QString &title) override
+    {
+        showMessage(parent, text, title, QMessageBox::NoIcon);
+        if (completedAnswers.empty())
+            return CompletedAnswer::Ok;
+        const CompletedAnswer answer = completedAnswers.front();
+        completedAnswers.pop_front();
+        return answer;
     }
 
 private:

@@ -137,6 +137,8 @@ TEST_F(PicturePages, ClosingWhileLoadingStopsAtOnce)
         w = std::make_unique<frmMain>(&seam);
         ASSERT_NO_FATAL_FAILURE(showWindow());
         newProjectWith(names);
+        // The new project is given up.
+        seam.discardAnswers = {true};
         int progressAtClose = -1;
         when(
             w.get(), [&] { return ui().prbLoadFiles->value() >= 3; },

@@ -43,9 +43,8 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
         EXPECT_EQ(e.Brightness, 0);
         EXPECT_EQ(e.Contrast, 0);
     }
-    ASSERT_EQ(ui().lstPictures->count(), 3);
-    EXPECT_EQ(ui().lstPictures->item(1)->text(), "ship");
-    EXPECT_EQ(ui().lstPictures->currentRow(), 0);
+    EXPECT_EQ(pictureNames(), (QStringList{"narrow", "ship", "wide"}));
+    EXPECT_EQ(selectedPicture(), 0);
 
     // The user's moves: arrow keys on one slider, a drag's value on the other.
     select(1);
