@@ -201,9 +201,10 @@ std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
         CheckOutputTarget(*headerPath);
 
         CompileJob job;
-        job.hex = hex;
-        job.style = ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic;
-        job.masks = ui->chkMasks->isChecked();
+        job.settings.hex = hex;
+        job.settings.style =
+            ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic;
+        job.settings.masks = ui->chkMasks->isChecked();
         job.headerPath = *headerPath;
         job.projectPath = *projectPath;
         job.entries = Entries;

@@ -235,7 +235,8 @@ QString ProjectFileNameFor(const QString &headerPath)
     return name + QStringLiteral(".bvp");
 }
 
-QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QString &headerPath)
+QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QString &headerPath,
+                             const ProjectSettings &settings)
 {
     if (sprites.size() > std::size_t(MaxProjectRecords))
         throw Error(headerPath, QStringLiteral("holds %1 sprite arrays, more than the %2 a "
@@ -243,7 +244,7 @@ QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QSt
                                     .arg(sprites.size())
                                     .arg(MaxProjectRecords));
     const std::vector<QString> names = PictureFileNames(sprites);
-    QByteArray text;
+    QByteArray text = FormatSettingsLine(settings);
     for (std::size_t i = 0; i < sprites.size(); ++i) {
         const QString problem = NameStorageProblem(sprites[i].name);
         if (!problem.isEmpty())
@@ -265,8 +266,13 @@ Extraction WriteExtraction(HeaderContents contents, const QString &headerPath,
     if (contents.sprites.empty())
         throw Error(headerPath, QStringLiteral("holds no sprite array"));
     std::vector<FileToWrite> files = PictureFiles(contents.sprites);
-    files.push_back(
-        {ProjectFileNameFor(headerPath), ExtractionProject(contents.sprites, headerPath)});
+    ProjectSettings settings;
+    settings.style = contents.style;
+    settings.hex = contents.hex;
+    settings.masks = contents.masks;
+    settings.shared = contents.shared && contents.style == HeaderStyle::Modern;
+    files.push_back({ProjectFileNameFor(headerPath),
+                     ExtractionProject(contents.sprites, headerPath, settings)});
     std::vector<QString> paths = WriteTogether(files, folder, force);
     Extraction extraction;
     extraction.projectPath = paths.back();

@@ -88,7 +88,8 @@ inline ChildRun runLimited(const QStringList &args, const QString &standardOutpu
     return r;
 }
 
-// The one line a failure prints: "bitvane-compile: FILE: reason".
+// The one line a failure prints: "bitvane-compile: FILE: reason" (FILE with
+// its project's "PROJECT:LINE: " in front for a picture).
 inline void expectOneLine(const ChildRun &r, const QString &file, const char *reason)
 {
     ASSERT_TRUE(r.finished) << "still running after ten seconds";

@@ -203,7 +203,8 @@ TEST_F(Cli, KeepsProjectOrderAndReportsTheFirstBadPictureInIt)
     for (int attempt = 0; attempt < 3; ++attempt) {
         r = runCompile({"-o", header, project});
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(r.err.startsWith("bitvane-compile: " + dir.filePath("p41.bmp").toUtf8()))
+        EXPECT_TRUE(r.err.startsWith("bitvane-compile: " + project.toUtf8() +
+                                     ":42: " + dir.filePath("p41.bmp").toUtf8()))
             << r.err.toStdString();
         EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
         EXPECT_TRUE(r.err.endsWith('\n'));

@@ -1,0 +1,162 @@
+// bitvane-compile --watch: inputs watched through the file system, runs debounced, signals ending
+// the loop.
+#include "cli/watchcommand.h"
+
+#include "cli/oneline.h"
+#include "fileaccess.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QSet>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace bitvane {
+
+namespace {
+
+// The signal handler may only write to a pipe; the event loop reads it.
+int SignalPipe[2] = {-1, -1};
+
+extern "C" void OnStopSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(SignalPipe[1], &byte, 1);
+}
+
+// What changes when a file is saved, replaced by a rename (editors and
+// paint programs save so), removed or made again.
+struct FileState {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long modified = 0; // nanoseconds
+    long long changed = 0;
+
+    friend bool operator==(const FileState &, const FileState &) = default;
+};
+
+FileState StateOf(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {true,
+            st.st_dev,
+            st.st_ino,
+            st.st_size,
+            st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
+            st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
+}
+
+std::vector<FileState> StatesOf(const QStringList &paths)
+{
+    std::vector<FileState> states;
+    states.reserve(std::size_t(paths.size()));
+    for (const QString &path : paths)
+        states.push_back(StateOf(path));
+    return states;
+}
+
+// Every input that exists, and every folder that holds one: a file saved by
+// a rename, or removed and made again, is only seen by its folder.
+QStringList WatchedPaths(const QStringList &inputs)
+{
+    QSet<QString> seen;
+    QStringList paths;
+    for (const QString &input : inputs) {
+        const QFileInfo info(input);
+        for (const QString &path : {info.absoluteFilePath(), info.absolutePath()})
+            if (!seen.contains(path) && QFileInfo::exists(path)) {
+                seen.insert(path);
+                paths.push_back(path);
+            }
+    }
+    return paths;
+}
+
+} // namespace
+
+int WatchCommand(std::FILE *err, const QString &headerName,
+                 const std::function<int(CompileReport &)> &compile)
+{
+    if (::pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        PrintLine(err,
+                  QStringLiteral("bitvane-compile: cannot watch: %1").arg(SystemReason(errno)));
+        return 1;
+    }
+    struct sigaction action = {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    QSocketNotifier stop(SignalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stop, &QSocketNotifier::activated, [] { QCoreApplication::quit(); });
+
+    QFileSystemWatcher watcher;
+    QTimer settle;
+    settle.setSingleShot(true);
+    settle.setInterval(100);
+    QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &settle,
+                     qOverload<>(&QTimer::start));
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &settle,
+                     qOverload<>(&QTimer::start));
+
+    QStringList inputs;
+    std::vector<FileState> states; // of the inputs, as the last run read them
+    auto run = [&] {
+        // Taken before the run reads the files, so that a change made while
+        // it runs starts the next one.
+        std::vector<FileState> before = StatesOf(inputs);
+        CompileReport report;
+        QElapsedTimer clock;
+        clock.start();
+        if (compile(report) == 0) {
+            std::printf("%s\n", OneLine(QStringLiteral("%1: %2 %3, %4 ms")
+                                            .arg(headerName)
+                                            .arg(report.sprites)
+                                            .arg(report.sprites == 1 ? u"sprite" : u"sprites")
+                                            .arg(clock.elapsed()))
+                                    .constData());
+            std::fflush(stdout);
+        }
+        std::fflush(err);
+        states = report.inputs == inputs ? std::move(before) : StatesOf(report.inputs);
+        inputs = report.inputs;
+        if (!watcher.files().isEmpty() || !watcher.directories().isEmpty())
+            watcher.removePaths(watcher.files() + watcher.directories());
+        if (const QStringList paths = WatchedPaths(inputs); !paths.isEmpty())
+            watcher.addPaths(paths);
+    };
+    // The folder of the header tells of every header written, and folders
+    // tell of files beside the inputs: only a real change runs again.
+    QObject::connect(&settle, &QTimer::timeout, [&] {
+        if (StatesOf(inputs) != states)
+            run();
+    });
+
+    run();
+    QCoreApplication::exec();
+
+    action.sa_handler = SIG_DFL;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::close(SignalPipe[0]);
+    ::close(SignalPipe[1]);
+    return 0;
+}
+
+} // namespace bitvane
