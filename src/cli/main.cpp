@@ -157,15 +157,15 @@ Error AtRecord(const QString &projectPath, const PictureEntry &entry, const Erro
 // told, in the compiler's PROJECT:LINE: warning: form; under -Werror it is
 // an error, and true comes back.
 bool warnIfFitted(std::FILE *err, const QString &projectPath, const PictureEntry &entry,
-                  QSize source, NameRule rule)
+                  QSize source, bool werror)
 {
     const QString warning = FittingWarning(entry.Location, source);
     if (!warning.isEmpty())
         PrintLine(err, QStringLiteral("%1:%2: %3: %4")
                            .arg(projectPath)
                            .arg(entry.ProjectLine)
-                           .arg(rule == NameRule::Fail ? u"error" : u"warning", warning));
-    return !warning.isEmpty() && rule == NameRule::Fail;
+                           .arg(werror ? u"error" : u"warning", warning));
+    return !warning.isEmpty() && werror;
 }
 
 // Thrown once the last picture is in when -Werror made a warning an error:
@@ -180,6 +180,7 @@ struct Options {
     std::optional<bool> shared;
     QString depfilePath;
     NameRule nameRule = NameRule::Warn;
+    bool werror = false; // every warning an error, also with --fix-names
 };
 
 int compile(std::FILE *err, const QString &projectPath, const QString &headerPath,
@@ -207,9 +208,11 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
         report->inputs = {projectPath};
     ProjectContents project = ReadProject(projectPath);
     std::vector<PictureEntry> &entries = project.entries;
-    if (report)
+    if (report) {
         for (const PictureEntry &entry : entries)
             report->inputs.push_back(entry.Location);
+        report->picturesKnown();
+    }
     if (!checkNames(err, projectPath, entries, options.nameRule))
         return 1;
     CompileJob job;
@@ -240,7 +243,7 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
             LoadedSprite sprite = pictures.take(index);
             failed = -1;
             if (warnIfFitted(err, projectPath, entries[std::size_t(index)], sprite.SourceSize,
-                             options.nameRule))
+                             options.werror))
                 warningsWereErrors = true;
             return sprite;
         };
@@ -486,6 +489,7 @@ int main(int argc, char *argv[])
     options.nameRule = parser.isSet(fixNamesOption) ? NameRule::Fix
                        : parser.isSet(werrorOption) ? NameRule::Fail
                                                     : NameRule::Warn;
+    options.werror = parser.isSet(werrorOption);
     if (parser.isSet(watchOption)) {
         if (headerPath == u"-")
             return usageError(err, QStringLiteral("--watch writes a header file, not standard "

@@ -121,7 +121,17 @@ int WatchCommand(std::FILE *err, const QString &headerName,
         // Taken before the run reads the files, so that a change made while
         // it runs starts the next one.
         std::vector<FileState> before = StatesOf(inputs);
+        // The same project is judged by its state before the run; the
+        // pictures of a changed list by theirs as the run began on them.
+        auto asRead = [&](const QStringList &now) {
+            std::vector<FileState> read = StatesOf(now);
+            if (!before.empty() && !now.isEmpty() && now.front() == inputs.front())
+                read.front() = before.front();
+            return read;
+        };
+        std::vector<FileState> read;
         CompileReport report;
+        report.picturesKnown = [&] { read = asRead(report.inputs); };
         QElapsedTimer clock;
         clock.start();
         if (compile(report) == 0) {
@@ -134,12 +144,30 @@ int WatchCommand(std::FILE *err, const QString &headerName,
             std::fflush(stdout);
         }
         std::fflush(err);
-        states = report.inputs == inputs ? std::move(before) : StatesOf(report.inputs);
+        if (report.inputs == inputs)
+            states = std::move(before);
+        else
+            states = read.size() == std::size_t(report.inputs.size()) ? std::move(read)
+                                                                      : asRead(report.inputs);
         inputs = report.inputs;
-        if (!watcher.files().isEmpty() || !watcher.directories().isEmpty())
-            watcher.removePaths(watcher.files() + watcher.directories());
-        if (const QStringList paths = WatchedPaths(inputs); !paths.isEmpty())
-            watcher.addPaths(paths);
+        // Files are watched afresh (one replaced by a rename is another
+        // file now); folders stay watched, so that nothing done to them
+        // while this runs goes unseen.
+        if (!watcher.files().isEmpty())
+            watcher.removePaths(watcher.files());
+        const QStringList wanted = WatchedPaths(inputs);
+        for (const QString &folder : watcher.directories())
+            if (!wanted.contains(folder))
+                watcher.removePath(folder);
+        QStringList added;
+        for (const QString &path : wanted)
+            if (!watcher.directories().contains(path))
+                added.push_back(path);
+        if (!added.isEmpty())
+            watcher.addPaths(added);
+        // A change made while the run read the files, or before they were
+        // watched again, shows in the comparison the timer makes.
+        settle.start();
     };
     // The folder of the header tells of every header written, and folders
     // tell of files beside the inputs: only a real change runs again.

@@ -15,6 +15,9 @@ namespace bitvane {
 struct CompileReport {
     QStringList inputs;
     int sprites = 0;
+    // Called by the compile once inputs holds its pictures, before it reads
+    // them, so that a picture changed while the run reads it is seen.
+    std::function<void()> picturesKnown;
 };
 
 // Runs compile (which prints its own warnings and failure and returns the
