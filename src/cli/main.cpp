@@ -8,12 +8,12 @@
 // from the project's folder), loads every picture as the window does and
 // compiles with the same routine, in the style, notation and masks the
 // project's settings line names unless options say otherwise. The header is
-// replaced only when the whole
-// compile succeeded; the project file is only read. "-o -" writes the header
-// to standard output, also only once the whole compile has succeeded. On
-// failure exactly one line goes to stderr; besides, each name that is no
-// usable C identifier, and each picture that fitting cut or padded, gives one
-// warning line, as compilers do. --extract goes the other way
+// replaced only when the whole compile succeeded; the project file is only
+// read. "-o -" writes the header to standard output, also only once the
+// whole compile has succeeded. On failure exactly one line goes to stderr;
+// besides, each name that is no usable C identifier, and each picture that
+// fitting cut or padded, gives one warning line (an error one with -Werror),
+// as compilers do. --extract goes the other way
 // (extractcommand.cpp); --watch compiles again after every change
 // (watchcommand.cpp).
 
@@ -186,6 +186,9 @@ struct Options {
 int compile(std::FILE *err, const QString &projectPath, const QString &headerPath,
             const Options &options, CompileReport *report = nullptr)
 {
+    // Whatever fails first, the watch follows at least the project.
+    if (report)
+        report->inputs = {projectPath};
     const bool toStandardOutput = headerPath == u"-";
     QFile standardOutput;
     if (toStandardOutput) {
@@ -204,8 +207,6 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
         throw Error(depfilePath,
                     QStringLiteral("the dependency file would replace an input or the header"));
 
-    if (report)
-        report->inputs = {projectPath};
     ProjectContents project = ReadProject(projectPath);
     std::vector<PictureEntry> &entries = project.entries;
     if (report) {
