@@ -30,10 +30,13 @@ namespace {
 // The signal handler may only write to a pipe; the event loop reads it.
 int SignalPipe[2] = {-1, -1};
 
-extern "C" void OnStopSignal(int)
+// The run under way still finishes; a second signal, for a user who will
+// not wait, ends the program at once.
+extern "C" void OnStopSignal(int signal)
 {
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(SignalPipe[1], &byte, 1);
+    std::signal(signal, SIG_DFL);
 }
 
 // What changes when a file is saved, replaced by a rename (editors and
@@ -156,12 +159,13 @@ int WatchCommand(std::FILE *err, const QString &headerName,
         if (!watcher.files().isEmpty())
             watcher.removePaths(watcher.files());
         const QStringList wanted = WatchedPaths(inputs);
-        for (const QString &folder : watcher.directories())
+        const QStringList folders = watcher.directories();
+        for (const QString &folder : folders)
             if (!wanted.contains(folder))
                 watcher.removePath(folder);
         QStringList added;
         for (const QString &path : wanted)
-            if (!watcher.directories().contains(path))
+            if (!folders.contains(path))
                 added.push_back(path);
         if (!added.isEmpty())
             watcher.addPaths(added);
