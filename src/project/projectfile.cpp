@@ -428,37 +428,27 @@ QByteArray ReadProjectBytes(const QString &path)
     return ReadRegularFile(path, path, MaxProjectBytes, u"project file");
 }
 
-// A file that fails as a project and plainly is something else (a picture,
-// a header) is called what it is: the line's complaint would only puzzle.
-template <typename Parse> auto Parsed(const QByteArray &bytes, const QString &path, Parse parse)
-{
-    try {
-        return parse();
-    } catch (const Error &) {
-        const QString kind = FileKind(bytes);
-        if (kind.isEmpty())
-            throw;
-        throw Error(path, QStringLiteral("not a project file (%1)").arg(kind));
-    }
-}
-
 } // namespace
 
 std::vector<ProjectRecord> ReadProjectFile(const QString &path)
 {
-    const QByteArray bytes = ReadProjectBytes(path);
-    return Parsed(bytes, path, [&] { return ParseProject(bytes, path); });
+    return ReadProjectFileContents(path).records;
 }
 
 ProjectFileContents ReadProjectFileContents(const QString &path)
 {
     const QByteArray bytes = ReadProjectBytes(path);
-    return Parsed(bytes, path, [&] {
-        ProjectFileContents contents;
-        contents.settings = ParseProjectSettings(bytes, path);
-        contents.records = ParseProject(bytes, path);
-        return contents;
-    });
+    try {
+        return {ParseProjectSettings(bytes, path), ParseProject(bytes, path)};
+    } catch (const Error &) {
+        // A file that fails as a project and plainly is something else (a
+        // picture, a header) is called what it is: the line's complaint
+        // would only puzzle.
+        const QString kind = FileKind(bytes);
+        if (kind.isEmpty())
+            throw;
+        throw Error(path, QStringLiteral("not a project file (%1)").arg(kind));
+    }
 }
 
 } // namespace bitvane

@@ -79,18 +79,19 @@ ProjectSettings ParseProjectSettings(QByteArrayView bytes, const QString &fileNa
 // partial result.
 std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName);
 
-// Reads and parses the file at path. Throws Error (missing, not an ordinary
-// file, unreadable, longer than a project can be, malformed).
-std::vector<ProjectRecord> ReadProjectFile(const QString &path);
-
 // A project file's settings and records together.
 struct ProjectFileContents {
     ProjectSettings settings;
     std::vector<ProjectRecord> records;
 };
 
-// Reads the file at path once and parses both; throws as ReadProjectFile
-// and ParseProjectSettings do.
+// Reads the file at path and parses its settings line and records. Throws
+// Error (missing, not an ordinary file, unreadable, longer than a project
+// can be, malformed, a settings line refused, a picture or header rather
+// than a project).
 ProjectFileContents ReadProjectFileContents(const QString &path);
+
+// ReadProjectFileContents' records.
+std::vector<ProjectRecord> ReadProjectFile(const QString &path);
 
 } // namespace bitvane
