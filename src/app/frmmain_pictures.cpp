@@ -253,9 +253,10 @@ std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
         readFiles.check(*headerPath);
 
         CompileJob job;
-        job.hex = hex;
-        job.style = ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic;
-        job.masks = ui->chkMasks->isChecked();
+        job.settings.hex = hex;
+        job.settings.style =
+            ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic;
+        job.settings.masks = ui->chkMasks->isChecked();
         job.headerPath = *headerPath;
         job.projectPath = *projectPath;
         if (!opened.isEmpty() && !SameFile(opened, *projectPath))

@@ -77,10 +77,14 @@ void RunCompile(const CompileJob &job)
             headerBytes += bytes;
     };
 
-    const bool modern = job.style == HeaderStyle::Modern;
+    const ProjectSettings &settings = job.settings;
+    const bool modern = settings.style == HeaderStyle::Modern;
+    const bool shared = modern && settings.shared;
     const QString source = job.sourceProject.isEmpty() ? job.projectPath : job.sourceProject;
     const QString guardName = GuardName(job, source);
-    write(modern ? ModernPreamble(guardName, source) : HeaderPreamble());
+    write(modern ? ModernPreamble(guardName, source, shared) : HeaderPreamble());
+    if (project)
+        project->write(FormatSettingsLine(settings));
     for (int i = 0; i < total; ++i) {
         const PictureEntry &entry = job.entries[std::size_t(i)];
         LoadedSprite sprite =
@@ -94,12 +98,15 @@ void RunCompile(const CompileJob &job)
                 throw;
             throw Error(entry.Location.isEmpty() ? entry.Name : entry.Location, e.reason());
         }
-        if (job.masks && sprite.Mask.rows.empty())
+        if (settings.masks && sprite.Mask.rows.empty())
             sprite.Mask = OpaqueMask(work.width(), work.height());
-        write(
-            SpriteBlock(job.style, work, entry.Name, job.hex, job.masks ? &sprite.Mask : nullptr));
-        if (project)
-            project->write(FormatProjectRecord(RecordOf(entry)));
+        write(SpriteBlock(settings.style, work, entry.Name, settings.hex,
+                          settings.masks ? &sprite.Mask : nullptr, shared));
+        if (project) {
+            ProjectRecord record = RecordOf(entry);
+            record.location = StoredLocation(entry, job.projectPath, settings.relativeLocations);
+            project->write(FormatProjectRecord(record));
+        }
         if (job.progress)
             job.progress(i + 1, total);
     }

@@ -4,6 +4,7 @@
 #include "compiler/headerstyle.h"
 #include "imaging/pictureloader.h"
 #include "project/pictureentry.h"
+#include "project/projectfile.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -23,9 +24,9 @@ struct CompileJob {
     // Name (written verbatim), Location (for the project record) and the
     // settings of each picture; not owned, kept alive through the run.
     std::span<const PictureEntry> entries;
-    bool hex = true;
-    HeaderStyle style = HeaderStyle::Classic;
-    bool masks = false; // a NAME_mask array after each picture's
+    // The header's style, notation, masks and sharing, and how the project
+    // file stores locations; written as the project file's settings line.
+    ProjectSettings settings;
     QString headerPath;
     QString projectPath; // empty: no project file is written
     // The project the header is made from, named in the modern header's
@@ -61,8 +62,9 @@ QByteArray HeaderPreamble();
 // in the job's style (classic: preamble, then per entry the image with
 // contrast then brightness applied, its array line, the mask line when asked
 // and an empty line; modern: its preamble, the same pictures as SpriteBlock
-// writes them, its ending) and, when asked, the project file (one record per
-// entry). Both are written beside their targets and replace them only
+// writes them, its ending) and, when asked, the project file (the settings
+// line when a setting is not the default, then one record per entry, each
+// location as StoredLocation gives it). Both are written beside their targets and replace them only
 // when the whole run has succeeded: on any failure this throws Error and
 // both targets keep their previous bytes.
 void RunCompile(const CompileJob &job);

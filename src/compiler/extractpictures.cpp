@@ -351,11 +351,12 @@ void CheckProjectSize(const std::vector<HeaderSprite> &sprites, const QString &h
 
 } // namespace
 
-QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QString &headerPath)
+QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QString &headerPath,
+                             const ProjectSettings &settings)
 {
     CheckProjectSize(sprites, headerPath);
     const std::vector<QString> names = PictureFileNames(sprites);
-    QByteArray text;
+    QByteArray text = FormatSettingsLine(settings);
     for (std::size_t i = 0; i < sprites.size(); ++i) {
         const QString problem = NameStorageProblem(sprites[i].name);
         if (!problem.isEmpty())
@@ -378,8 +379,13 @@ Extraction WriteExtraction(HeaderContents contents, const QString &headerPath,
         throw Error(headerPath, QStringLiteral("holds no sprite array"));
     CheckProjectSize(contents.sprites, headerPath);
     std::vector<FileToWrite> files = PictureFiles(contents.sprites);
-    files.push_back(
-        {ProjectFileNameFor(headerPath), ExtractionProject(contents.sprites, headerPath)});
+    ProjectSettings settings;
+    settings.style = contents.style;
+    settings.hex = contents.hex;
+    settings.masks = contents.masks;
+    settings.shared = contents.shared && contents.style == HeaderStyle::Modern;
+    files.push_back({ProjectFileNameFor(headerPath),
+                     ExtractionProject(contents.sprites, headerPath, settings)});
     Extraction extraction;
     std::vector<QString> paths = WriteTogether(files, folder, force, &extraction.removedStaging);
     extraction.projectPath = paths.back();

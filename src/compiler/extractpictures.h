@@ -3,6 +3,7 @@
 #pragma once
 
 #include "compiler/headerreader.h"
+#include "project/projectfile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -64,9 +65,12 @@ QString ProjectFileNameFor(const QString &headerPath);
 
 // The project file listing the pictures in order, each by its bare file
 // name (taken from the project's folder), brightness and contrast 0, the
-// array's name where it is not the file's base name. Throws Error naming
+// array's name where it is not the file's base name, after the settings
+// line of the header's style, notation, masks and sharing, so that it
+// compiles back to the same arrays without options. Throws Error naming
 // headerPath and the array's line for a name a project file cannot hold.
-QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QString &headerPath);
+QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QString &headerPath,
+                             const ProjectSettings &settings = {});
 
 // WritePictures with the project file: the pictures of contents and
 // FOLDER/NAME.bvp (NAME from headerPath) written together, all or none, and

@@ -3,7 +3,9 @@
 #include "compiler/headerreader.h"
 
 #include "compiler/headerlexer.h"
+#include "error.h"
 #include "fileaccess.h"
+#include "filekind.h"
 #include "project/projectfile.h"
 
 #include <algorithm>
@@ -40,13 +42,15 @@ bool CountFitsASprite(int count)
 // By 2-bit code: white 0, light 1, dark 2, black 3.
 constexpr ColorValue ShadeOfCode[] = {ShadeWhite, ShadeLight, ShadeDark, ShadeBlack};
 
-// "static [const ]TYPE NAME[COUNT][ BITVANE_DATA] = {", all on one line.
+// "static [const ]TYPE NAME[COUNT][ BITVANE_DATA] = {", all on one line, or
+// a shared header's definition, "const TYPE ..." in the modern style.
 struct ArrayHead {
     QByteArray name;
     const ElementType *type = nullptr;
     int count = 0;              // MaxElements + 1 stands for anything larger
     QByteArrayView countText;   // the count's digits as written
     const char *body = nullptr; // just after the '{'
+    bool shared = false;        // defined without "static"
 };
 
 class Reader : HeaderLexer {
@@ -74,11 +78,13 @@ private:
 std::optional<ArrayHead> Reader::head() const
 {
     const char *p = m_p;
-    if (!startsWith(p, "static "))
-        return std::nullopt;
-    p += 7;
+    const bool isStatic = startsWith(p, "static ");
+    if (isStatic)
+        p += 7;
     if (startsWith(p, "const "))
         p += 6;
+    else if (!isStatic)
+        return std::nullopt;
     const ElementType *type = nullptr;
     for (const ElementType &t : ElementTypes)
         if (startsWith(p, t.text)) {
@@ -86,7 +92,7 @@ std::optional<ArrayHead> Reader::head() const
             p += t.text.size();
             break;
         }
-    if (!type)
+    if (!type || (!isStatic && type->style != HeaderStyle::Modern))
         return std::nullopt;
     const char *nameStart = p;
     const char *limit = endOfLine(p, MaxHeadBytes);
@@ -114,6 +120,7 @@ std::optional<ArrayHead> Reader::head() const
         head.count = std::min(count, MaxElements + 1);
         head.countText = QByteArrayView(open + 1, close - open - 1);
         head.body = rest + 4;
+        head.shared = !isStatic;
         return head;
     }
     return std::nullopt;
@@ -275,6 +282,7 @@ void Reader::addSprite(const ArrayHead &head, int line, bool hex,
     sprite.line = line;
     sprite.style = head.type->style;
     sprite.hex = hex;
+    sprite.shared = head.shared;
     sprite.picture = PictureSurface(width, height);
     for (int y = 0; y < height; ++y) {
         const std::uint32_t low = values[std::size_t(y)];
@@ -299,6 +307,7 @@ void Reader::warnAboutDifferences()
     m_out.style = first.style;
     m_out.hex = first.hex;
     m_out.masks = first.mask.has_value();
+    m_out.shared = first.shared;
     for (std::size_t i = 1; i < m_out.sprites.size(); ++i) {
         const HeaderSprite &s = m_out.sprites[i];
         QStringList ways;
@@ -307,6 +316,8 @@ void Reader::warnAboutDifferences()
                                                     : QStringLiteral("in the classic style"));
         if (s.hex != first.hex)
             ways << (s.hex ? QStringLiteral("in hexadecimal") : QStringLiteral("in binary"));
+        if (s.shared != first.shared)
+            ways << (s.shared ? QStringLiteral("shared") : QStringLiteral("not shared"));
         if (s.mask.has_value() != m_out.masks)
             ways << (s.mask ? QStringLiteral("with a mask") : QStringLiteral("without a mask"));
         if (!ways.isEmpty())
@@ -344,6 +355,15 @@ HeaderContents Reader::run()
                 ++q;
             if (q < m_end && *q == '{') {
                 advanceTo(q + 1);
+                continue;
+            }
+        }
+        // A shared header declares its arrays for every includer; the
+        // definitions that follow are what is read.
+        if (startsWith(m_p, "extern const ")) {
+            const char *eol = endOfLine(m_p, MaxHeadBytes);
+            if (QByteArrayView(m_p, eol - m_p).trimmed().endsWith(" BITVANE_DATA;")) {
+                advanceTo(eol);
                 continue;
             }
         }
@@ -386,8 +406,12 @@ HeaderContents ReadHeaderFile(const QString &headerPath)
 {
     // A FIFO or device chosen as the header would hang the open; ordinary
     // files only.
-    return ReadHeader(ReadRegularFile(headerPath, headerPath, MaxHeaderBytes, u"header"),
-                      headerPath);
+    const QByteArray bytes = ReadRegularFile(headerPath, headerPath, MaxHeaderBytes, u"header");
+    // A picture or other binary file would give a warning for each of its
+    // "lines" before the verdict; it gets the verdict alone.
+    if (const QString kind = FileKind(bytes); !IsTextKind(kind))
+        throw Error(headerPath, QStringLiteral("not a text file (%1)").arg(kind));
+    return ReadHeader(bytes, headerPath);
 }
 
 } // namespace bitvane

@@ -30,6 +30,7 @@ struct HeaderSprite {
     int line = 0; // where its declaration starts, 1-based
     HeaderStyle style = HeaderStyle::Classic;
     bool hex = true;
+    bool shared = false; // defined without "static", as --shared writes it
     // 8, 16 or 32 pixels wide (from the element type), half the element
     // count high, every pixel one of the four shades.
     PictureSurface picture;
@@ -48,11 +49,13 @@ struct HeaderContents {
     std::vector<HeaderWarning> warnings; // the first MostWarningsKept, by line
     std::size_t warningsLeftOut = 0;     // how many more there were
     // How to compile the pictures to get the arrays back: the first
-    // array's style, notation and whether it has a mask. An array that
-    // differs from the first gets a warning, as one compile cannot give both.
+    // array's style, notation, sharing and whether it has a mask. An array
+    // that differs from the first gets a warning, as one compile cannot give
+    // both.
     HeaderStyle style = HeaderStyle::Classic;
     bool hex = true;
     bool masks = false;
+    bool shared = false;
 };
 
 // The sprite arrays of a header's text (CR LF or LF line ends). Comments,
@@ -66,7 +69,8 @@ struct HeaderContents {
 // MaxProjectRecords a project can list.
 HeaderContents ReadHeader(QByteArrayView text, const QString &headerName);
 
-// ReadHeader on a file's contents; throws Error when it cannot be read.
+// ReadHeader on a file's contents; throws Error when it cannot be read or is
+// not text ("not a text file (a PNG picture)").
 // Messages name the file as given.
 HeaderContents ReadHeaderFile(const QString &headerPath);
 

@@ -120,7 +120,8 @@ inline ChildRun runUnprivileged(const QStringList &args, const QString &folder)
         copy);
 }
 
-// The one line a failure prints: "bitvane-compile: FILE: reason".
+// The one line a failure prints: "bitvane-compile: FILE: reason" (FILE with
+// its project's "PROJECT:LINE: " in front for a picture).
 inline void expectOneLine(const ChildRun &r, const QString &file, const char *reason)
 {
     ASSERT_TRUE(r.started) << "could not be started: " << r.startFailure.toStdString();

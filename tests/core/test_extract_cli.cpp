@@ -183,6 +183,15 @@ TEST_F(ExtractCli, FaultyArraysFailAndLeaveTheFolderAsItWas)
     writeFile(path("none.h"), Preamble);
     r = runIn(tmp.path(), {"--extract", "none.h", "-o", "new"});
     EXPECT_EQ(r.err, "bitvane-compile: none.h: holds no sprite array\n");
+    // A file that is no text says so alone, without a warning per "line".
+    writeFile(path("ship.png"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\n\n", 18));
+    writeFile(path("data.h"), QByteArray("static\0\x01\n\n", 10));
+    for (const char *file : {"ship.png", "data.h"}) {
+        r = runIn(tmp.path(), {"--extract", file, "-o", "new"});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, "bitvane-compile: " + QByteArray(file) + ": not a text file (" +
+                             (file[0] == 's' ? "a PNG picture" : "binary data") + ")\n");
+    }
     EXPECT_FALSE(QFileInfo::exists(path("new")));
 }
 
@@ -226,6 +235,9 @@ TEST_F(ExtractCli, CompileOptionsAreUsageErrors)
         {{"--fix-names"}, "--fix-names cannot be used with --extract"},
         {{"-Werror"}, "-Werror cannot be used with --extract"},
         {{"-M", "out.d"}, "-M cannot be used with --extract"},
+        {{"--hex"}, "--hex cannot be used with --extract"},
+        {{"--shared"}, "--shared cannot be used with --extract"},
+        {{"--watch"}, "--watch cannot be used with --extract"},
         {{"p.bvp"}, "--extract takes no project file: it writes one"},
         {{"--extract", "t.h"}, "--extract is given more than once"},
     };

@@ -182,7 +182,7 @@ TEST_F(Hostile, DashWritesTheHeaderToStandardOutputOnlyWhenTheCompileSucceeds)
 
     writeFile(project, record(picture) + record(dir.filePath("gone.bmp")));
     const ChildRun failed = runLimited({"-o", "-", project});
-    expectOneLine(failed, dir.filePath("gone.bmp"), "file not found");
+    expectOneLine(failed, project + ":2: " + dir.filePath("gone.bmp"), "file not found");
     EXPECT_TRUE(failed.out.isEmpty());
 }
 
@@ -191,7 +191,8 @@ TEST_F(Hostile, SpecialFilesNamedAsInputsAreRefusedAtOnce)
     const QString fifoPicture = dir.filePath("x.bmp");
     makeFifo(fifoPicture);
     writeFile(project, record(picture) + record(fifoPicture));
-    expectOneLine(runLimited({"-o", header, project}), fifoPicture, "not a regular file");
+    expectOneLine(runLimited({"-o", header, project}), project + ":2: " + fifoPicture,
+                  "not a regular file");
     EXPECT_FALSE(QFile::exists(header));
 
     const QString fifoProject = dir.filePath("fifo.bvp");
@@ -233,7 +234,7 @@ TEST_F(Hostile, SystemReasonsSurvive)
     ASSERT_EQ(::chmod(QFile::encodeName(project).constData(), 0644), 0);
     const ChildRun denied = runUnprivileged({"-o", header, project}, dir.path());
     ::chmod(QFile::encodeName(locked).constData(), 0700);
-    expectOneLine(denied, hidden, "permission denied");
+    expectOneLine(denied, project + ":1: " + hidden, "permission denied");
 }
 
 TEST_F(Hostile, StderrIsOneLineOnFailureAndNothingOnSuccess)
@@ -246,7 +247,7 @@ TEST_F(Hostile, StderrIsOneLineOnFailureAndNothingOnSuccess)
     writeFile(badPng, png);
     writeFile(project, record(badPng));
     const ChildRun crc = runLimited({"-o", header, project});
-    expectOneLine(crc, badPng, "damaged");
+    expectOneLine(crc, project + ":1: " + badPng, "damaged");
     EXPECT_TRUE(crc.err.contains("CRC")) << crc.err.toStdString();
 
     // A JPEG with stray bytes before its end marker decodes, with a warning

@@ -102,7 +102,7 @@ TEST(Identifiers, FixedNamesCompileAsCAndCpp)
     for (const bool hex : {true, false}) {
         CompileJob job;
         job.entries = entries;
-        job.hex = hex;
+        job.settings.hex = hex;
         job.headerPath = dir.filePath("sprites.h");
         RunCompile(job);
         writeFile(dir.filePath("use.c"), uses);
