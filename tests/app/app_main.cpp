@@ -1,4 +1,7 @@
-// The widget tests' start: one QApplication, and a configuration folder of their own.
+// The widget tests' start: one QApplication, a configuration folder of their own, no real
+// dialog left waiting.
+#include "scriptedseam.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -20,6 +23,8 @@ int main(int argc, char **argv)
         qputenv(variable, QFile::encodeName(folder));
     }
     QApplication app(argc, argv);
+    bitvane::testing::RealDialogGuard guard;
+    app.installEventFilter(&guard);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,5 +1,6 @@
 // The dialog seam: filter and selection texts, and the real dialogs driven briefly.
 #include "app/dialogseam.h"
+#include "scriptedseam.h"
 
 #include <QApplication>
 #include <QDir>
@@ -93,6 +94,7 @@ protected:
     // Each dialog opens in this folder through the file name it is given.
     QTemporaryDir dir;
     QtDialogSeam seam;
+    testing::AllowRealDialogs realDialogs;
 };
 
 TEST_F(QtDialogs, SaveAddsTheFiltersExtensionToABareName)
