@@ -22,6 +22,8 @@ int main(int argc, char **argv)
         QDir().mkpath(folder);
         qputenv(variable, QFile::encodeName(folder));
     }
+    // Qt's own dialogs, never a platform's: the guard sees every one shown.
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     bitvane::testing::RealDialogGuard guard;
     app.installEventFilter(&guard);
