@@ -1,8 +1,14 @@
-// ScriptedSeam: a dialog seam whose answers the widget tests queue beforehand.
+// ScriptedSeam: a dialog seam whose answers the widget tests queue beforehand, and the guard
+// against real dialogs.
 #pragma once
 
 #include "app/dialogseam.h"
 #include "testsupport.h"
+
+#include <QDialog>
+#include <QEvent>
+#include <QPointer>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +134,60 @@ private:
         answers.pop_front();
         return answer;
     }
+};
+
+// Watches every dialog window the widget tests show. A test that drives
+// real dialogs on purpose holds an AllowRealDialogs meanwhile; any other
+// real dialog (one that reached Qt past a scripted seam, or a window built
+// without one) fails the test the moment it shows and is closed, and an
+// allowed one still open after its time fails the test and is closed: no
+// test waits for a click that never comes. app_main.cpp installs one on the
+// application.
+class RealDialogGuard : public QObject {
+public:
+    static constexpr int AllowedMilliseconds = 10000;
+    static inline int allowed = 0;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Show)
+            return false;
+        auto *dialog = qobject_cast<QDialog *>(watched);
+        if (!dialog || !dialog->isWindow())
+            return false;
+        const std::string what = std::string(dialog->metaObject()->className()) + " \"" +
+                                 dialog->windowTitle().toStdString() + "\"";
+        // A dialog shown again (frmFormat asks more than once) starts afresh.
+        const int shown = dialog->property("bitvaneTimesShown").toInt() + 1;
+        dialog->setProperty("bitvaneTimesShown", shown);
+        const QPointer<QDialog> open(dialog);
+        const auto close = [open, shown] {
+            const bool stillOpen =
+                open && open->isVisible() && open->property("bitvaneTimesShown").toInt() == shown;
+            if (stillOpen)
+                open->done(QDialog::Rejected);
+            return stillOpen;
+        };
+        if (allowed == 0) {
+            ADD_FAILURE() << "a real " << what << " opened where the test scripted no answer";
+            QTimer::singleShot(0, dialog, close);
+        } else {
+            QTimer::singleShot(AllowedMilliseconds, dialog, [close, what] {
+                if (close())
+                    ADD_FAILURE() << "the real " << what << " was still open after "
+                                  << AllowedMilliseconds / 1000 << " s";
+            });
+        }
+        return false;
+    }
+};
+
+// While one lives, real dialogs may open (each for a limited time).
+struct AllowRealDialogs {
+    AllowRealDialogs() { ++RealDialogGuard::allowed; }
+    ~AllowRealDialogs() { --RealDialogGuard::allowed; }
+    AllowRealDialogs(const AllowRealDialogs &) = delete;
+    AllowRealDialogs &operator=(const AllowRealDialogs &) = delete;
 };
 
 } // namespace bitvane::testing

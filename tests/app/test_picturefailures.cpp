@@ -212,6 +212,7 @@ TEST_F(PicturePages, TheFormatDialogsAnswerAtEachCallReachesTheHeader)
             d->cmdOK->click();
         });
         QtDialogSeam real;
+        AllowRealDialogs realDialogs;
         return real.hexOrBin(parent);
     };
     for (bool binary : {true, false, true}) {

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <map>
 #include <tuple>
 
 using namespace bitvane;
@@ -288,6 +290,133 @@ TEST(HeaderReader, NamesVerbatimMasksOnlyRightAfterTheirSpriteAndMixedFormsWarne
         QStringLiteral("in the modern style, in binary, without a mask, unlike the first")));
     EXPECT_EQ(got.warnings[1].line, 7);
     EXPECT_EQ(got.warnings[2].line, 8);
+}
+
+// Hand-written headers with what a reader must make of them: each sprite as
+// rows of shades (W white, L light, D dark, B black) and its mask rows, if
+// any ('#' drawn), or the one error. Everything expected was worked out by
+// hand from the digits.
+struct HandSprite {
+    const char *name;
+    std::vector<const char *> rows;
+    std::vector<const char *> mask;
+};
+struct HandHeader {
+    const char *what;
+    QByteArray text;
+    std::vector<HandSprite> sprites;
+    std::vector<HeaderWarning> warnings; // texts are the start of each warning
+    int errorLine = 0;                   // 0: no error
+    const char *error = "";
+};
+
+PictureSurface ShadeRows(const std::vector<const char *> &rows)
+{
+    PictureSurface s(int(std::strlen(rows.front())), int(rows.size()));
+    for (int y = 0; y < s.height(); ++y)
+        for (int x = 0; x < s.width(); ++x)
+            s.setPixel(
+                x, y,
+                std::map<char, ColorValue>{
+                    {'W', ShadeWhite}, {'L', ShadeLight}, {'D', ShadeDark}, {'B', ShadeBlack}}
+                    .at(rows[std::size_t(y)][x]));
+    return s;
+}
+
+std::optional<SpriteMask> MaskRows(const std::vector<const char *> &rows)
+{
+    if (rows.empty())
+        return std::nullopt;
+    SpriteMask mask{int(std::strlen(rows.front())), {}};
+    for (const char *row : rows) {
+        std::uint32_t bits = 0;
+        for (const char *c = row; *c; ++c)
+            bits = bits << 1 | (*c == '#');
+        mask.rows.push_back(bits);
+    }
+    return mask;
+}
+
+const HandHeader HandHeaders[] = {
+    {"upper-case prefixes",
+     "static unsigned char up[2] = {0X1F, 0B11110000};\n",
+     {{"up", {"DDDBLLLL"}, {}}},
+     {}},
+    {"the largest values fit",
+     "static unsigned short top[2] = {0xFFFF, 0b0};\nstatic unsigned char all[2] = {0xff, 0xFF};\n",
+     {{"top", {"LLLLLLLLLLLLLLLL"}, {}}, {"all", {"BBBBBBBB"}, {}}},
+     {}},
+    {"one above an unsigned char",
+     "static unsigned char a[2] = {0x0, 0x100};\n",
+     {},
+     {},
+     1,
+     "array a: 0x100 does not fit unsigned char (8 bits)"},
+    {"one above a uint16_t, on its own line",
+     "static const uint16_t w[2] BITVANE_DATA = {\n    0xFFFF,\n    0b10000000000000000\n};\n",
+     {},
+     {},
+     3,
+     "array w: 0b10000000000000000 does not fit uint16_t (16 bits)"},
+    {"one above an unsigned long",
+     "static unsigned long l[2] = {0x100000000, 0x0};\n",
+     {},
+     {},
+     1,
+     "array l: 0x100000000 does not fit unsigned long (32 bits)"},
+    {"a NAME_mask of the wrong count is a sprite of its own",
+     "static unsigned char a[4] = {0x80, 0x01, 0x00, 0x01};\n"
+     "static unsigned char a_mask[4] = {0xFF, 0xFF, 0xFF, 0xFF};\n"
+     "static unsigned char b[2] = {0x0F, 0x00};\n"
+     "static unsigned char b_mask[1] = {0xF0};\n",
+     {{"a", {"LWWWWWWW", "WWWWWWWB"}, {}},
+      {"a_mask", {"BBBBBBBB", "BBBBBBBB"}, {}},
+      {"b", {"WWWWLLLL"}, {"####...."}}},
+     {{3, QStringLiteral("array b is written with a mask, unlike the first")}}},
+    {"an escaped quote inside a string before an array",
+     "static const char *note = \"say \\\"}; static unsigned char fake[2] = {0x1, 0x2};\";\n"
+     "static unsigned char b[2] = {0x01, 0x80};\n",
+     {{"b", {"DWWWWWWL"}, {}}},
+     {{1, QStringLiteral("skipped, not a sprite array: static const char *note")}}},
+    {"a comment that is never closed",
+     "static unsigned char c[2] = {0x01, 0x00};\n"
+     "/* cut off here\n"
+     "static unsigned char d[2] = {0x01, 0x00};\n",
+     {{"c", {"WWWWWWWL"}, {}}},
+     {{2, QStringLiteral("a comment that is never closed")}}},
+    {"a suffix after the digits",
+     "static unsigned char s[2] = {0x1Fu, 0x0};\n",
+     {},
+     {},
+     1,
+     "array s: 0x1Fu is no hexadecimal number"},
+};
+
+TEST(HeaderReader, HandWrittenHeaders)
+{
+    for (const HandHeader &c : HandHeaders) {
+        SCOPED_TRACE(c.what);
+        if (c.errorLine != 0) {
+            int line = 0;
+            EXPECT_EQ(ReadError(c.text, &line),
+                      QStringLiteral("in.h:%1: %2").arg(c.errorLine).arg(QLatin1String(c.error)));
+            EXPECT_EQ(line, c.errorLine);
+            continue;
+        }
+        const HeaderContents got = Read(c.text);
+        ASSERT_EQ(got.sprites.size(), c.sprites.size());
+        for (std::size_t i = 0; i < got.sprites.size(); ++i) {
+            EXPECT_EQ(got.sprites[i].name, QLatin1String(c.sprites[i].name));
+            EXPECT_EQ(got.sprites[i].picture, ShadeRows(c.sprites[i].rows)) << c.sprites[i].name;
+            EXPECT_EQ(got.sprites[i].mask, MaskRows(c.sprites[i].mask)) << c.sprites[i].name;
+        }
+        ASSERT_EQ(got.warnings.size(), c.warnings.size());
+        for (std::size_t i = 0; i < got.warnings.size(); ++i) {
+            EXPECT_EQ(got.warnings[i].line, c.warnings[i].line);
+            EXPECT_TRUE(got.warnings[i].text.startsWith(c.warnings[i].text))
+                << got.warnings[i].text.toStdString();
+        }
+    }
 }
 
 class Extract : public ::testing::Test {
