@@ -3,6 +3,7 @@
 
 #include "compiler/spritearray.h"
 #include "imaging/pictureloader.h"
+#include "imaging/qtimage.h"
 
 #include <QPaintEvent>
 #include <QPainter>

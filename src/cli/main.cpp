@@ -30,7 +30,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QImageReader>
 
 #include <cstdio>
 #include <new>
@@ -186,16 +185,14 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
     locations.reserve(entries.size());
     for (const PictureEntry &entry : entries)
         locations.push_back(entry.Location);
-    // Image plugins load on the first reader made; made here, they load on
-    // this thread before any worker starts, not on whichever worker is first.
-    QImageReader::supportedImageFormats();
     int failed = -1; // the picture being taken when the compile failed
     std::optional<Error> pictureFailure;
     {
         PictureQueue pictures(locations);
-        job.sprite = [&](int index) {
+        LoadedSprite sprite; // the one being written
+        job.sprite = [&](int index) -> const LoadedSprite & {
             failed = index;
-            LoadedSprite sprite = pictures.take(index);
+            sprite = pictures.take(index);
             failed = -1;
             warnIfFitted(err, projectPath, entries[std::size_t(index)], sprite.SourceSize);
             return sprite;

@@ -53,12 +53,13 @@ protected:
             entries.push_back(std::move(entry));
         }
         j.entries = entries;
-        j.sprite = [this](int) {
+        j.sprite = [this](int) -> const LoadedSprite & {
             ++asked;
-            return LoadedSprite{PictureSurface(8, 1, ShadeBlack), {}, {}};
+            return black;
         };
         return j;
     }
+    const LoadedSprite black{PictureSurface(8, 1, ShadeBlack), {}, {}};
     int asked = 0;
     std::vector<PictureEntry> entries;
 };
@@ -183,7 +184,9 @@ TEST(HostileProject, ANulInsideAQuotedLocationIsRefusedAtItsLine)
 
 TEST_F(HostileCore, BitfieldsBmpEndingBeforeItsMasksIsTruncated)
 {
-    for (int infoSize : {40, 52, 56, 64}) {
+    // Only these headers have their masks behind them (the 52- and 56-byte
+    // ones hold them inside).
+    for (int infoSize : {40, 64}) {
         SCOPED_TRACE(infoSize);
         // With the masks missing the pixels would end where the masks do.
         for (int width : {1, 3, 4}) {
