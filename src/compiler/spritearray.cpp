@@ -209,6 +209,25 @@ QByteArray MakeSpriteArray(const PictureSurface &picture, const QString &name, b
     return out;
 }
 
+QByteArray MakeRowsArray(const char *prefix, QByteArrayView name, const std::vector<PlaneRow> &rows,
+                         bool hex)
+{
+    const QByteArray count = QByteArray::number(qint64(rows.size()));
+    QByteArray out(qsizetype(std::strlen(prefix)) + name.size() + count.size() + 8 +
+                       qsizetype(rows.size()) * 36,
+                   Qt::Uninitialized);
+    char *p = out.data();
+    p = PutText(p, prefix);
+    p = PutText(p, name);
+    *p++ = '[';
+    p = PutText(p, count);
+    p = PutText(p, "] = {");
+    p = PutPlane(p, rows, hex);
+    p = PutText(p, "};");
+    out.truncate(p - out.data());
+    return out;
+}
+
 QByteArray BinToHex(QByteArrayView digits)
 {
     for (qsizetype i = 0; i < digits.size(); ++i) {
