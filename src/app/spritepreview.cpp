@@ -104,25 +104,40 @@ void SpritePreview::paintEvent(QPaintEvent *event)
         return;
     QImage image(device.size(), QImage::Format_RGB32);
 
-    // One row of device pixels for sprite row y (-1: a frame row), with or
-    // without a grid line along it.
+    // One row of device pixels for sprite row y (-1: a frame row, -2: below
+    // the canvas), with or without a grid line along it, filled in runs: a
+    // sprite pixel is s device pixels of one colour.
     std::vector<QRgb> row(std::size_t(device.width()));
+    const int left = device.left(), right = device.left() + device.width();
+    auto fill = [&](int from, int to, QRgb c) {
+        from = std::max(from, left);
+        to = std::min(to, right);
+        if (from < to)
+            std::fill(row.begin() + (from - left), row.begin() + (to - left), c);
+    };
     auto makeRow = [&](int y, bool gridRow) {
-        for (int i = 0; i < device.width(); ++i) {
-            const int x = device.left() + i;
-            QRgb c = background;
-            if (x < canvas.width() && y >= -1) {
-                const int inner = x - f;
-                if (y < 0 || inner < 0 || inner >= w * s) {
-                    c = Slate;
-                } else {
-                    const int sx = inner / s;
-                    c = ToQRgb(m_surface.pixel(sx, y));
-                    if (grid && (gridRow || (inner % s == 0 && sx > 0)))
-                        c = gridColour(c);
-                }
+        fill(y < -1 ? left : canvas.width(), right, background);
+        if (y < -1)
+            return;
+        if (y < 0) {
+            fill(0, canvas.width(), Slate);
+            return;
+        }
+        fill(0, f, Slate);
+        fill(f + w * s, canvas.width(), Slate);
+        const ColorValue *pixels = m_surface.row(y);
+        const int first = std::clamp((left - f) / s, 0, w),
+                  last = std::clamp((right - f) / s + 1, 0, w);
+        for (int sx = first; sx < last; ++sx) {
+            const QRgb c = ToQRgb(pixels[sx]);
+            const int x = f + sx * s;
+            if (grid && gridRow) {
+                fill(x, x + s, gridColour(c));
+            } else {
+                fill(x, x + s, c);
+                if (grid && sx > 0)
+                    fill(x, x + 1, gridColour(c));
             }
-            row[std::size_t(i)] = c;
         }
     };
     int madeY = -3; // the sprite row and grid state row holds, -3 for none
