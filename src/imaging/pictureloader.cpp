@@ -78,13 +78,17 @@ DecodedPicture DecodeKept(QByteArrayView data, const QString &name, QSize keep,
         throw Error(name, QStringLiteral("the %1 picture is truncated: the file ends before its "
                                          "picture data does")
                               .arg(QLatin1String(format->label)));
-    if (format->decode == DecodeBmp) {
-        // The commonest sprite file, read directly: no transparency.
+    // The commonest sprite file, a BMP with the plain 40-byte header, is
+    // read directly when it is an uncompressed 24-bit one: no transparency.
+    if (format->decode == DecodeBmp && data.size() >= 26 && Le32(data, 14) == 40) {
         const QSize source(int(qint32(Le32(data, 18))), std::abs(qint32(Le32(data, 22))));
-        const DecodeBudget::Share share =
-            budget.take(name, PictureBuilder::BytesFor(source.boundedTo(keep), false));
-        if (std::optional<PictureSurface> plain = DecodePlainBmp(data, keep, name))
-            return {std::move(*plain), {}, source};
+        if (source.width() > 0 && source.height() > 0) {
+            CheckPictureSize(name, source.width(), source.height());
+            const DecodeBudget::Share share =
+                budget.take(name, PictureBuilder::BytesFor(source.boundedTo(keep), false));
+            if (std::optional<PictureSurface> plain = DecodePlainBmp(data, keep, name))
+                return {std::move(*plain), {}, source};
+        }
     }
     return format->decode(data, keep, name, budget);
 }

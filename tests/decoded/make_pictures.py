@@ -164,7 +164,79 @@ def gif_cases(rng):
         transparent=1, interlaced=True, rng=rng)
 
 
+
+
+
+def bmp_cases(rng):
+    """BMP kinds: palettes of 1, 4 and 8 bits (an index past a short palette),
+    16 and 32 bits with and without bit masks and alpha, 12-byte and later
+    headers. Each stream of random numbers is the one the recorded files
+    were written with."""
+    def bmp(name, w, h, bits, comp, pixels_rows, info=40, masks=None, masks_inside=False, palette=None, colors_used=0, topdown=False, raw=None):
+        # pixels_rows: packed rows, top to bottom.
+        hdr_extra = b""
+        if info in (52, 56, 108, 124) and masks is not None:
+            m = list(masks) + [0] * (4 - len(masks))
+            hdr_extra = struct.pack("<4I", *m)[: (info - 40) if info < 108 else 16]
+        info_body = struct.pack("<iiHHIIiiII", w, -h if topdown else h, 1, bits, comp, 0, 2835, 2835, colors_used, 0)
+        if info == 12:
+            info_body = struct.pack("<HHHH", w, h, 1, bits)
+            hdr = struct.pack("<I", 12) + info_body
+        else:
+            body = info_body + hdr_extra
+            body = body + b"\0" * (info - 4 - len(body))
+            hdr = struct.pack("<I", info) + body
+        after = b""
+        if masks is not None and info < 52:
+            after = struct.pack("<%dI" % len(masks), *masks)
+        pal = b""
+        if palette:
+            pal = b"".join(bytes([b, g, r]) + (b"" if info == 12 else b"\0") for (r, g, b) in palette)
+        if raw is None:
+            stride = ((w * bits + 31) // 32) * 4
+            data = b"".join(r + b"\0" * (stride - len(r)) for r in (pixels_rows if topdown else pixels_rows[::-1]))
+        else:
+            data = raw
+        off = 14 + len(hdr) + len(after) + len(pal)
+        f = b"BM" + struct.pack("<IHHI", off + len(data), 0, 0, off) + hdr + after + pal + data
+        open(os.path.join(HERE, name), "wb").write(f)
+    w, h = 37, 9
+    rows16 = [b"".join(struct.pack("<H", rng.randrange(65536)) for _ in range(w)) for _ in range(h)]
+    bmp("b16_555.bmp", w, h, 16, 0, rows16)
+    bmp("b16_565.bmp", w, h, 16, 3, rows16, masks=(0xF800, 0x07E0, 0x001F))
+    rows32 = [b"".join(struct.pack("<I", rng.randrange(1 << 32)) for _ in range(w)) for _ in range(h)]
+    bmp("b32_rgb.bmp", w, h, 32, 0, rows32)
+    bmp("b32_bf.bmp", w, h, 32, 3, rows32, masks=(0xFF0000, 0xFF00, 0xFF))
+    bmp("b32_bf_v4a.bmp", w, h, 32, 3, rows32, info=108, masks=(0xFF0000, 0xFF00, 0xFF, 0xFF000000))
+    bmp("b32_bf_v5a.bmp", w, h, 32, 3, rows32, info=124, masks=(0xFF0000, 0xFF00, 0xFF, 0xFF000000))
+    bmp("b32_v4_noalpha.bmp", w, h, 32, 0, rows32, info=108, masks=(0, 0, 0, 0))
+    pal = [(rng.randrange(256), rng.randrange(256), rng.randrange(256)) for _ in range(256)]
+    rows8 = [bytes(rng.randrange(256) for _ in range(w)) for _ in range(h)]
+    bmp("b8.bmp", w, h, 8, 0, rows8, palette=pal)
+    bmp("b8_fewcolours.bmp", w, h, 8, 0, [bytes(rng.randrange(20) for _ in range(w)) for _ in range(h)], palette=pal[:16], colors_used=16)
+    bmp("b8_os2.bmp", w, h, 8, 0, rows8, info=12, palette=pal)
+    rows4 = [bytes(rng.randrange(256) for _ in range((w + 1) // 2)) for _ in range(h)]
+    bmp("b4.bmp", w, h, 4, 0, rows4, palette=pal[:16])
+    rows1 = [bytes(rng.randrange(256) for _ in range((w + 7) // 8)) for _ in range(h)]
+    bmp("b1.bmp", w, h, 1, 0, rows1, palette=pal[:2])
+    bmp("b1_td.bmp", w, h, 1, 0, rows1, palette=pal[:2], topdown=True)
+    rows24 = [bytes(rng.randrange(256) for _ in range(3 * w)) for _ in range(h)]
+    bmp("b24_v5.bmp", w, h, 24, 0, rows24, info=124, masks=(0,0,0,0))
+    bmp("b24_os2.bmp", w, h, 24, 0, rows24, info=12)
+
+
+def gif_edge_cases(rng):
+    """Screens the first image leaves partly uncovered or overflows."""
+    gif(os.path.join(HERE, "e_bgout.gif"), (6, 3), 10, (1, 1, 2, 1), [0, 1], 2, rng=rng)
+    gif(os.path.join(HERE, "e_bgeq.gif"), (6, 3), 4, (1, 1, 2, 1), [0, 1], 2, rng=rng)
+    gif(os.path.join(HERE, "e_bg0.gif"), (6, 3), 0, (1, 1, 2, 1), [0, 1], 2, rng=rng)
+    gif(os.path.join(HERE, "e_outside.gif"), (6, 3), 1, (4, 1, 4, 3), [0, 1, 2, 3] * 3, 2, rng=rng)
+    gif(os.path.join(HERE, "e_bigger.gif"), (3, 2), 1, (0, 0, 5, 4), [0, 1, 2, 3, 0] * 4, 2, rng=rng)
+
+
 if __name__ == "__main__":
     rng = random.Random(19)
     png_cases(rng)
     gif_cases(rng)
+    gif_edge_cases(random.Random(3))
+    bmp_cases(random.Random(11))
