@@ -28,9 +28,9 @@
 #include "project/project.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QFile>
 
+#include <clocale>
 #include <cstdio>
 #include <new>
 #include <optional>
@@ -232,9 +232,13 @@ template <typename Command> int guarded(std::FILE *err, Command command)
 int main(int argc, char *argv[])
 {
     std::FILE *err = CaptureDiagnostics();
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("bitvane-compile"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(BITVANE_VERSION));
+    // No application object: it costs as much start-up as all the rest of
+    // an empty run, and nothing here needs an event loop. The locale is
+    // taken from the environment as it would have done.
+    std::setlocale(LC_ALL, "");
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -307,7 +311,7 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("PROJECT.bvp"),
                                  QStringLiteral("The project file to compile."));
 
-    if (!parser.parse(QCoreApplication::arguments()))
+    if (!parser.parse(arguments))
         return usageError(err, parser.errorText());
     if (parser.isSet(helpOption)) {
         QString help = parser.helpText();
