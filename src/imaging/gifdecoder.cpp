@@ -108,7 +108,8 @@ DecodedPicture DecodeGif(QByteArrayView data, QSize keep, const QString &name, D
         budget.take(name, PictureBuilder::BytesFor(kept, withAlpha) + qint64(image.Width) + 1);
     PictureBuilder builder(declared, keep, withAlpha);
 
-    // The screen around the image, as the generic reader filled it.
+    // The screen around the image, as the generic reader filled it: with a
+    // background index past the global table, its transparent white, drawn.
     const bool covered = image.Left == 0 && image.Top == 0 && image.Width >= declared.width() &&
                          image.Height >= declared.height();
     if (!covered) {

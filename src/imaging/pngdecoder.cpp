@@ -100,9 +100,10 @@ DecodedPicture DecodePng(QByteArrayView data, QSize keep, const QString &name, D
         (colourType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
     const QSize declared{int(width), int(height)};
     const QSize kept = declared.boundedTo(keep);
-    const qint64 rowBytes = qint64(width) * 4;
+    // The kept part, and rows of at most 8 bytes a pixel: libpng's two and ours.
+    const qint64 rowBytes = qint64(width) * 8;
     const DecodeBudget::Share share =
-        budget.take(name, PictureBuilder::BytesFor(kept, alpha) + rowBytes * (interlace ? 2 : 1));
+        budget.take(name, PictureBuilder::BytesFor(kept, alpha) + rowBytes * 3);
     PictureBuilder builder(declared, keep, alpha);
 
     int passes = 1;
