@@ -141,6 +141,11 @@ TEST(Decoders, GifsTheTestSuitesRefuseAreRefused)
              return gif;
          }(),
          "LZW minimum code size 12 is over 8"},
+        // A 2 x 2 image whose codes end after its first pixel.
+        {"codes ending early",
+         QByteArray::fromHex("47494638396102000200800000000000ffffff2c0000000002000200000202440100"
+                             "3b"),
+         "Image EOF detected before image complete"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(Refusal([&] { DecodePicture(c.gif, QStringLiteral("s.gif")); }),
@@ -251,4 +256,45 @@ TEST(DecodeBudgetTest, WaitsForTheOthersAndRefusesOnlyWhatNeverFits)
     EXPECT_TRUE(taken);
     EXPECT_EQ(Refusal([&] { budget.take(QStringLiteral("c.png"), 101); }),
               QStringLiteral("c.png: needs 1 MB to decode, more than the budget"));
+}
+
+// What the BMP reader refuses, each with its reason, instead of reading
+// memory past the file or making pixels up.
+TEST(Decoders, BmpKindsNoReaderTakesAreRefused)
+{
+    // A 40-byte header: 2 x 1 pixels of the given depth and compression,
+    // the palette size, then the given bytes.
+    const auto bmp = [](int bits, int compression, int colours, const QByteArray &rest) {
+        QByteArray b("BM");
+        const auto le = [&b](quint32 v, int bytes) {
+            for (int i = 0; i < bytes; ++i)
+                b.append(char((v >> (8 * i)) & 0xFF));
+        };
+        le(quint32(54 + rest.size()), 4);
+        le(0, 4);
+        le(54, 4);
+        for (const quint32 v : {40u, 2u, 1u})
+            le(v, 4);
+        le(1, 2);
+        le(quint32(bits), 2);
+        for (const quint32 v : {quint32(compression), 0u, 2835u, 2835u, quint32(colours), 0u})
+            le(v, 4);
+        return b + rest;
+    };
+    const struct {
+        const char *what;
+        QByteArray bytes;
+        const char *reason;
+    } cases[] = {
+        {"JPEG inside", bmp(24, 4, 0, QByteArray(8, '\0')),
+         "the BMP picture is damaged (24 bits a pixel, compression 4 is not supported)"},
+        {"2 bits a pixel", bmp(2, 0, 4, QByteArray(20, '\0')),
+         "the BMP picture is damaged (2 bits a pixel, compression 0 is not supported)"},
+        {"palette cut short", bmp(8, 0, 200, QByteArray(40, '\0')),
+         "the BMP picture is truncated: the file ends before its picture data does"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Refusal([&] { DecodePicture(c.bytes, QStringLiteral("k.bmp")); }),
+                  QStringLiteral("k.bmp: ") + QLatin1String(c.reason))
+            << c.what;
 }
