@@ -143,9 +143,8 @@ DecodedPicture DecodeBmp(QByteArrayView d, QSize keep, const QString &name, Deco
 
     if (runs) {
         // Rows bottom-up; what no run reaches keeps the first colour.
-        for (int y = 0; y < builder.height(); ++y)
-            for (int x = 0; x < builder.width(); ++x)
-                putIndex(x, y, 0);
+        const ColorTriple first = SplitColor(palette[0]);
+        builder.fill(first.red, first.green, first.blue);
         const bool four = h.compression == 2;
         qint64 p = start, x = 0, row = 0;
         const auto put = [&](int index) {

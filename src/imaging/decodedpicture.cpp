@@ -92,6 +92,17 @@ void PictureBuilder::put(int x, int y, std::uint8_t red, std::uint8_t green, std
         m_result.Alpha[std::size_t(y) * width() + x] = alpha;
 }
 
+void PictureBuilder::fill(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                          std::uint8_t alpha)
+{
+    if (width() == 0 || height() == 0)
+        return;
+    put(0, 0, red, green, blue, alpha);
+    const ColorValue colour = m_result.Picture.row(0)[0];
+    std::fill_n(m_result.Picture.row(0), std::size_t(width()) * height(), colour);
+    std::fill(m_result.Alpha.begin(), m_result.Alpha.end(), alpha);
+}
+
 void PictureBuilder::putRgba(int y, const std::uint8_t *rgba)
 {
     for (int x = 0; x < width(); ++x, rgba += 4)

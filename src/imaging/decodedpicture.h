@@ -83,6 +83,8 @@ public:
     void putRgba(int y, const std::uint8_t *rgba);
     void putRgb(int y, const std::uint8_t *rgb);
     void putGrey(int y, const std::uint8_t *grey);
+    // Every pixel of the kept part, for a background.
+    void fill(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha = 255);
     // One pixel, for the decoders that place pixels themselves.
     void put(int x, int y, std::uint8_t red, std::uint8_t green, std::uint8_t blue,
              std::uint8_t alpha = 255);

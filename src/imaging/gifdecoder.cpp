@@ -122,9 +122,7 @@ DecodedPicture DecodeGif(QByteArrayView data, QSize keep, const QString &name, D
             fill = global->Colors[gif->SBackGroundColor];
         else if (global)
             fill = {255, 255, 255};
-        for (int y = 0; y < builder.height(); ++y)
-            for (int x = 0; x < builder.width(); ++x)
-                builder.put(x, y, fill.Red, fill.Green, fill.Blue, fillAlpha);
+        builder.fill(fill.Red, fill.Green, fill.Blue, fillAlpha);
     }
 
     // Only the image rows that land on kept screen rows are needed; the
