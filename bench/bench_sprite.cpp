@@ -5,6 +5,7 @@
 #include "compiler/spritearray.h"
 #include "imaging/adjustments.h"
 #include "imaging/pictureloader.h"
+#include "imaging/qtimage.h"
 #include "imaging/shadereduction.h"
 #include "imaging/spritemask.h"
 
@@ -246,7 +247,7 @@ public:
             return;
         const PictureSurface colours = ColourSprite();
         path = dir.filePath(QStringLiteral("sprite.bmp"));
-        colours.toImage().save(path, "BMP");
+        ImageFromSurface(colours).save(path, "BMP");
     }
 
     QTemporaryDir dir;

@@ -9,6 +9,7 @@ set -euo pipefail
 bitvane_deps=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6opengl6-dev libgl-dev
+  libjpeg62-turbo-dev libpng-dev libgif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   man-db desktop-file-utils appstream

@@ -139,10 +139,10 @@ inline PictureEntry MakeEntry(const QString &name, const QString &location,
     PictureEntry entry;
     entry.Name = name;
     entry.Location = location;
-    entry.Image = std::move(image);
+    entry.Sprite.Image = std::move(image);
     entry.Contrast = std::int16_t(contrast);
     entry.Brightness = std::int16_t(brightness);
-    entry.Mask = std::move(mask);
+    entry.Sprite.Mask = std::move(mask);
     return entry;
 }
 

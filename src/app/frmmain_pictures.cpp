@@ -71,7 +71,7 @@ void frmMain::LoadPictures()
     const auto hideLoad = qScopeGuard([this] { ui->picLoad->hide(); });
     for (int i = 0; i < count; ++i) {
         LoadedSprite &sprite = sprites[std::size_t(i)];
-        sprite = LoadSprite(Entries[std::size_t(i)].Location);
+        sprite = LoadSprite(Entries[std::size_t(i)].Location, KeepFitted::Yes);
         ui->picLoad->setSurface(sprite.Image);
         centreIn(ui->picLoad, width(), ui->tabMain->height());
         QCoreApplication::processEvents();
@@ -79,12 +79,8 @@ void frmMain::LoadPictures()
             return;
         ui->prbLoadFiles->setValue(i + 1);
     }
-    for (std::size_t i = 0; i < sprites.size(); ++i) {
-        Entries[i].Image = std::move(sprites[i].Image);
-        Entries[i].Mask = std::move(sprites[i].Mask);
-        Entries[i].SourceSize = sprites[i].SourceSize;
-        Entries[i].Fitted = std::move(sprites[i].Fitted);
-    }
+    for (std::size_t i = 0; i < sprites.size(); ++i)
+        Entries[i].Sprite = std::move(sprites[i]);
 }
 
 int frmMain::currentPicture() const
@@ -100,11 +96,12 @@ void frmMain::lstPictures_Click()
         return;
     const PictureEntry &entry = Entries[std::size_t(k)];
 
-    ApplyAdjustments(ui->picDisp->surface(), entry.Image, entry.Contrast, entry.Brightness);
-    ui->picDisp->setMask(ui->chkMasks->isChecked() ? entry.Mask : SpriteMask{});
-    ui->picBefore->setSurface(entry.Fitted);
+    const PictureSurface &image = entry.Sprite.Image;
+    ApplyAdjustments(ui->picDisp->surface(), image, entry.Contrast, entry.Brightness);
+    ui->picDisp->setMask(ui->chkMasks->isChecked() ? entry.Sprite.Mask : SpriteMask{});
+    ui->picBefore->setSurface(entry.Sprite.Fitted);
     ui->lblInfo->setText(
-        SpriteInfoText(QSize(entry.Image.width(), entry.Image.height()), entry.SourceSize,
+        SpriteInfoText(QSize(image.width(), image.height()), entry.Sprite.SourceSize,
                        ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic));
     cboZoom_Change();
 
@@ -165,7 +162,7 @@ void frmMain::sldBrightness_Change()
     entry.Contrast = std::int16_t(ui->sldContrast->value());
     showNumber(ui->spnBrightness, entry.Brightness);
     showNumber(ui->spnContrast, entry.Contrast);
-    ApplyAdjustments(ui->picDisp->surface(), entry.Image, entry.Contrast, entry.Brightness);
+    ApplyAdjustments(ui->picDisp->surface(), entry.Sprite.Image, entry.Contrast, entry.Brightness);
     ui->picDisp->refresh();
 }
 
@@ -188,15 +185,12 @@ void frmMain::picturesChanged(const QStringList &locations)
     for (const QString &location : locations) {
         QString problem;
         try {
-            const LoadedSprite sprite = LoadSprite(location);
+            const LoadedSprite sprite = LoadSprite(location, KeepFitted::Yes);
             for (std::size_t i = 0; i < Entries.size(); ++i) {
                 PictureEntry &entry = Entries[i];
                 if (entry.Location != location)
                     continue;
-                entry.Image = sprite.Image;
-                entry.Mask = sprite.Mask;
-                entry.SourceSize = sprite.SourceSize;
-                entry.Fitted = sprite.Fitted;
+                entry.Sprite = sprite;
                 shownChanged = shownChanged || int(i) == currentPicture();
             }
         } catch (const Error &e) {
@@ -262,20 +256,21 @@ std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
         if (!opened.isEmpty() && !SameFile(opened, *projectPath))
             job.inputs.push_back(opened);
         job.entries = Entries;
-        job.sprite = [this](int i) {
+        job.sprite = [this](int i) -> const LoadedSprite & {
             const PictureEntry &entry = Entries[std::size_t(i)];
+            const PictureSurface &image = entry.Sprite.Image;
             // The box shows what is being written. A setting the passes
             // refuse is left for the compile to report with its picture.
             PictureBox *box = ui->picCompile;
             try {
-                ApplyAdjustments(box->surface(), entry.Image, entry.Contrast, entry.Brightness);
-                box->resize(entry.Image.width(), entry.Image.height());
+                ApplyAdjustments(box->surface(), image, entry.Contrast, entry.Brightness);
+                box->resize(image.width(), image.height());
                 box->refresh();
             } catch (const Error &) {
-                box->setSurface(entry.Image);
+                box->setSurface(image);
             }
             centreIn(box, width(), ui->tabMain->height());
-            return LoadedSprite{entry.Image, entry.Mask, entry.SourceSize};
+            return entry.Sprite;
         };
         job.progress = [this](int done, int) {
             ui->prbCompile->setValue(done);

@@ -1,6 +1,8 @@
 // PictureBox: drawing a surface and reporting clicks.
 #include "app/picturebox.h"
 
+#include "imaging/qtimage.h"
+
 #include <QMouseEvent>
 
 namespace bitvane {
@@ -28,7 +30,7 @@ void PictureBox::refresh()
     if (m_surface.isEmpty())
         clear();
     else
-        setPixmap(QPixmap::fromImage(m_surface.toImage()));
+        setPixmap(QPixmap::fromImage(ImageFromSurface(m_surface)));
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)

@@ -3,6 +3,7 @@
 
 #include "compiler/spritearray.h"
 #include "imaging/pictureloader.h"
+#include "imaging/qtimage.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -120,28 +121,49 @@ void SpritePreview::paintEvent(QPaintEvent *event)
         return;
     QImage image(device.size(), QImage::Format_RGB32);
 
-    // One row of device pixels for sprite row y (-1: a frame row), with or
-    // without a grid line along it, in the given row of checks.
+    // One row of device pixels for sprite row y (-1: a frame row, -2: below
+    // the canvas), with or without a grid line along it, in the given row of
+    // checks, filled in runs: a sprite pixel is s device pixels of one colour
+    // (or of two checks where the mask hides it).
     std::vector<QRgb> row(std::size_t(device.width()));
+    const int left = device.left(), right = device.left() + device.width();
+    auto fill = [&](int from, int to, QRgb c) {
+        from = std::max(from, left);
+        to = std::min(to, right);
+        if (from < to)
+            std::fill(row.begin() + (from - left), row.begin() + (to - left), c);
+    };
     auto makeRow = [&](int y, bool gridRow, int checkRow) {
-        for (int i = 0; i < device.width(); ++i) {
-            const int x = device.left() + i;
-            QRgb c = background;
-            if (x < canvas.width() && y >= -1) {
-                const int inner = x - f;
-                if (y < 0 || inner < 0 || inner >= w * s) {
-                    c = Slate;
-                } else {
-                    const int sx = inner / s;
-                    if (masked && !m_mask.drawn(sx, y))
-                        c = checkerColour(((inner / check + checkRow) & 1) != 0);
-                    else
-                        c = ToQRgb(m_surface.pixel(sx, y));
-                    if (grid && (gridRow || (inner % s == 0 && sx > 0)))
-                        c = gridColour(c);
+        fill(y < -1 ? left : canvas.width(), right, background);
+        if (y < -1)
+            return;
+        if (y < 0) {
+            fill(0, canvas.width(), Slate);
+            return;
+        }
+        fill(0, f, Slate);
+        fill(f + w * s, canvas.width(), Slate);
+        const ColorValue *pixels = m_surface.row(y);
+        auto checkAt = [&](int inner) {
+            return checkerColour(((inner / check + checkRow) & 1) != 0);
+        };
+        auto lined = [&](QRgb c) { return grid && gridRow ? gridColour(c) : c; };
+        const int first = std::clamp((left - f) / s, 0, w),
+                  last = std::clamp((right - f) / s + 1, 0, w);
+        for (int sx = first; sx < last; ++sx) {
+            const int x = f + sx * s;
+            const bool hidden = masked && !m_mask.drawn(sx, y);
+            if (!hidden) {
+                fill(x, x + s, lined(ToQRgb(pixels[sx])));
+            } else {
+                for (int inner = sx * s; inner < (sx + 1) * s;) {
+                    const int next = std::min((sx + 1) * s, (inner / check + 1) * check);
+                    fill(f + inner, f + next, lined(checkAt(inner)));
+                    inner = next;
                 }
             }
-            row[std::size_t(i)] = c;
+            if (grid && !gridRow && sx > 0)
+                fill(x, x + 1, gridColour(hidden ? checkAt(sx * s) : ToQRgb(pixels[sx])));
         }
     };
     int madeY = -3; // the sprite row, grid and check state row holds, -3 for none

@@ -8,9 +8,9 @@
 
 namespace bitvane {
 
-// From now on Qt's messages (the image plugins pass the decoders' warnings
-// through them) are kept per thread, and what libraries write to stderr
-// themselves (libpng's errors) goes to a file of its own. Returns the real
+// From now on Qt's messages are kept per thread, and what libraries write
+// to stderr themselves goes to a file of its own (the decoders' own words
+// are already in their errors). Returns the real
 // stderr, for the program's own line; stderr itself when capturing failed.
 std::FILE *CaptureDiagnostics();
 

@@ -32,10 +32,9 @@
 #include "project/project.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QFile>
-#include <QImageReader>
 
+#include <clocale>
 #include <cstdio>
 #include <new>
 #include <optional>
@@ -251,17 +250,15 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
     locations.reserve(entries.size());
     for (const PictureEntry &entry : entries)
         locations.push_back(entry.Location);
-    // Image plugins load on the first reader made; made here, they load on
-    // this thread before any worker starts, not on whichever worker is first.
-    QImageReader::supportedImageFormats();
     int failed = -1; // the picture being taken when the compile failed
     std::optional<Error> pictureFailure;
     bool warningsWereErrors = false;
     {
         PictureQueue pictures(locations);
-        job.sprite = [&](int index) {
+        LoadedSprite sprite; // the one being written
+        job.sprite = [&](int index) -> const LoadedSprite & {
             failed = index;
-            LoadedSprite sprite = pictures.take(index);
+            sprite = pictures.take(index);
             failed = -1;
             if (warnIfFitted(err, projectPath, entries[std::size_t(index)], sprite.SourceSize,
                              options.werror))
@@ -314,9 +311,13 @@ int main(int argc, char *argv[])
     // Before anything opens a file, so that no file of ours takes their place.
     const StandardDescriptors closed = OpenClosedStandardDescriptors();
     std::FILE *err = CaptureDiagnostics();
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("bitvane-compile"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(BITVANE_VERSION));
+    // No application object: it costs as much start-up as all the rest of
+    // an empty run, and nothing here needs an event loop. The locale is
+    // taken from the environment as it would have done.
+    std::setlocale(LC_ALL, "");
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -417,7 +418,7 @@ int main(int argc, char *argv[])
                                                   "names must be, or they would be changed")
                                        .arg(i)
                                        .arg(QString::fromLatin1(ShownBytes(argv[i]))));
-    if (!parser.parse(QCoreApplication::arguments()))
+    if (!parser.parse(arguments))
         return usageError(err, parser.errorText());
     if (parser.isSet(helpOption)) {
         QString help = parser.helpText();

@@ -101,6 +101,12 @@ int WatchCommand(std::FILE *err, const QString &headerName,
                   QStringLiteral("bitvane-compile: cannot watch: %1").arg(SystemReason(errno)));
         return 1;
     }
+    // The watch is the one command with an event loop, so the only one that
+    // pays for an application object.
+    int argc = 1;
+    char name[] = "bitvane-compile";
+    char *argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
     struct sigaction action = {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);

@@ -87,21 +87,23 @@ void RunCompile(const CompileJob &job)
         project->write(FormatSettingsLine(settings));
     for (int i = 0; i < total; ++i) {
         const PictureEntry &entry = job.entries[std::size_t(i)];
-        LoadedSprite sprite =
-            job.sprite ? job.sprite(i) : LoadedSprite{entry.Image, entry.Mask, entry.SourceSize};
-        PictureSurface &work = sprite.Image;
+        const LoadedSprite &sprite = job.sprite ? job.sprite(i) : entry.Sprite;
+        PictureSurface work;
         try {
-            ApplyAdjustments(work, work, entry.Contrast, entry.Brightness);
+            ApplyAdjustments(work, sprite.Image, entry.Contrast, entry.Brightness);
         } catch (const Error &e) {
             // The passes know the setting but not the picture it belongs to.
             if (!e.file().isEmpty())
                 throw;
             throw Error(entry.Location.isEmpty() ? entry.Name : entry.Location, e.reason());
         }
+        SpriteMask opaque;
         if (settings.masks && sprite.Mask.rows.empty())
-            sprite.Mask = OpaqueMask(work.width(), work.height());
-        write(SpriteBlock(settings.style, work, entry.Name, settings.hex,
-                          settings.masks ? &sprite.Mask : nullptr, shared));
+            opaque = OpaqueMask(work.width(), work.height());
+        const SpriteMask *mask = !settings.masks       ? nullptr
+                                 : opaque.rows.empty() ? &sprite.Mask
+                                                       : &opaque;
+        write(SpriteBlock(settings.style, work, entry.Name, settings.hex, mask, shared));
         if (project) {
             ProjectRecord record = RecordOf(entry);
             record.location = StoredLocation(entry, job.projectPath, settings.relativeLocations);

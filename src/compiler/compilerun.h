@@ -47,10 +47,10 @@ struct CompileJob {
     std::vector<ExtraFile> alsoWritten;
 
     // The stored four-shade image of entry i with its mask, asked once per
-    // entry in order. May throw Error (bitvane-compile decodes here). When
-    // empty, each entry's own Image and Mask are compiled. An empty mask
-    // draws every pixel of the image.
-    std::function<LoadedSprite(int index)> sprite;
+    // entry in order and read before the next is asked. May throw Error
+    // (bitvane-compile decodes here). When empty, each entry's own Sprite is
+    // compiled. An empty mask draws every pixel of the image.
+    std::function<const LoadedSprite &(int index)> sprite;
     // Called after each entry with the number done and the total.
     std::function<void(int done, int total)> progress;
 };

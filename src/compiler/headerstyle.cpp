@@ -286,17 +286,11 @@ QByteArray MakeMaskArray(const SpriteMask &mask, const QString &name, bool hex)
     const char *prefix = ClassicPrefix(mask.width);
     if (!prefix)
         return {};
-    QByteArray line =
-        prefix + name.toUtf8() + "_mask[" + QByteArray::number(mask.height()) + "] = {";
-    for (int y = 0; y < mask.height(); ++y) {
-        if (y > 0)
-            line += ", ";
-        const std::uint32_t row = mask.rows[std::size_t(y)];
-        line += hex ? "0x" + QByteArray::number(row, 16)
-                    : "0b" + QByteArray::number(row, 2).rightJustified(mask.width, '0');
-    }
-    line += "};";
-    return line;
+    // Written as a plane's rows are: a number is put straight into the line.
+    std::vector<PlaneRow> rows(mask.rows.size());
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        rows[y] = {mask.rows[y], mask.width};
+    return MakeRowsArray(prefix, name.toUtf8() + "_mask", rows, hex);
 }
 
 QByteArray SpriteBlock(HeaderStyle style, const PictureSurface &picture, const QString &name,

@@ -184,26 +184,30 @@ QByteArray MakeSpriteArray(const PictureSurface &picture, const QString &name, b
     if (!prefix)
         return {};
 
-    const int height = picture.height();
     std::vector<PlaneRow> low, high;
     ScanPlanes(picture, low, high);
 
-    const QByteArray utf8Name = name.toUtf8();
-    const QByteArray count = QByteArray::number(2 * qint64(height));
+    // The low plane's rows, then the high plane's, in one list.
+    low.insert(low.end(), high.begin(), high.end());
+    return MakeRowsArray(prefix, name.toUtf8(), low, hex);
+}
+
+QByteArray MakeRowsArray(const char *prefix, QByteArrayView name, const std::vector<PlaneRow> &rows,
+                         bool hex)
+{
+    const QByteArray count = QByteArray::number(qint64(rows.size()));
     // The line is written through a pointer into a buffer sized for the
     // longest line these rows can give ("0b", 32 digits and ", " each).
-    QByteArray out(qsizetype(std::strlen(prefix)) + utf8Name.size() + count.size() + 16 +
-                       qsizetype(height) * 2 * 36,
+    QByteArray out(qsizetype(std::strlen(prefix)) + name.size() + count.size() + 8 +
+                       qsizetype(rows.size()) * 36,
                    Qt::Uninitialized);
     char *p = out.data();
     p = PutText(p, prefix);
-    p = PutText(p, utf8Name);
+    p = PutText(p, name);
     *p++ = '[';
     p = PutText(p, count);
     p = PutText(p, "] = {");
-    p = PutPlane(p, low, hex);
-    p = PutText(p, ", ");
-    p = PutPlane(p, high, hex);
+    p = PutPlane(p, rows, hex);
     p = PutText(p, "};");
     out.truncate(p - out.data());
     return out;

@@ -28,6 +28,11 @@ struct PlaneRow {
 void ScanPlanes(const PictureSurface &picture, std::vector<PlaneRow> &low,
                 std::vector<PlaneRow> &high);
 
+// One line of C (without its line ending): "PREFIX NAME[N] = {rows};",
+// the rows written as MakeSpriteArray writes a plane's (a classic mask).
+QByteArray MakeRowsArray(const char *prefix, QByteArrayView name, const std::vector<PlaneRow> &rows,
+                         bool hex);
+
 // One line of C (without its line ending) declaring the picture as an array
 // of two bit planes, low plane rows then high plane rows, in hexadecimal
 // ("0x", no leading zeros) or binary ("0b", every digit). The element type

@@ -101,15 +101,13 @@ bool BmpComplete(QByteArrayView d)
         return true;
     height = std::abs(height);
 
-    // Headers shorter than the fourth version hold no colour masks of their
-    // own (whatever a V2 or V3 header says): the decoder reads them from
-    // behind the header, and from whatever memory follows when the file
-    // ends before them.
-    constexpr qint64 V4Header = 108;
+    // The 40-byte header has its colour masks behind it; from the 52-byte
+    // version on they are inside (a 64-byte OS/2 header is the 40-byte one
+    // with more fields, its masks behind it too).
     qint64 masks = 0;
-    if (infoSize < V4Header && compression == 3)
+    if ((infoSize < 52 || infoSize == 64) && compression == 3)
         masks = 12;
-    else if (infoSize < V4Header && compression == 6)
+    else if ((infoSize < 52 || infoSize == 64) && compression == 6)
         masks = 16;
     const qint64 palette =
         bits <= 8 ? qint64(colorsUsed ? colorsUsed : 1u << bits) * paletteEntry : 0;
@@ -229,6 +227,37 @@ bool PngComplete(QByteArrayView d)
         if (end)
             return true;
     }
+}
+
+int GifFirstCodeSize(QByteArrayView d)
+{
+    if (d.size() < 13)
+        return -1;
+    qint64 p = 13;
+    const int screenFlags = quint8(d[10]);
+    if (screenFlags & 0x80)
+        p += 3 << ((screenFlags & 7) + 1);
+    while (p < d.size()) {
+        switch (quint8(d[p])) {
+        case 0x21:
+            p += 2;
+            if (!SkipGifBlocks(d, p))
+                return -1;
+            break;
+        case 0x2C: {
+            if (p + 10 > d.size())
+                return -1;
+            const int imageFlags = quint8(d[p + 9]);
+            p += 10;
+            if (imageFlags & 0x80)
+                p += 3 << ((imageFlags & 7) + 1);
+            return p < d.size() ? quint8(d[p]) : -1;
+        }
+        default:
+            return -1;
+        }
+    }
+    return -1;
 }
 
 // Frames are drawn onto the logical screen, which is what gets allocated.

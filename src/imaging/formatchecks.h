@@ -43,6 +43,10 @@ bool GifComplete(QByteArrayView d);
 bool JpegComplete(QByteArrayView d);
 bool PngComplete(QByteArrayView d);
 
+// The LZW minimum code size of a GIF's first image; -1 when the file is too
+// short to say.
+int GifFirstCodeSize(QByteArrayView d);
+
 // The size a GIF decoder allocates (the logical screen its frames are drawn
 // onto); invalid when the file is too short to say.
 QSize GifCanvas(QByteArrayView d);

@@ -3,13 +3,16 @@
 
 #include "error.h"
 #include "fileaccess.h"
+#include "imaging/bmpdecoder.h"
 #include "imaging/directbmp.h"
 #include "imaging/formatchecks.h"
+#include "imaging/gifdecoder.h"
+#include "imaging/jpegdecoder.h"
+#include "imaging/pngdecoder.h"
 #include "imaging/shadereduction.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QImageReader>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstdlib>
@@ -25,22 +28,12 @@ namespace {
 constexpr qint64 MaxFileBytes = qint64(256) << 20;
 
 struct PictureFormat {
-    const char *qtName;
     const char *label;
     QByteArrayView signature;
     bool (*complete)(QByteArrayView data);
-    // The size the decoder will allocate when the file says more than the
-    // decoder's own size query does; invalid when it says nothing more.
-    QSize (*canvas)(QByteArrayView data);
-    // A direct reader of the format's commonest kind of file, answering
-    // nothing for other kinds; null when the format has none.
-    std::optional<PictureSurface> (*direct)(QByteArrayView data, QSize keep, const QString &name);
+    DecodedPicture (*decode)(QByteArrayView data, QSize keep, const QString &name,
+                             DecodeBudget &budget);
 };
-
-QSize NoCanvas(QByteArrayView)
-{
-    return {};
-}
 
 QString Named(const QString &path)
 {
@@ -48,10 +41,10 @@ QString Named(const QString &path)
 }
 
 const PictureFormat Formats[] = {
-    {"bmp", "BMP", "BM", BmpComplete, NoCanvas, DecodePlainBmp},
-    {"gif", "GIF", "GIF8", GifComplete, GifCanvas, nullptr},
-    {"jpeg", "JPEG", "\xFF\xD8\xFF", JpegComplete, NoCanvas, nullptr},
-    {"png", "PNG", "\x89PNG\r\n\x1A\n", PngComplete, NoCanvas, nullptr},
+    {"BMP", "BM", BmpComplete, DecodeBmp},
+    {"GIF", "GIF8", GifComplete, DecodeGif},
+    {"JPEG", "\xFF\xD8\xFF", JpegComplete, DecodeJpeg},
+    {"PNG", "\x89PNG\r\n\x1A\n", PngComplete, DecodePng},
 };
 
 struct Detected {
@@ -71,62 +64,10 @@ Detected DetectFormat(QByteArrayView d)
     return {};
 }
 
-// The allocation limit Qt's readers apply by default refuses photos long
-// before MaxPixels; it is raised to what the declared size needs (at eight
-// bytes a pixel, the widest format a decoder uses), which MaxPixels bounds.
-int AllocationLimitFor(QSize declared)
-{
-    constexpr qint64 Megabyte = qint64(1) << 20;
-    const qint64 needed = qint64(declared.width()) * declared.height() * 8 / Megabyte + 1;
-    return int(
-        std::clamp<qint64>(needed, QImageReader::allocationLimit(), MaxPixels * 8 / Megabyte));
-}
+} // namespace
 
-// source receives the picture's own size, which a clipped read does not show.
-QImage ReadWithQt(const QByteArray &data, const PictureFormat &format, const QString &name,
-                  QSize keep, QSize &source)
-{
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format.qtName);
-    // The pixels as stored: no turning by orientation tags, no gamma or
-    // colour profile applied (the reader applies none unless asked).
-    reader.setAutoTransform(false);
-    // The format is known from the file's first bytes; letting the reader
-    // probe would load every image plugin on the first picture of a run.
-    reader.setAutoDetectImageFormat(false);
-    const QSize declared = reader.size();
-    for (const QSize size : {format.canvas(data), declared}) {
-        if (size.isValid())
-            CheckPictureSize(name, size.width(), size.height());
-    }
-    if (declared.isValid()) {
-        reader.setAllocationLimit(AllocationLimitFor(declared.expandedTo(format.canvas(data))));
-        // Where the reader can decode a part only, it decodes no more than
-        // is kept: a photo's first rows, not all of it.
-        const QSize kept = declared.boundedTo(keep);
-        if (kept != declared && reader.supportsOption(QImageIOHandler::ClipRect))
-            reader.setClipRect(QRect(QPoint(0, 0), kept));
-    }
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        throw Error(name, QStringLiteral("the %1 picture is damaged (%2)")
-                              .arg(QLatin1String(format.label), reader.errorString()));
-    CheckPictureSize(name, image.width(), image.height());
-    source = declared.isValid() ? declared : image.size();
-    return image;
-}
-
-// The picture in data, cut to keep from the top-left corner, with the size
-// it has in the file and the mask of the kept part.
-struct Decoded {
-    PictureSurface picture;
-    QSize source;
-    SpriteMask mask;
-};
-
-Decoded DecodeBytes(const QByteArray &data, const QString &name, QSize keep)
+DecodedPicture DecodeKept(QByteArrayView data, const QString &name, QSize keep,
+                          DecodeBudget &budget)
 {
     if (data.isEmpty())
         throw Error(name, QStringLiteral("the file is empty"));
@@ -137,23 +78,22 @@ Decoded DecodeBytes(const QByteArray &data, const QString &name, QSize keep)
         throw Error(name, QStringLiteral("the %1 picture is truncated: the file ends before its "
                                          "picture data does")
                               .arg(QLatin1String(format->label)));
-    if (format->direct) {
-        if (std::optional<PictureSurface> picture = format->direct(data, keep, name)) {
-            // Only plain 24-bit files are read directly: no transparency.
-            const QSize source(int(qint32(Le32(data, 18))), std::abs(qint32(Le32(data, 22))));
-            SpriteMask mask = OpaqueMask(picture->width(), picture->height());
-            return {std::move(*picture), source, std::move(mask)};
+    // The commonest sprite file, a BMP with the plain 40-byte header, is
+    // read directly when it is an uncompressed 24-bit one: no transparency.
+    if (format->decode == DecodeBmp && data.size() >= 26 && Le32(data, 14) == 40) {
+        const QSize source(int(qint32(Le32(data, 18))), std::abs(qint32(Le32(data, 22))));
+        if (source.width() > 0 && source.height() > 0) {
+            CheckPictureSize(name, source.width(), source.height());
+            const DecodeBudget::Share share =
+                budget.take(name, PictureBuilder::BytesFor(source.boundedTo(keep), false));
+            if (std::optional<PictureSurface> plain = DecodePlainBmp(data, keep, name))
+                return {std::move(*plain), {}, source};
         }
     }
-    QSize source;
-    QImage image = ReadWithQt(data, *format, name, keep, source);
-    const QSize kept = image.size().boundedTo(keep);
-    // Cut before converting: a large picture need not be converted whole.
-    if (kept != image.size())
-        image = image.copy(QRect(QPoint(0, 0), kept));
-    SpriteMask mask = MaskFromAlpha(image);
-    return {PictureSurface::fromImage(image), source, std::move(mask)};
+    return format->decode(data, keep, name, budget);
 }
+
+namespace {
 
 QByteArray ReadPictureFile(const QString &path)
 {
@@ -166,14 +106,19 @@ constexpr QSize WholePicture(std::numeric_limits<int>::max(), std::numeric_limit
 
 } // namespace
 
-PictureSurface DecodePicture(const QString &path)
+DecodedPicture DecodeWholePicture(const QString &path, DecodeBudget &budget)
 {
-    return DecodeBytes(ReadPictureFile(path), Named(path), WholePicture).picture;
+    return DecodeKept(ReadPictureFile(path), Named(path), WholePicture, budget);
 }
 
-PictureSurface DecodePicture(const QByteArray &data, const QString &fileName)
+PictureSurface DecodePicture(const QString &path, DecodeBudget &budget)
 {
-    return DecodeBytes(data, fileName, WholePicture).picture;
+    return DecodeWholePicture(path, budget).Picture;
+}
+
+PictureSurface DecodePicture(const QByteArray &data, const QString &fileName, DecodeBudget &budget)
+{
+    return DecodeKept(data, fileName, WholePicture, budget).Picture;
 }
 
 void FitToSprite(PictureSurface &picture)
@@ -182,15 +127,21 @@ void FitToSprite(PictureSurface &picture)
                    ShadeWhite);
 }
 
-LoadedSprite LoadSprite(const QString &path)
+LoadedSprite LoadSprite(const QString &path, KeepFitted keepFitted, DecodeBudget &budget)
 {
     // Fitting keeps at most the top-left 32 x 240 pixels, so no more are
-    // decoded or converted.
-    Decoded decoded = DecodeBytes(ReadPictureFile(path), Named(path), QSize(32, MaxSpriteHeight));
-    FitToSprite(decoded.picture);
-    PictureSurface fitted = decoded.picture;
-    ReduceToShades(decoded.picture, decoded.picture);
-    return {std::move(decoded.picture), std::move(decoded.mask), decoded.source, std::move(fitted)};
+    // decoded.
+    DecodedPicture decoded =
+        DecodeKept(ReadPictureFile(path), Named(path), QSize(32, MaxSpriteHeight), budget);
+    LoadedSprite sprite;
+    sprite.Mask = MaskFromAlpha(decoded);
+    sprite.SourceSize = decoded.SourceSize;
+    sprite.Image = std::move(decoded.Picture);
+    FitToSprite(sprite.Image);
+    if (keepFitted == KeepFitted::Yes)
+        sprite.Fitted = sprite.Image;
+    ReduceToShades(sprite.Image, sprite.Image);
+    return sprite;
 }
 
 QString FittingNote(QSize source)
@@ -227,9 +178,9 @@ QString FittingWarning(const QString &fileName, QSize source)
     return text;
 }
 
-PictureSurface LoadPicture(const QString &path)
+PictureSurface LoadPicture(const QString &path, DecodeBudget &budget)
 {
-    return LoadSprite(path).Image;
+    return LoadSprite(path, KeepFitted::No, budget).Image;
 }
 
 } // namespace bitvane

@@ -1,10 +1,12 @@
 // Picture loading: a BMP, GIF, JPEG or PNG file to the sprite image an entry keeps.
 #pragma once
 
+#include "imaging/decodedpicture.h"
 #include "imaging/spritemask.h"
 #include "imaging/surface.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QSize>
 #include <QString>
 
@@ -18,27 +20,44 @@ constexpr int SpriteWidthFor(int w)
     return w <= 8 ? 8 : w <= 16 ? 16 : 32;
 }
 
-// Decodes a BMP, GIF, JPEG or PNG picture at its own size (the first frame
-// of an animation), without colour management, transparency composited over
-// white. Throws Error naming the file and saying why it cannot be read:
-// missing, a folder, not an ordinary file, not readable, empty, not a
-// picture, truncated, damaged or too large (more than 2^27 pixels).
-PictureSurface DecodePicture(const QString &path);
-// The same from bytes already read; fileName only names the file in errors.
-PictureSurface DecodePicture(const QByteArray &data, const QString &fileName);
+// Decodes the top-left keep of a BMP, GIF, JPEG or PNG picture in data
+// (the first image of an animation, on its logical screen), without colour
+// management, transparency composited over white and kept as alpha; only as
+// much of the file is decoded as the kept part needs. The format comes from
+// the content; name only names the file in errors. Throws Error naming the
+// file and saying why it cannot be read: empty, not a picture, truncated,
+// damaged, too large (more than 2^27 pixels) or needing more memory than
+// the budget has.
+DecodedPicture DecodeKept(QByteArrayView data, const QString &name, QSize keep,
+                          DecodeBudget &budget);
+
+// The whole picture in a file (missing, a folder, not an ordinary file or
+// not readable are refused too), for what uses more than a sprite's corner.
+DecodedPicture DecodeWholePicture(const QString &path, DecodeBudget &budget = RunDecodeBudget());
+
+// The same, its pixels alone; from bytes already read, fileName only names
+// the file in errors.
+PictureSurface DecodePicture(const QString &path, DecodeBudget &budget = RunDecodeBudget());
+PictureSurface DecodePicture(const QByteArray &data, const QString &fileName,
+                             DecodeBudget &budget = RunDecodeBudget());
 
 // Width rule (8, 16 or 32: padded on the right with white, or cut) and
 // height rule (cut at 240).
 void FitToSprite(PictureSurface &picture);
 
 // What loading a picture gives: the sprite, which of its pixels the source
-// draws, and the source's own size, to tell the user what fitting did.
+// draws, and the source's own size, to tell the user what fitting did. A
+// picture entry holds it as it comes.
 struct LoadedSprite {
-    PictureSurface Image = {};  // fitted and reduced to the four shades
-    SpriteMask Mask = {};       // alpha of at least half; padding never drawn
-    QSize SourceSize = {};      // as the file declares it, before any cut
-    PictureSurface Fitted = {}; // fitted, not yet reduced: what the adjustments are judged against
+    PictureSurface Image = {}; // fitted and reduced to the four shades
+    SpriteMask Mask = {};      // alpha of at least half; padding never drawn
+    QSize SourceSize = {};     // as the file declares it, before any cut
+    // Fitted, not yet reduced: what the window's "before" view shows; only
+    // kept when asked for.
+    PictureSurface Fitted = {};
 };
+
+enum class KeepFitted { No, Yes };
 
 // What fitting did to a picture of this source size, for the user: "cut from
 // 160 x 120", "padded from 5 px wide", both joined by "; ", or empty when the
@@ -51,9 +70,10 @@ QString FittingWarning(const QString &fileName, QSize source);
 
 // Decode, fit and reduce to the four shades, keeping the mask of the source's
 // transparency (the shades themselves see it composited over white).
-LoadedSprite LoadSprite(const QString &path);
+LoadedSprite LoadSprite(const QString &path, KeepFitted keepFitted = KeepFitted::No,
+                        DecodeBudget &budget = RunDecodeBudget());
 
-// LoadSprite's image alone: the image a picture entry keeps.
-PictureSurface LoadPicture(const QString &path);
+// LoadSprite's image alone.
+PictureSurface LoadPicture(const QString &path, DecodeBudget &budget = RunDecodeBudget());
 
 } // namespace bitvane

@@ -37,25 +37,18 @@ SpriteMask OpaqueMask(int width, int height)
     return mask;
 }
 
-SpriteMask MaskFromAlpha(const QImage &picture)
+SpriteMask MaskFromAlpha(const DecodedPicture &picture)
 {
-    if (!picture.hasAlphaChannel())
-        return OpaqueMask(picture.width(), picture.height());
-    SpriteMask mask = Fitted(picture.width(), picture.height());
-    if (mask.rows.empty())
-        return mask;
-    const int columns = std::min(picture.width(), mask.width);
-    // Only the part that becomes the sprite is converted, however large the
-    // picture; both ARGB32 layouts keep alpha in the top byte.
-    QImage argb = picture;
-    if (argb.format() != QImage::Format_ARGB32 &&
-        argb.format() != QImage::Format_ARGB32_Premultiplied)
-        argb = picture.copy(0, 0, columns, mask.height()).convertToFormat(QImage::Format_ARGB32);
+    const int width = picture.Picture.width();
+    if (picture.Alpha.empty())
+        return OpaqueMask(width, picture.Picture.height());
+    SpriteMask mask = Fitted(width, picture.Picture.height());
+    const int columns = std::min(width, mask.width);
     for (int y = 0; y < mask.height(); ++y) {
-        const auto *in = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+        const std::uint8_t *alpha = picture.Alpha.data() + std::size_t(y) * width;
         std::uint32_t bits = 0;
         for (int x = 0; x < columns; ++x)
-            bits = (bits << 1) | std::uint32_t(qAlpha(in[x]) >= 128);
+            bits = (bits << 1) | std::uint32_t(alpha[x] >= 128);
         mask.rows[std::size_t(y)] = bits << (mask.width - columns);
     }
     return mask;

@@ -1,7 +1,7 @@
 // SpriteMask: which pixels of a sprite are drawn, from its source's alpha.
 #pragma once
 
-#include <QImage>
+#include "imaging/decodedpicture.h"
 
 #include <cstdint>
 #include <vector>
@@ -21,12 +21,11 @@ struct SpriteMask {
     friend bool operator==(const SpriteMask &, const SpriteMask &) = default;
 };
 
-// The mask of a decoded picture, to be taken before its transparency is
-// composited over white: a pixel with alpha of at least 128 is drawn. The
-// mask has the sprite's size (width fitted to 8, 16 or 32, at most 240
-// rows); the columns that fitting adds on the right are never drawn. Any
-// format is accepted; one without alpha draws every column of its own.
-SpriteMask MaskFromAlpha(const QImage &picture);
+// The mask of a decoded picture from its alpha: a pixel with alpha of at
+// least 128 is drawn. The mask has the sprite's size (width fitted to 8, 16
+// or 32, at most 240 rows); the columns that fitting adds on the right are
+// never drawn. A picture without alpha draws every column of its own.
+SpriteMask MaskFromAlpha(const DecodedPicture &picture);
 
 // The mask of a picture without transparency, width x height pixels before
 // fitting: all of its own columns drawn, none of the padding.

@@ -3,17 +3,9 @@
 
 #include "imaging/colormodel.h"
 
-#include <QImage>
-
 #include <vector>
 
 namespace bitvane {
-
-// A colour value as Qt's opaque RGB, for display.
-constexpr QRgb ToQRgb(ColorValue v)
-{
-    return qRgb(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
-}
 
 // A W x H grid of colour values in pixels: the drawing surface every picture
 // lives on while it is decoded, reduced, adjusted, previewed and compiled.
@@ -41,13 +33,6 @@ public:
     // Growing fills the new columns and rows with the background; shrinking
     // cuts at the right and at the bottom.
     void resize(int width, int height, ColorValue background = ShadeWhite);
-
-    // Opaque pixels keep their exact 24-bit colour; transparent and
-    // half-transparent ones are composited over white, as a picture on a
-    // white box shows them.
-    static PictureSurface fromImage(const QImage &image);
-    // For display: an RGB32 image of the same size and colours.
-    QImage toImage() const;
 
     friend bool operator==(const PictureSurface &, const PictureSurface &) = default;
 

@@ -1,8 +1,7 @@
 // PictureEntry: one picture of a project, as the window and the compile see it.
 #pragma once
 
-#include "imaging/spritemask.h"
-#include "imaging/surface.h"
+#include "imaging/pictureloader.h"
 
 #include <QSize>
 #include <QString>
@@ -19,16 +18,15 @@ struct PictureEntry {
     // The picture's path as it is opened: as chosen, or the project file's
     // location resolved against the project file's folder.
     QString Location;
-    PictureSurface Image; // fitted and reduced to the four shades; empty until loaded
+    // The picture as loading gave it (sprite, mask, source size, the fitted
+    // picture in the window); empty until loaded.
+    LoadedSprite Sprite;
     std::int16_t Contrast = 0;
     std::int16_t Brightness = 0;
     // The location as the project file gives it, written back unchanged;
     // empty for a picture added in the window.
     QString ProjectLocation = {};
-    SpriteMask Mask;  // the pixels the source draws, from its transparency; empty until loaded
-    QSize SourceSize; // the picture's own size before fitting
-    PictureSurface Fitted = {}; // the picture fitted, before the reduction to four shades
-    int ProjectLine = 0;        // its record's line in the project file it came from, if any
+    int ProjectLine = 0; // its record's line in the project file it came from, if any
 };
 
 } // namespace bitvane

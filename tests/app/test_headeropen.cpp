@@ -49,8 +49,8 @@ TEST_F(HeaderOpenTest, HeaderIsExtractedIntoTheChosenFolderAndOpened)
     next();
     EXPECT_EQ(w->Tab(), frmMain::PageEditPictures);
     EXPECT_EQ(seam.messages.size(), 1u);
-    EXPECT_EQ(w->entries()[1].Image.pixel(6, 0), ShadeBlack);
-    EXPECT_EQ(w->entries()[1].Image.pixel(7, 0), ShadeLight);
+    EXPECT_EQ(w->entries()[1].Sprite.Image.pixel(6, 0), ShadeBlack);
+    EXPECT_EQ(w->entries()[1].Sprite.Image.pixel(7, 0), ShadeLight);
 }
 
 // Beyond the warnings kept, the box counts all the rest; a name whose file

@@ -103,12 +103,12 @@ TEST_F(PicturePages, APictureThatFailsToLoadIsNamedAndNothingIsHalfLoaded)
         EXPECT_TRUE(ui().picLoad->isHidden()) << c.what;
         // The two rows added stay listed, with no picture loaded.
         ASSERT_EQ(w->entries().size(), before.size() + 2) << c.what;
-        EXPECT_TRUE(w->entries()[before.size()].Image.isEmpty()) << c.what;
-        EXPECT_TRUE(w->entries()[before.size() + 1].Image.isEmpty()) << c.what;
+        EXPECT_TRUE(w->entries()[before.size()].Sprite.Image.isEmpty()) << c.what;
+        EXPECT_TRUE(w->entries()[before.size() + 1].Sprite.Image.isEmpty()) << c.what;
         for (std::size_t i = 0; i < before.size(); ++i) {
             EXPECT_EQ(w->entries()[i].Name, before[i].Name) << c.what;
             EXPECT_EQ(w->entries()[i].Brightness, before[i].Brightness) << c.what;
-            EXPECT_TRUE(w->entries()[i].Image == before[i].Image) << c.what;
+            EXPECT_TRUE(w->entries()[i].Sprite.Image == before[i].Sprite.Image) << c.what;
         }
         // Take the two rows out again.
         selectRows({rows() - 1, rows() - 2});
@@ -155,7 +155,7 @@ TEST_F(PicturePages, ClosingWhileLoadingStopsAtOnce)
         EXPECT_EQ(ui().prbLoadFiles->value(), 3) << viaCancel;
         ASSERT_EQ(w->entries().size(), 10u) << viaCancel;
         for (const PictureEntry &entry : w->entries())
-            EXPECT_TRUE(entry.Image.isEmpty()) << viaCancel;
+            EXPECT_TRUE(entry.Sprite.Image.isEmpty()) << viaCancel;
         EXPECT_TRUE(seam.messages.empty()) << viaCancel;
     }
     QApplication::setQuitOnLastWindowClosed(true);

@@ -37,9 +37,9 @@ TEST_F(PicturePages, NewProjectLoadsAdjustsAndCompilesInBinaryThenReopensInHex)
     for (int i = 0; i < 3; ++i) {
         const PictureEntry &e = w->entries()[std::size_t(i)];
         const TestPicture &p = road.pictures[std::size_t(i)];
-        EXPECT_EQ(e.Image.width(), p.width);
-        EXPECT_EQ(e.Image.height(), 240);
-        EXPECT_TRUE(e.Image == expectedSprite(p)) << i;
+        EXPECT_EQ(e.Sprite.Image.width(), p.width);
+        EXPECT_EQ(e.Sprite.Image.height(), 240);
+        EXPECT_TRUE(e.Sprite.Image == expectedSprite(p)) << i;
         EXPECT_EQ(e.Brightness, 0);
         EXPECT_EQ(e.Contrast, 0);
     }

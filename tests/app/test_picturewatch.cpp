@@ -89,7 +89,7 @@ TEST_F(PictureWatch, LeavingThePicturePagesStopsTheWatch)
     EXPECT_FALSE(marked(0));
     writePicture("a.bmp", uniform(NearShade[3][1], 8));
     QTest::qWait(3 * PictureWatcher::SettleMs);
-    EXPECT_TRUE(w->entries()[0].Image == spriteOf(std::vector<int>(32, 0), 8, 4));
+    EXPECT_TRUE(w->entries()[0].Sprite.Image == spriteOf(std::vector<int>(32, 0), 8, 4));
 }
 
 } // namespace

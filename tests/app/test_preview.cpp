@@ -146,7 +146,7 @@ TEST_F(Preview, BeforeShowsTheFittedPictureAndTheInfoLineSaysWhatIsWritten)
     const PictureSurface before = drawnSprite(*ui().picBefore);
     EXPECT_EQ(before.pixel(4, 15), PackColor({250, 120, 10}));
     EXPECT_EQ(before.pixel(5, 0), ShadeWhite);
-    EXPECT_EQ(drawnSprite(*ui().picDisp), w->entries()[1].Image);
+    EXPECT_EQ(drawnSprite(*ui().picDisp), w->entries()[1].Sprite.Image);
 }
 
 // The number boxes show the slider's value and take a typed one, snapped to

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace bitvane;
 using namespace bitvane::testing;
 
@@ -48,9 +50,10 @@ protected:
         j.settings.hex = hex;
         j.headerPath = header;
         j.entries = entries;
-        j.sprite = [images = std::move(images)](int i) {
-            return LoadedSprite{images.at(std::size_t(i)), {}, {}};
-        };
+        auto sprites = std::make_shared<std::vector<LoadedSprite>>();
+        for (PictureSurface &image : images)
+            sprites->push_back(LoadedSprite{std::move(image), {}, {}});
+        j.sprite = [sprites](int i) -> const LoadedSprite & { return sprites->at(std::size_t(i)); };
         return j;
     }
 };
@@ -100,13 +103,13 @@ TEST_F(CompileRun, AppliesContrastBeforeBrightness)
 
 TEST_F(CompileRun, LeavesTheStoredImageAlone)
 {
-    const PictureSurface stored(8, 1, ShadeDark);
+    const LoadedSprite stored{PictureSurface(8, 1, ShadeDark), {}, {}};
     CompileJob j = job({});
     entries.push_back(MakeEntry("s", "/a/s.bmp", {}, 100, 255));
     j.entries = entries;
-    j.sprite = [&stored](int) { return LoadedSprite{stored, {}, {}}; };
+    j.sprite = [&stored](int) -> const LoadedSprite & { return stored; };
     RunCompile(j);
-    EXPECT_EQ(stored, PictureSurface(8, 1, ShadeDark));
+    EXPECT_EQ(stored.Image, PictureSurface(8, 1, ShadeDark));
 }
 
 TEST_F(CompileRun, WithoutAnImageSourceEachEntrysOwnImageIsCompiled)
@@ -156,7 +159,7 @@ TEST_F(CompileRun, AFailedRunLeavesBothTargetsAsTheyWere)
         {"the third picture cannot be loaded",
          [](CompileJob &j) {
              auto sprites = j.sprite;
-             j.sprite = [sprites](int i) {
+             j.sprite = [sprites](int i) -> const LoadedSprite & {
                  if (i == 2)
                      throw Error("/art/p2.bmp", "not a picture (unknown format)");
                  return sprites(i);
@@ -273,10 +276,9 @@ TEST_F(CompileRun, MasksComeFromTheSpritesOrDrawTheWholePicture)
                                           "static unsigned short b_mask[1] = {0xffff};\r\n\r\n");
 
     // Through the callback, as bitvane-compile gives them.
-    j.sprite = [](int i) {
-        return i == 0 ? LoadedSprite{workedExample(), SpriteMask{8, {0x80, 0x01}}, {}}
-                      : LoadedSprite{PictureSurface(16, 1, ShadeBlack), {}, {}};
-    };
+    const LoadedSprite first{workedExample(), SpriteMask{8, {0x80, 0x01}}, {}};
+    const LoadedSprite second{PictureSurface(16, 1, ShadeBlack), {}, {}};
+    j.sprite = [&](int i) -> const LoadedSprite & { return i == 0 ? first : second; };
     j.settings.style = HeaderStyle::Modern;
     RunCompile(j);
     const QByteArray text = readAll(header);

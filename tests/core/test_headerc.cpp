@@ -1,6 +1,7 @@
 // Headers compiled by the system's C compiler and drawn back by a C program.
 #include "compiler/headerstyle.h"
 #include "imaging/pictureloader.h"
+#include "imaging/qtimage.h"
 #include "imaging/shadereduction.h"
 #include "testsupport.h"
 
@@ -29,7 +30,7 @@ Sprite PaddedFromFive()
     image.fill(qRgba(0, 0, 0, 255));
     image.setPixel(0, 0, qRgba(0, 0, 0, 0));
     image.setPixel(4, 2, qRgba(90, 90, 90, 60));
-    Sprite s{QStringLiteral("padded"), PictureSurface::fromImage(image), MaskFromAlpha(image)};
+    Sprite s{QStringLiteral("padded"), SurfaceFromImage(image), MaskFromAlpha(image)};
     FitToSprite(s.picture);
     ReduceToShades(s.picture, s.picture);
     return s;

@@ -5,6 +5,7 @@
 #include "compiler/spritearray.h"
 #include "error.h"
 #include "imaging/pictureloader.h"
+#include "imaging/qtimage.h"
 #include "imaging/spritemask.h"
 #include "testsupport.h"
 

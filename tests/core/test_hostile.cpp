@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -56,12 +57,13 @@ protected:
             entries.push_back(std::move(entry));
         }
         j.entries = entries;
-        j.sprite = [this](int) {
+        j.sprite = [this](int) -> const LoadedSprite & {
             ++asked;
-            return LoadedSprite{PictureSurface(8, 1, ShadeBlack), {}, {}};
+            return black;
         };
         return j;
     }
+    const LoadedSprite black{PictureSurface(8, 1, ShadeBlack), {}, {}};
     int asked = 0;
     std::vector<PictureEntry> entries;
 };
@@ -328,7 +330,9 @@ TEST(HostileProject, ANulInsideAQuotedLocationIsRefusedAtItsLine)
 
 TEST_F(HostileCore, BitfieldsBmpEndingBeforeItsMasksIsTruncated)
 {
-    for (int infoSize : {40, 52, 56, 64}) {
+    // Only these headers have their masks behind them (the 52- and 56-byte
+    // ones hold them inside).
+    for (int infoSize : {40, 64}) {
         SCOPED_TRACE(infoSize);
         // With the masks missing the pixels would end where the masks do.
         for (int width : {1, 3, 4}) {
@@ -393,10 +397,21 @@ TEST(HostileBigPictures, DecodingOnlyTheKeptCornerGivesTheSameSprite)
             image.setPixel(x, y, 0xFF000000u | (seed >> 8));
         }
     QTemporaryDir dir;
-    const QString path = dir.filePath("noise.jpg");
-    writeFile(path, encode(image, "jpeg"));
-    PictureSurface whole = DecodePicture(path);
-    FitToSprite(whole);
-    ReduceToShades(whole, whole);
-    EXPECT_EQ(LoadPicture(path), whole);
+    // Baseline and progressive: the decoder is told the picture ends a few
+    // block rows after the kept ones, and each scan stops there.
+    for (const bool progressive : {false, true}) {
+        SCOPED_TRACE(progressive);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setProgressiveScanWrite(progressive);
+        ASSERT_TRUE(writer.write(image));
+        const QString path = dir.filePath("noise.jpg");
+        writeFile(path, bytes);
+        // Colour for colour, before the reduction hides small differences.
+        PictureSurface whole = DecodePicture(path);
+        FitToSprite(whole);
+        EXPECT_EQ(LoadSprite(path, KeepFitted::Yes).Fitted, whole);
+    }
 }

@@ -1,6 +1,7 @@
 // Decoding each picture format to exact colours, and fitting pictures to
 // sprites.
 #include "imaging/pictureloader.h"
+#include "imaging/qtimage.h"
 #include "imaging/shadereduction.h"
 #include "loaderfixture.h"
 
@@ -81,7 +82,7 @@ TEST_F(Loader, PlainBmpReadsAsTheGenericReaderDoes)
                     buffer.open(QIODevice::ReadOnly);
                     const QImage generic = QImageReader(&buffer, "bmp").read();
                     ASSERT_FALSE(generic.isNull());
-                    ASSERT_EQ(DecodePicture(bytes, "b.bmp"), PictureSurface::fromImage(generic))
+                    ASSERT_EQ(DecodePicture(bytes, "b.bmp"), SurfaceFromImage(generic))
                         << width << "x" << height << " top-down " << topDown << " variant "
                         << variant;
                     ExpectSameColours(DecodePicture(bytes, "b.bmp"), image);

@@ -1,5 +1,6 @@
 // Masks from alpha: fitting, paletted transparency, pictures without any (the
 // half-alpha threshold is checked through the loader).
+#include "imaging/qtimage.h"
 #include "imaging/spritemask.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 // PictureSurface: pixels, QImage conversion and stretching.
+#include "imaging/qtimage.h"
 #include "imaging/surface.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +66,7 @@ TEST(Surface, ImageRoundTripKeepsExactColours)
     s.setPixel(0, 0, 0x123456);
     s.setPixel(1, 0, 0x010203);
     s.setPixel(2, 0, 0xFEDCBA);
-    EXPECT_EQ(PictureSurface::fromImage(s.toImage()), s);
+    EXPECT_EQ(SurfaceFromImage(ImageFromSurface(s)), s);
 }
 
 TEST(Surface, TransparencyIsCompositedOverWhite)
@@ -74,7 +75,7 @@ TEST(Surface, TransparencyIsCompositedOverWhite)
     image.setPixel(0, 0, qRgba(0, 0, 0, 0));     // fully transparent
     image.setPixel(1, 0, qRgba(0, 0, 0, 255));   // opaque black
     image.setPixel(2, 0, qRgba(0, 0, 255, 128)); // half-transparent blue
-    const PictureSurface s = PictureSurface::fromImage(image);
+    const PictureSurface s = SurfaceFromImage(image);
     EXPECT_EQ(s.pixel(0, 0), ShadeWhite);
     EXPECT_EQ(s.pixel(1, 0), ShadeBlack);
     EXPECT_EQ(SplitColor(s.pixel(2, 0)), (ColorTriple{255, 127, 127}));

@@ -1,0 +1,163 @@
+// GIF decoding through giflib: the first image, its needed rows only.
+#include "imaging/gifdecoder.h"
+
+#include "error.h"
+#include "imaging/formatchecks.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include <gif_lib.h>
+
+namespace bitvane {
+
+namespace {
+
+struct Reader {
+    QByteArrayView data;
+    qsizetype at = 0;
+};
+
+int ReadBytes(GifFileType *gif, GifByteType *out, int count)
+{
+    auto *reader = static_cast<Reader *>(gif->UserData);
+    const int n = int(std::min<qsizetype>(count, reader->data.size() - reader->at));
+    std::memcpy(out, reader->data.data() + reader->at, std::size_t(n));
+    reader->at += n;
+    return n;
+}
+
+struct Closer {
+    void operator()(GifFileType *gif) const { DGifCloseFile(gif, nullptr); }
+};
+using GifFile = std::unique_ptr<GifFileType, Closer>;
+
+[[noreturn]] void Damaged(const QString &name, const QString &why)
+{
+    throw Error(name, QStringLiteral("the GIF picture is damaged (%1)").arg(why));
+}
+
+[[noreturn]] void LibraryFailed(const QString &name, int code)
+{
+    const char *words = GifErrorString(code);
+    Damaged(name, words ? QString::fromLatin1(words) : QStringLiteral("error %1").arg(code));
+}
+
+// The image rows in the order an interlaced image stores them.
+int InterlacedRow(int i, int height)
+{
+    const int pass1 = (height + 7) / 8, pass2 = (height + 3) / 8, pass3 = (height + 1) / 4;
+    if (i < pass1)
+        return i * 8;
+    i -= pass1;
+    if (i < pass2)
+        return 4 + i * 8;
+    i -= pass2;
+    if (i < pass3)
+        return 2 + i * 4;
+    return 1 + (i - pass3) * 2;
+}
+
+} // namespace
+
+DecodedPicture DecodeGif(QByteArrayView data, QSize keep, const QString &name, DecodeBudget &budget)
+{
+    const int codeSize = GifFirstCodeSize(data);
+    if (codeSize > 8)
+        Damaged(name, QStringLiteral("LZW minimum code size %1 is over 8").arg(codeSize));
+    Reader reader{data, 0};
+    int error = 0;
+    GifFile gif(DGifOpen(&reader, ReadBytes, &error));
+    if (!gif)
+        LibraryFailed(name, error);
+    const QSize declared(gif->SWidth, gif->SHeight);
+    if (declared.isEmpty())
+        Damaged(name, QStringLiteral("the logical screen is empty"));
+    CheckPictureSize(name, declared.width(), declared.height());
+
+    int transparent = -1;
+    for (;;) {
+        GifRecordType record;
+        if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR)
+            LibraryFailed(name, gif->Error);
+        if (record == IMAGE_DESC_RECORD_TYPE)
+            break;
+        if (record != EXTENSION_RECORD_TYPE)
+            Damaged(name, QStringLiteral("no image"));
+        int code = 0;
+        GifByteType *block = nullptr;
+        if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR)
+            LibraryFailed(name, gif->Error);
+        if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
+            transparent = block[1] & 1 ? block[4] : -1;
+        while (block) {
+            if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR)
+                LibraryFailed(name, gif->Error);
+        }
+    }
+    if (DGifGetImageDesc(gif.get()) == GIF_ERROR)
+        LibraryFailed(name, gif->Error);
+    const GifImageDesc &image = gif->Image;
+    const ColorMapObject *table = image.ColorMap ? image.ColorMap : gif->SColorMap;
+    const int colours = table ? table->ColorCount : 0;
+
+    const bool withAlpha = transparent >= 0;
+    const QSize kept = declared.boundedTo(keep);
+    const DecodeBudget::Share share =
+        budget.take(name, PictureBuilder::BytesFor(kept, withAlpha) + qint64(image.Width) + 1);
+    PictureBuilder builder(declared, keep, withAlpha);
+
+    // The screen around the image, as the generic reader filled it: with a
+    // background index past the global table, its transparent white, drawn.
+    const bool covered = image.Left == 0 && image.Top == 0 && image.Width >= declared.width() &&
+                         image.Height >= declared.height();
+    if (!covered) {
+        const ColorMapObject *global = gif->SColorMap;
+        GifColorType fill{0, 0, 0};
+        std::uint8_t fillAlpha = withAlpha ? 0 : 255;
+        if (withAlpha)
+            fill = {255, 255, 255};
+        else if (global && gif->SBackGroundColor < global->ColorCount)
+            fill = global->Colors[gif->SBackGroundColor];
+        else if (global)
+            fill = {255, 255, 255};
+        builder.fill(fill.Red, fill.Green, fill.Blue, fillAlpha);
+    }
+
+    // Only the image rows that land on kept screen rows are needed; the
+    // rows are stored in order, or interlaced, so decoding stops after the
+    // last needed one in storage order.
+    const int neededRows = std::clamp(builder.height() - image.Top, 0, image.Height);
+    int lastNeeded = -1;
+    for (int i = 0; i < image.Height && neededRows > 0; ++i) {
+        const int row = image.Interlace ? InterlacedRow(i, image.Height) : i;
+        if (row < neededRows)
+            lastNeeded = i;
+        if (!image.Interlace && row + 1 == neededRows)
+            break;
+    }
+    std::vector<GifPixelType> line(std::size_t(image.Width));
+    const int firstColumn = image.Left,
+              columns = std::min(image.Width, builder.width() - image.Left);
+    for (int i = 0; i <= lastNeeded; ++i) {
+        if (DGifGetLine(gif.get(), line.data(), image.Width) == GIF_ERROR)
+            LibraryFailed(name, gif->Error);
+        for (const GifPixelType index : line)
+            if (index >= colours)
+                Damaged(name, QStringLiteral("colour index %1 is outside the colour table of %2")
+                                  .arg(index)
+                                  .arg(colours));
+        const int y = image.Top + (image.Interlace ? InterlacedRow(i, image.Height) : i);
+        if (y >= builder.height())
+            continue;
+        for (int x = 0; x < columns; ++x) {
+            const GifPixelType index = line[std::size_t(x)];
+            const GifColorType &c = table->Colors[index];
+            builder.put(firstColumn + x, y, c.Red, c.Green, c.Blue, index == transparent ? 0 : 255);
+        }
+    }
+    return builder.take();
+}
+
+} // namespace bitvane
