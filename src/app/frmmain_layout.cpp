@@ -173,7 +173,9 @@ void buildTabOrder(const frmMainUi &ui)
                               ui.spnContrast,
                               ui.optClassic,
                               ui.optModern,
-                              ui.chkMasks};
+                              ui.chkMasks,
+                              ui.chkShared,
+                              ui.chkRelative};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -346,22 +348,35 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     place(ui.lblMSG2, 3570, 2460, 2580, 240);
     // Under the labels, in their column: the two styles are the only option
     // buttons of this page's frame, so they exclude each other alone.
-    ui.optClassic = new QRadioButton(QStringLiteral("Classic"), frames[4]);
+    ui.optClassic = new QRadioButton(QStringLiteral("C&lassic"), frames[4]);
     ui.optClassic->setObjectName(QStringLiteral("optClassic"));
     ui.optClassic->setToolTip(QStringLiteral("The header as Bitvane has always written it"));
     place(ui.optClassic, 3570, 2880, 1095, 285);
     ui.optClassic->setChecked(true);
-    ui.optModern = new QRadioButton(QStringLiteral("Modern"), frames[4]);
+    ui.optModern = new QRadioButton(QStringLiteral("&Modern"), frames[4]);
     ui.optModern->setObjectName(QStringLiteral("optModern"));
     ui.optModern->setToolTip(
         QStringLiteral("const arrays of fixed-width types, one row per line, with an include "
                        "guard"));
     place(ui.optModern, 4755, 2880, 1095, 285);
-    ui.chkMasks = new QCheckBox(QStringLiteral("Write masks"), frames[4]);
+    ui.chkMasks = new QCheckBox(QStringLiteral("Write m&asks"), frames[4]);
     ui.chkMasks->setObjectName(QStringLiteral("chkMasks"));
     ui.chkMasks->setToolTip(
         QStringLiteral("An array NAME_mask after each picture: the pixels it draws"));
     place(ui.chkMasks, 3570, 3225, 2280, 285);
+    ui.chkShared = new QCheckBox(QStringLiteral("&Shared by several C files"), frames[4]);
+    ui.chkShared->setObjectName(QStringLiteral("chkShared"));
+    ui.chkShared->setToolTip(
+        QStringLiteral("Modern only: every file that includes the header sees the arrays; "
+                       "the one that defines BITVANE_IMPLEMENTATION first holds them"));
+    place(ui.chkShared, 3570, 3570, 3600, 285);
+    ui.chkShared->setEnabled(false);
+    ui.chkRelative = new QCheckBox(
+        QStringLiteral("Store picture locations &relative to the project file"), frames[4]);
+    ui.chkRelative->setObjectName(QStringLiteral("chkRelative"));
+    ui.chkRelative->setToolTip(
+        QStringLiteral("The project and its pictures can then move together to another folder"));
+    place(ui.chkRelative, 3570, 3915, 5400, 285);
     ui.prbCompile = makeProgressBar(frames[4], QStringLiteral("prbCompile"));
     place(ui.prbCompile, 0, 5160, 9495, 375);
     ui.prbCompile->hide();
