@@ -1,6 +1,7 @@
 // Page 0 with a header chosen as the existing project: extracted into a folder and opened.
 #include "windowfixture.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -165,4 +166,37 @@ TEST_F(HeaderOpenTest, RemovedStagingFoldersAreTold)
                                          QDir::Dirs | QDir::Hidden),
                   c.young);
     }
+}
+
+// A header read back is opened with its own settings: page 4 and the number
+// format start as the header was written, so Finish writes it again.
+TEST_F(HeaderOpenTest, TheHeadersStyleMasksAndNotationPresetTheCompile)
+{
+    const QString header =
+        writeFile(QStringLiteral("modern.h"),
+                  "static const uint8_t grey[2] BITVANE_DATA = {\n    0b10000001,\n    0b0\n};\n"
+                  "static const uint8_t grey_mask[1] BITVANE_DATA = {\n    0b11111111\n};\n");
+    seam.folderAnswers.push_back(path(QStringLiteral("art")));
+    chooseHeader(header);
+    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles) << seam.messages.back().text.toStdString();
+    next();
+    ASSERT_EQ(w->Tab(), frmMain::PageEditPictures);
+    next();
+    EXPECT_TRUE(ui().optModern->isChecked());
+    EXPECT_TRUE(ui().chkMasks->isChecked());
+    EXPECT_FALSE(ui().chkShared->isChecked());
+    seam.formatAnswers = {false};
+    seam.saveAnswers = {path(QStringLiteral("art/modern.bvp")), path(QStringLiteral("again.h"))};
+    next();
+    EXPECT_EQ(seam.formatShown, std::vector<bool>{false});
+    const QByteArray again = readAll(path(QStringLiteral("again.h")));
+    // One row: the low plane's ends set, the high plane clear, light grey.
+    EXPECT_TRUE(again.contains("static const uint8_t grey[2] BITVANE_DATA = {\r\n"
+                               "    0b10000001, /* -......- */\r\n"
+                               "    0b00000000\r\n"
+                               "};\r\n"))
+        << again.toStdString();
+    EXPECT_TRUE(again.contains("static const uint8_t grey_mask[1] BITVANE_DATA = {\r\n"
+                               "    0b11111111\r\n"))
+        << again.toStdString();
 }
