@@ -53,7 +53,7 @@ public:
         ++failures;
         qWarning("%s", qPrintable(text));
     }
-    bool hexOrBin(QWidget *) override { return true; }
+    bool hexOrBin(QWidget *, bool) override { return true; }
     NamesAnswer askAboutNames(QWidget *, const QString &, const QString &) override
     {
         return NamesAnswer::CompileAnyway;

@@ -143,10 +143,10 @@ void QtDialogSeam::showMessage(QWidget *parent, const QString &text, const QStri
     box.exec();
 }
 
-bool QtDialogSeam::hexOrBin(QWidget *parent)
+bool QtDialogSeam::hexOrBin(QWidget *parent, bool hex)
 {
     frmFormat dialog(parent);
-    return dialog.HexOrBin();
+    return dialog.HexOrBin(hex);
 }
 
 DialogSeam::NamesAnswer QtDialogSeam::askAboutNames(QWidget *parent, const QString &text,

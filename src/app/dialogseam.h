@@ -43,8 +43,9 @@ public:
     virtual void showMessage(QWidget *parent, const QString &text, const QString &title,
                              QMessageBox::Icon icon) = 0;
 
-    // The number-format dialog: true for hexadecimal, false for binary.
-    virtual bool hexOrBin(QWidget *parent) = 0;
+    // The number-format dialog, shown with hexadecimal chosen when hex is
+    // true and binary otherwise: true for hexadecimal, false for binary.
+    virtual bool hexOrBin(QWidget *parent, bool hex) = 0;
 
     // A warning listing names that would not compile, with the buttons "Fix
     // names" (the default), "Compile anyway" and "Cancel" (also Escape, or
@@ -91,7 +92,7 @@ public:
     std::optional<QString> chooseFolder(QWidget *parent, const QString &title) override;
     void showMessage(QWidget *parent, const QString &text, const QString &title,
                      QMessageBox::Icon icon) override;
-    bool hexOrBin(QWidget *parent) override;
+    bool hexOrBin(QWidget *parent, bool hex) override;
     NamesAnswer askAboutNames(QWidget *parent, const QString &text, const QString &title) override;
     bool askDiscard(QWidget *parent, const QString &text, const QString &title) override;
     CompletedAnswer showCompleted(QWidget *parent, const QString &text,

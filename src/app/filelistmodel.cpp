@@ -26,7 +26,16 @@ FileListModel::FileListModel(std::vector<PictureEntry> &entries, QObject *parent
         if (m_updatePending)
             return;
         m_updatePending = true;
-        QMetaObject::invokeMethod(this, &FileListModel::updateProblems, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                try {
+                    updateProblems();
+                } catch (...) {
+                    emit checkFailed(std::current_exception());
+                }
+            },
+            Qt::QueuedConnection);
     };
     connect(this, &QAbstractItemModel::modelReset, this, later);
     connect(this, &QAbstractItemModel::rowsInserted, this, later);

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 
+#include <exception>
 #include <vector>
 
 namespace bitvane {
@@ -70,6 +71,10 @@ public:
 signals:
     // An edited name was not taken; reason says why, for the user.
     void nameRefused(const QString &reason);
+    // The re-check of the names queued after a change failed; it runs from
+    // the event loop, where nothing would catch, so the failure is handed on
+    // for the window to show.
+    void checkFailed(std::exception_ptr failure);
 
 private:
     void updateProblems();

@@ -43,10 +43,11 @@ frmFormat::frmFormat(QWidget *parent)
     setTabOrder(optBin, cmdOK);
 }
 
-bool frmFormat::HexOrBin()
+bool frmFormat::HexOrBin(bool hex)
 {
-    optHex->setChecked(true);
-    optHex->setFocus();
+    QRadioButton *shown = hex ? optHex : optBin;
+    shown->setChecked(true);
+    shown->setFocus();
     centreOverParent();
     // A modal wait: the main window still repaints, but nothing spins while
     // the user thinks. The result of exec() does not matter: Escape and the

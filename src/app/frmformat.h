@@ -17,9 +17,10 @@ public:
 
     // Shows the dialog centred over its parent and waits for the answer:
     // true for hexadecimal, false for binary. Every call starts with
-    // "Hexidecimal" selected. However the dialog is dismissed ("OK", Enter,
+    // "Hexidecimal" selected when hex is true, "Binary" otherwise (a
+    // project's notation). However the dialog is dismissed ("OK", Enter,
     // Escape or the close box), the answer is the choice it shows.
-    bool HexOrBin();
+    bool HexOrBin(bool hex = true);
 
     QRadioButton *optHex = nullptr;
     QRadioButton *optBin = nullptr;

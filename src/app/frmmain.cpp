@@ -83,9 +83,9 @@ frmMain::frmMain(DialogSeam *dialogs, QWidget *parent)
 
     m_files = new FileListModel(Entries, this);
     // Every project opened, extracted or started afresh replaces the whole
-    // list; that is the state the question before losing it compares with.
-    connect(m_files, &QAbstractItemModel::modelReset, this,
-            [this] { m_saved = ProjectSnapshot(Entries); });
+    // list, after page 4 has taken its settings; that is the state the
+    // question before losing it compares with.
+    connect(m_files, &QAbstractItemModel::modelReset, this, [this] { m_saved = snapshot(); });
     m_watcher = new PictureWatcher(this);
     BuildMainLayout(this, *ui, m_files);
     ui->optNewProject->installEventFilter(this);
@@ -140,6 +140,9 @@ void frmMain::connectHandlers()
                 [&] { dialogs().showMessage(this, reason, AppTitle, QMessageBox::Warning); });
         },
         Qt::QueuedConnection);
+    connect(m_files, &FileListModel::checkFailed, this, [this](std::exception_ptr failure) {
+        runGuarded([failure] { std::rethrow_exception(failure); });
+    });
     connect(ui->lstPictures->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid())
@@ -152,6 +155,8 @@ void frmMain::connectHandlers()
             runGuarded([this] { lstPictures_Click(); });
     };
     connect(ui->optModern, &QRadioButton::toggled, this, redrawPicture);
+    // Only a modern header can be shared.
+    connect(ui->optModern, &QRadioButton::toggled, ui->chkShared, &QCheckBox::setEnabled);
     connect(ui->chkMasks, &QCheckBox::toggled, this, redrawPicture);
     connect(m_watcher, &PictureWatcher::changed, this, [this](const QStringList &locations) {
         runGuarded([this, locations] { picturesChanged(locations); });
@@ -304,9 +309,14 @@ void frmMain::nextFromEditFiles()
     m_watcher->watch(locations);
 }
 
+ProjectSnapshot frmMain::snapshot() const
+{
+    return ProjectSnapshot(Entries, pageSettings());
+}
+
 bool frmMain::changesMayGo()
 {
-    if (ProjectSnapshot(Entries) == m_saved)
+    if (snapshot() == m_saved)
         return true;
     return dialogs().askDiscard(this, QStringLiteral("Discard the changes to this project?"),
                                 AppTitle);
@@ -345,8 +355,9 @@ void frmMain::nextFromCompile()
     if (!namesReadyAtFinish())
         return;
     // The progress bar alone, with the picture being written.
-    const std::array<QWidget *, 6> pageControls = {ui->lblMSG1,    ui->lblMSG2,   ui->lblPic,
-                                                   ui->optClassic, ui->optModern, ui->chkMasks};
+    const std::array<QWidget *, 8> pageControls = {ui->lblMSG1,    ui->lblMSG2,    ui->lblPic,
+                                                   ui->optClassic, ui->optModern,  ui->chkMasks,
+                                                   ui->chkShared,  ui->chkRelative};
     for (QWidget *control : pageControls)
         control->hide();
     ui->prbCompile->show();
@@ -375,7 +386,7 @@ void frmMain::nextFromCompile()
         // Where the files went, as chosen: the dialogs may have added
         // extensions the user never typed.
         const QString line = QStringLiteral("\r\n");
-        m_saved = ProjectSnapshot(Entries);
+        m_saved = snapshot();
         const DialogSeam::CompletedAnswer answer = dialogs().showCompleted(
             this,
             QStringLiteral("Compilation complete!") + line + line + QStringLiteral("Project: ") +

@@ -91,6 +91,9 @@ private:
     // nothing changed since the project was opened or last compiled, or the
     // user chose to discard the changes.
     bool changesMayGo();
+    // The open project as its file would record it, page 4's choices
+    // included; what the question before losing it compares.
+    ProjectSnapshot snapshot() const;
 
     // Project and file list, pages 0 and 1 (frmmain_files.cpp).
     void optNewProject_Click();
@@ -140,6 +143,12 @@ private:
     // load or a compile runs.
     void picturesChanged(const QStringList &locations);
     void stopWatching();
+    // What the next compile writes besides the pictures: page 4's style,
+    // masks, sharing (only under Modern) and locations, and the notation
+    // the number-format dialog starts with.
+    ProjectSettings pageSettings() const;
+    // Page 4 and the number-format dialog start from a project's settings.
+    void presetSettings(const ProjectSettings &settings);
     // Runs the whole compile with its dialogs; the two files when both were
     // written. Shows its own failures.
     struct WrittenFiles {
@@ -160,6 +169,9 @@ private:
     FileListModel *m_files = nullptr;
     // The project as opened or last compiled; what a question protects.
     ProjectSnapshot m_saved;
+    // The number-format dialog's first choice: the opened project's
+    // notation, then the last answer.
+    bool m_hex = true;
     // The loaded pictures' files, while pages 3 and 4 show them.
     PictureWatcher *m_watcher = nullptr;
     std::unique_ptr<DialogSeam> m_ownDialogs;

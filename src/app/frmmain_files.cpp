@@ -230,8 +230,10 @@ bool frmMain::CanOpenFile(const QString &path)
 void frmMain::LoadFromFile()
 {
     // Read and name everything first: a file that fails half-way leaves the
-    // list as it was.
-    m_files->replace(EntriesFromProjectFile(ui->txtProjectFile->text()));
+    // list and page 4 as they were.
+    ProjectContents project = ReadProject(ui->txtProjectFile->text());
+    presetSettings(project.settings);
+    m_files->replace(std::move(project.entries));
 }
 
 void frmMain::cmdAddFile_Click()

@@ -61,7 +61,9 @@ bool frmMain::OpenHeader(const QString &headerPath)
         // is told which one and can choose another folder.
         const Extraction extraction =
             WriteExtraction(std::move(contents), headerPath, *folder, false);
-        m_files->replace(EntriesFromProjectFile(extraction.projectPath));
+        ProjectContents project = ReadProject(extraction.projectPath);
+        presetSettings(project.settings);
+        m_files->replace(std::move(project.entries));
         ui->optExistingProject->setChecked(true);
         ui->txtProjectFile->setText(extraction.projectPath);
         showPage(PageEditFiles);
@@ -69,6 +71,11 @@ bool frmMain::OpenHeader(const QString &headerPath)
         if (!extraction.warnings.empty())
             dialogs().showMessage(this, WarningsText(headerPath, extraction), AppTitle,
                                   QMessageBox::Warning);
+        // Hidden folders vanished from the user's folder: say which, as
+        // bitvane-compile --extract does.
+        const QString note = RemovedStagingNote(*folder, extraction.removedStaging);
+        if (!note.isEmpty())
+            dialogs().showMessage(this, note, AppTitle, QMessageBox::Information);
     });
     return opened;
 }

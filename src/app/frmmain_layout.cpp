@@ -67,6 +67,16 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &cap
     return button;
 }
 
+// One of page 4's choices; its tip says what it does to the output.
+template <typename Choice>
+Choice *makeChoice(QWidget *parent, const QString &name, const QString &caption, const QString &tip)
+{
+    auto *choice = new Choice(caption, parent);
+    choice->setObjectName(name);
+    choice->setToolTip(tip);
+    return choice;
+}
+
 // A one-pixel rule in a system colour (button shadow or highlight).
 QWidget *makeRule(QWidget *parent, const QString &name, QPalette::ColorRole colour)
 {
@@ -173,7 +183,9 @@ void buildTabOrder(const frmMainUi &ui)
                               ui.spnContrast,
                               ui.optClassic,
                               ui.optModern,
-                              ui.chkMasks};
+                              ui.chkMasks,
+                              ui.chkShared,
+                              ui.chkRelative};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -346,22 +358,31 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     place(ui.lblMSG2, 3570, 2460, 2580, 240);
     // Under the labels, in their column: the two styles are the only option
     // buttons of this page's frame, so they exclude each other alone.
-    ui.optClassic = new QRadioButton(QStringLiteral("Classic"), frames[4]);
-    ui.optClassic->setObjectName(QStringLiteral("optClassic"));
-    ui.optClassic->setToolTip(QStringLiteral("The header as Bitvane has always written it"));
+    ui.optClassic = makeChoice<QRadioButton>(
+        frames[4], QStringLiteral("optClassic"), QStringLiteral("C&lassic"),
+        QStringLiteral("The header as Bitvane has always written it"));
     place(ui.optClassic, 3570, 2880, 1095, 285);
     ui.optClassic->setChecked(true);
-    ui.optModern = new QRadioButton(QStringLiteral("Modern"), frames[4]);
-    ui.optModern->setObjectName(QStringLiteral("optModern"));
-    ui.optModern->setToolTip(
+    ui.optModern = makeChoice<QRadioButton>(
+        frames[4], QStringLiteral("optModern"), QStringLiteral("&Modern"),
         QStringLiteral("const arrays of fixed-width types, one row per line, with an include "
                        "guard"));
     place(ui.optModern, 4755, 2880, 1095, 285);
-    ui.chkMasks = new QCheckBox(QStringLiteral("Write masks"), frames[4]);
-    ui.chkMasks->setObjectName(QStringLiteral("chkMasks"));
-    ui.chkMasks->setToolTip(
+    ui.chkMasks = makeChoice<QCheckBox>(
+        frames[4], QStringLiteral("chkMasks"), QStringLiteral("Write m&asks"),
         QStringLiteral("An array NAME_mask after each picture: the pixels it draws"));
     place(ui.chkMasks, 3570, 3225, 2280, 285);
+    ui.chkShared = makeChoice<QCheckBox>(
+        frames[4], QStringLiteral("chkShared"), QStringLiteral("&Shared by several C files"),
+        QStringLiteral("Modern only: every file that includes the header sees the arrays; "
+                       "the one that defines BITVANE_IMPLEMENTATION first holds them"));
+    place(ui.chkShared, 3570, 3570, 3600, 285);
+    ui.chkShared->setEnabled(false);
+    ui.chkRelative = makeChoice<QCheckBox>(
+        frames[4], QStringLiteral("chkRelative"),
+        QStringLiteral("Store picture locations &relative to the project file"),
+        QStringLiteral("The project and its pictures can then move together to another folder"));
+    place(ui.chkRelative, 3570, 3915, 5400, 285);
     ui.prbCompile = makeProgressBar(frames[4], QStringLiteral("prbCompile"));
     place(ui.prbCompile, 0, 5160, 9495, 375);
     ui.prbCompile->hide();

@@ -203,6 +203,26 @@ void frmMain::picturesChanged(const QStringList &locations)
         lstPictures_Click();
 }
 
+ProjectSettings frmMain::pageSettings() const
+{
+    ProjectSettings settings;
+    settings.style = ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic;
+    settings.masks = ui->chkMasks->isChecked();
+    settings.hex = m_hex;
+    settings.relativeLocations = ui->chkRelative->isChecked();
+    settings.shared = settings.style == HeaderStyle::Modern && ui->chkShared->isChecked();
+    return settings;
+}
+
+void frmMain::presetSettings(const ProjectSettings &settings)
+{
+    (settings.style == HeaderStyle::Modern ? ui->optModern : ui->optClassic)->setChecked(true);
+    ui->chkMasks->setChecked(settings.masks);
+    ui->chkShared->setChecked(settings.shared);
+    ui->chkRelative->setChecked(settings.relativeLocations);
+    m_hex = settings.hex;
+}
+
 void frmMain::stopWatching()
 {
     m_watcher->clear();
@@ -232,7 +252,7 @@ std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
         OutputSet readFiles;
         for (const PictureEntry &entry : Entries)
             readFiles.addInput(entry.Location);
-        const bool hex = dialogs().hexOrBin(this);
+        m_hex = dialogs().hexOrBin(this, m_hex);
         const std::optional<QString> projectPath =
             dialogs().showSave(this, QStringLiteral("Save project as"), preset, ProjectSaveFilter);
         if (!projectPath)
@@ -247,10 +267,7 @@ std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
         readFiles.check(*headerPath);
 
         CompileJob job;
-        job.settings.hex = hex;
-        job.settings.style =
-            ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic;
-        job.settings.masks = ui->chkMasks->isChecked();
+        job.settings = pageSettings();
         job.headerPath = *headerPath;
         job.projectPath = *projectPath;
         if (!opened.isEmpty() && !SameFile(opened, *projectPath))

@@ -68,11 +68,14 @@ struct frmMainUi {
     QLabel *lblPic = nullptr;
     QLabel *lblMSG1 = nullptr;
     QLabel *lblMSG2 = nullptr;
-    // The header's style and masks for this compile; Classic and unchecked
-    // at every start, as the program keeps no settings.
+    // The header's style, masks and sharing, and how the project file
+    // stores locations: Classic and unchecked at every start, as the
+    // program keeps no settings; an opened project presets them.
     QRadioButton *optClassic = nullptr;
     QRadioButton *optModern = nullptr;
     QCheckBox *chkMasks = nullptr;
+    QCheckBox *chkShared = nullptr; // enabled under Modern only
+    QCheckBox *chkRelative = nullptr;
     QProgressBar *prbCompile = nullptr; // shown while compiling
 };
 

@@ -2,20 +2,22 @@
 #pragma once
 
 #include "project/pictureentry.h"
+#include "project/projectfile.h"
 
 #include <span>
 #include <vector>
 
 namespace bitvane {
 
-// The pictures of a project as the project file would record them: their
-// order, locations, names and settings. Two snapshots are equal exactly when
-// nothing worth keeping differs, so that a slider moved and moved back is no
-// change.
+// A project as the project file would record it: its settings line and its
+// pictures' order, locations, names and settings. Two snapshots are equal
+// exactly when nothing worth keeping differs, so that a slider moved and
+// moved back is no change.
 class ProjectSnapshot {
 public:
     ProjectSnapshot() = default;
-    explicit ProjectSnapshot(std::span<const PictureEntry> entries)
+    ProjectSnapshot(std::span<const PictureEntry> entries, const ProjectSettings &settings)
+        : m_settings(settings)
     {
         m_rows.reserve(entries.size());
         for (const PictureEntry &e : entries)
@@ -32,6 +34,7 @@ private:
         std::int16_t contrast;
         friend bool operator==(const Row &, const Row &) = default;
     };
+    ProjectSettings m_settings;
     std::vector<Row> m_rows;
 };
 

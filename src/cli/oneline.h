@@ -23,4 +23,10 @@ inline void PrintLine(std::FILE *err, const QString &message)
     std::fprintf(err, "%s\n", OneLine(message).constData());
 }
 
+// A failure of the run, named as the program's own.
+inline void PrintFailure(std::FILE *err, const QString &message)
+{
+    PrintLine(err, QStringLiteral("bitvane-compile: ") + message);
+}
+
 } // namespace bitvane

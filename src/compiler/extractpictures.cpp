@@ -404,4 +404,17 @@ Extraction ExtractHeader(const QString &headerPath, const QString &folder, bool 
     return WriteExtraction(ReadHeaderFile(headerPath), headerPath, folder, force);
 }
 
+QString RemovedStagingNote(const QString &folder, const QStringList &removed)
+{
+    if (removed.size() == 1)
+        return QStringLiteral("%1: note: removed %2, left by an interrupted extraction")
+            .arg(folder, QFileInfo(removed.front()).fileName());
+    if (removed.size() > 1)
+        return QStringLiteral("%1: note: removed %2 staging folders left by interrupted "
+                              "extractions")
+            .arg(folder)
+            .arg(removed.size());
+    return {};
+}
+
 } // namespace bitvane

@@ -83,4 +83,9 @@ Extraction WriteExtraction(HeaderContents contents, const QString &headerPath,
 // ReadHeaderFile, then WriteExtraction.
 Extraction ExtractHeader(const QString &headerPath, const QString &folder, bool force);
 
+// The one line that tells what staging folders an extraction into folder
+// removed ("FOLDER: note: removed .bitvane-extract-Ab12Cd, left by an
+// interrupted extraction"), or an empty string when it removed none.
+QString RemovedStagingNote(const QString &folder, const QStringList &removed);
+
 } // namespace bitvane

@@ -52,13 +52,14 @@ public:
     std::vector<QString> folderTitles;
     std::vector<Message> messages;
     int formatCalls = 0;
+    std::vector<bool> formatShown; // each call's first choice: true for hexadecimal
     std::vector<QString> namesQuestions;
     std::vector<QString> discardQuestions;
     // Runs while a message box would be open.
     std::function<void(const Message &)> onMessage;
     // When set, answers the number-format question in place of
     // formatAnswers, e.g. through the real dialog.
-    std::function<bool(QWidget *)> answerFormat;
+    std::function<bool(QWidget *, bool hex)> answerFormat;
 
     std::optional<QString> showOpen(QWidget *, const QString &fileName, const QString &filter,
                                     bool multiSelect) override
@@ -88,11 +89,12 @@ public:
             onMessage(messages.back());
     }
 
-    bool hexOrBin(QWidget *parent) override
+    bool hexOrBin(QWidget *parent, bool hex) override
     {
         ++formatCalls;
+        formatShown.push_back(hex);
         if (answerFormat)
-            return answerFormat(parent);
+            return answerFormat(parent, hex);
         return take(formatAnswers, true, "format question");
     }
 

@@ -191,6 +191,45 @@ TEST_F(FormatDialog, AnswerAtEachCallOnFreshDialogs)
     }
 }
 
+// A project's binary notation starts the dialog on "Binary", with the focus
+// on it; the next call on the same dialog starts where it is told again.
+TEST_F(FormatDialog, StartsOnTheChoiceItIsGiven)
+{
+    frmFormat d(&owner);
+    const struct {
+        const char *what;
+        bool hex;
+        std::function<void(frmFormat &)> act;
+        bool expected;
+    } cases[] = {
+        {"binary, OK untouched", false, [](frmFormat &f) { f.cmdOK->click(); }, false},
+        {"hexadecimal after binary, OK untouched", true, [](frmFormat &f) { f.cmdOK->click(); },
+         true},
+        {"binary, Escape", false, [](frmFormat &f) { QTest::keyClick(focusOf(f), Qt::Key_Escape); },
+         false},
+        {"binary, arrow key up, Enter", false,
+         [](frmFormat &f) {
+             QTest::keyClick(focusOf(f), Qt::Key_Up);
+             QTest::keyClick(focusOf(f), Qt::Key_Return);
+         },
+         true},
+    };
+    for (const auto &c : cases) {
+        bool hexShown = !c.hex;
+        bool focusOnChoice = false;
+        whenWaiting(
+            [&](frmFormat &f) {
+                // The control that has, or on activation takes, the focus.
+                focusOnChoice = f.focusWidget() == (c.hex ? f.optHex : f.optBin);
+                c.act(f);
+            },
+            &hexShown);
+        EXPECT_EQ(d.HexOrBin(c.hex), c.expected) << c.what;
+        EXPECT_EQ(hexShown, c.hex) << c.what;
+        EXPECT_TRUE(focusOnChoice) << c.what;
+    }
+}
+
 TEST_F(FormatDialog, WaitsModallyWithTheOwnerLive)
 {
     frmFormat d(&owner);

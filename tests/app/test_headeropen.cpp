@@ -1,8 +1,14 @@
 // Page 0 with a header chosen as the existing project: extracted into a folder and opened.
 #include "windowfixture.h"
 
+#include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/time.h>
+
+#include <ctime>
 
 using namespace bitvane;
 using namespace bitvane::testing;
@@ -109,4 +115,88 @@ TEST_F(HeaderOpenTest, FaultsCancelAndExistingFilesLeaveEverythingAsItWas)
               QStringList(QStringLiteral("grey_2.png")));
     EXPECT_EQ(ui().txtProjectFile->text(), header);
     EXPECT_EQ(rows(), 0);
+}
+
+// Staging folders that killed extractions left in the chosen folder are
+// removed once old, and the window says so as bitvane-compile does; a young
+// one stays, and with nothing removed nothing is said.
+TEST_F(HeaderOpenTest, RemovedStagingFoldersAreTold)
+{
+    const QString header = writeFile(QStringLiteral("sprites.h"), Sprites);
+    const struct {
+        const char *folder;
+        QStringList old, young;
+        QString note; // after the folder's path
+    } cases[] = {
+        {"one",
+         {".bitvane-extract-old111"},
+         {},
+         ": note: removed .bitvane-extract-old111, left by an interrupted extraction"},
+        {"two",
+         {".bitvane-extract-aaa111", ".bitvane-extract-bbb222"},
+         {".bitvane-extract-new333"},
+         ": note: removed 2 staging folders left by interrupted extractions"},
+        {"young", {}, {".bitvane-extract-new333"}, {}},
+    };
+    const std::time_t elevenMinutesAgo = std::time(nullptr) - 660;
+    const timeval times[2] = {{elevenMinutesAgo, 0}, {elevenMinutesAgo, 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.folder);
+        const QString folder = path(QLatin1String(c.folder));
+        for (const QString &name : c.old + c.young) {
+            ASSERT_TRUE(QDir().mkpath(folder + u'/' + name));
+            writeFile(QLatin1String(c.folder) + u'/' + name + QStringLiteral("/grey.png"), "half");
+        }
+        for (const QString &name : c.old)
+            ASSERT_EQ(::utimes(QFile::encodeName(folder + u'/' + name).constData(), times), 0);
+        seam.messages.clear();
+        seam.folderAnswers.push_back(folder);
+        w = std::make_unique<frmMain>(&seam);
+        ASSERT_NO_FATAL_FAILURE(showWindow());
+        chooseHeader(header);
+        ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
+        if (c.note.isEmpty()) {
+            EXPECT_TRUE(seam.messages.empty());
+        } else {
+            ASSERT_EQ(seam.messages.size(), 1u);
+            EXPECT_EQ(seam.messages[0].text, folder + c.note);
+            EXPECT_EQ(seam.messages[0].icon, QMessageBox::Information);
+        }
+        EXPECT_EQ(QDir(folder).entryList({QStringLiteral(".bitvane-extract-*")},
+                                         QDir::Dirs | QDir::Hidden),
+                  c.young);
+    }
+}
+
+// A header read back is opened with its own settings: page 4 and the number
+// format start as the header was written, so Finish writes it again.
+TEST_F(HeaderOpenTest, TheHeadersStyleMasksAndNotationPresetTheCompile)
+{
+    const QString header =
+        writeFile(QStringLiteral("modern.h"),
+                  "static const uint8_t grey[2] BITVANE_DATA = {\n    0b10000001,\n    0b0\n};\n"
+                  "static const uint8_t grey_mask[1] BITVANE_DATA = {\n    0b11111111\n};\n");
+    seam.folderAnswers.push_back(path(QStringLiteral("art")));
+    chooseHeader(header);
+    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles) << seam.messages.back().text.toStdString();
+    next();
+    ASSERT_EQ(w->Tab(), frmMain::PageEditPictures);
+    next();
+    EXPECT_TRUE(ui().optModern->isChecked());
+    EXPECT_TRUE(ui().chkMasks->isChecked());
+    EXPECT_FALSE(ui().chkShared->isChecked());
+    seam.formatAnswers = {false};
+    seam.saveAnswers = {path(QStringLiteral("art/modern.bvp")), path(QStringLiteral("again.h"))};
+    next();
+    EXPECT_EQ(seam.formatShown, std::vector<bool>{false});
+    const QByteArray again = readAll(path(QStringLiteral("again.h")));
+    // One row: the low plane's ends set, the high plane clear, light grey.
+    EXPECT_TRUE(again.contains("static const uint8_t grey[2] BITVANE_DATA = {\r\n"
+                               "    0b10000001, /* -......- */\r\n"
+                               "    0b00000000\r\n"
+                               "};\r\n"))
+        << again.toStdString();
+    EXPECT_TRUE(again.contains("static const uint8_t grey_mask[1] BITVANE_DATA = {\r\n"
+                               "    0b11111111\r\n"))
+        << again.toStdString();
 }

@@ -3,7 +3,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
+#include <QProcess>
 
 namespace bitvane::testing {
 namespace {
@@ -37,12 +39,19 @@ TEST_F(PicturePages, StyleAndMasksStartClassicUncheckedAndApplyToTheCompile)
     EXPECT_TRUE(ui().optClassic->isChecked());
     EXPECT_FALSE(ui().optModern->isChecked());
     EXPECT_FALSE(ui().chkMasks->isChecked());
-    EXPECT_EQ(ui().chkMasks->text(), "Write masks");
+    EXPECT_EQ(QString(ui().chkMasks->text()).remove(u'&'), "Write masks");
+    EXPECT_EQ(QString(ui().chkRelative->text()).remove(u'&'),
+              "Store picture locations relative to the project file");
+    EXPECT_FALSE(ui().chkRelative->isChecked());
+    // Sharing is for modern headers only.
+    EXPECT_FALSE(ui().chkShared->isChecked());
+    EXPECT_FALSE(ui().chkShared->isEnabled());
     // The page's own option buttons: choosing a style leaves page 0's alone.
     EXPECT_TRUE(ui().optNewProject->isChecked());
 
     ui().optModern->click();
     ui().chkMasks->click();
+    EXPECT_TRUE(ui().chkShared->isEnabled());
     EXPECT_FALSE(ui().optClassic->isChecked());
     EXPECT_TRUE(ui().optNewProject->isChecked());
     finish(true, "ghost.bvp", "ghost.h");
@@ -89,6 +98,82 @@ TEST_F(PicturePages, StyleAndMasksStartClassicUncheckedAndApplyToTheCompile)
     showPage(frmMain::PageCompile);
     EXPECT_TRUE(ui().optClassic->isChecked());
     EXPECT_FALSE(ui().chkMasks->isChecked());
+}
+
+// Every choice of page 4 and of the number-format dialog goes into the
+// project's first line; bitvane-compile given only that project writes the
+// header the window wrote, and the project opened again presets page 4 and
+// the dialog, so that compiling it untouched writes both files again byte
+// for byte and nothing is asked before closing.
+TEST_F(PicturePages, TheSettingsLineRoundTripsThroughTheWindowAndTheCommandLine)
+{
+    writeGhost(path("ghost.png"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath("game/window") && QDir(dir.path()).mkpath("game/cli"));
+    const struct Case {
+        bool modern, masks, shared, relative, hex;
+        const char *line;
+    } cases[] = {
+        {false, false, false, false, true, ""},
+        {false, false, false, false, false, "#bitvane notation=binary\r\n"},
+        {true, true, false, false, true, "#bitvane style=modern;masks=on\r\n"},
+        {true, false, true, true, false,
+         "#bitvane style=modern;notation=binary;locations=relative;shared=on\r\n"},
+        {true, true, true, false, true, "#bitvane style=modern;masks=on;shared=on\r\n"},
+        // Shared was ticked under Modern, then Classic chosen: not written.
+        {false, true, true, true, true, "#bitvane masks=on;locations=relative\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.line);
+        w = std::make_unique<frmMain>(&seam);
+        ASSERT_NO_FATAL_FAILURE(showWindow());
+        seam.formatShown.clear();
+        newProjectWith({"ghost.png"});
+        loadPictures();
+        next();
+        if (c.shared) {
+            ui().optModern->click();
+            ui().chkShared->click();
+        }
+        (c.modern ? ui().optModern : ui().optClassic)->click();
+        if (c.masks)
+            ui().chkMasks->click();
+        if (c.relative)
+            ui().chkRelative->click();
+        finish(c.hex, "game/p.bvp", "game/window/sprites.h");
+        ASSERT_TRUE(lastMessage().startsWith("Compilation complete!"))
+            << lastMessage().toStdString();
+        const QByteArray project = readAll(path("game/p.bvp"));
+        const QByteArray location =
+            c.relative ? "\"../ghost.png\"" : '"' + path("ghost.png").toUtf8() + '"';
+        EXPECT_EQ(project, c.line + location + ",0,0\r\n");
+        const QByteArray header = readAll(path("game/window/sprites.h"));
+
+        QProcess cli;
+        cli.start(QStringLiteral(BITVANE_COMPILE_EXE),
+                  {"-o", path("game/cli/sprites.h"), path("game/p.bvp")});
+        ASSERT_TRUE(cli.waitForFinished(30000));
+        EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+        EXPECT_EQ(readAll(path("game/cli/sprites.h")), header);
+
+        w = std::make_unique<frmMain>(&seam);
+        ASSERT_NO_FATAL_FAILURE(showWindow());
+        openProject(path("game/p.bvp"));
+        loadPictures();
+        next();
+        EXPECT_EQ(ui().optModern->isChecked(), c.modern);
+        EXPECT_EQ(ui().optClassic->isChecked(), !c.modern);
+        EXPECT_EQ(ui().chkMasks->isChecked(), c.masks);
+        EXPECT_EQ(ui().chkShared->isChecked(), c.shared && c.modern);
+        EXPECT_EQ(ui().chkShared->isEnabled(), c.modern);
+        EXPECT_EQ(ui().chkRelative->isChecked(), c.relative);
+        finish(c.hex, "game/p.bvp", "game/window/sprites.h");
+        EXPECT_EQ(seam.formatShown, (std::vector<bool>{true, c.hex}));
+        EXPECT_EQ(readAll(path("game/p.bvp")), project);
+        EXPECT_EQ(readAll(path("game/window/sprites.h")), header);
+        seam.discardQuestions.clear();
+        EXPECT_TRUE(w->close());
+        EXPECT_TRUE(seam.discardQuestions.empty());
+    }
 }
 
 // Page 3 shows what page 4 chose: the modern element type in the info line,

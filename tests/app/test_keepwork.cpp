@@ -3,6 +3,8 @@
 
 #include "app/filelistmodel.h"
 
+#include <QCheckBox>
+
 namespace bitvane::testing {
 namespace {
 
@@ -68,6 +70,28 @@ TEST_F(KeepWork, TheQuestionComesExactlyWhenSomethingWouldBeLost)
              select(1);
              ui().sldBrightness->setValue(0);
              ui().sldBrightness->setValue(85);
+         },
+         false},
+        {"style changed on page 4",
+         [this] {
+             loadPictures();
+             next();
+             ui().optModern->click();
+         },
+         true},
+        {"locations made relative",
+         [this] {
+             loadPictures();
+             next();
+             ui().chkRelative->click();
+         },
+         true},
+        {"masks ticked and unticked",
+         [this] {
+             loadPictures();
+             next();
+             ui().chkMasks->click();
+             ui().chkMasks->click();
          },
          false},
         {"changed, then compiled",

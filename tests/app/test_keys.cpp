@@ -3,6 +3,7 @@
 #include "picturepages.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QSpinBox>
 
 namespace bitvane::testing {
@@ -97,6 +98,22 @@ TEST_F(Keys, AltMnemonicsPressTheButtons)
     selectRows({0});
     EXPECT_TRUE(alt(Qt::Key_R, [this] { return rows() == 0; }));
     EXPECT_TRUE(alt(Qt::Key_B, [this] { return w->Tab() == frmMain::PageProjectSelect; }));
+
+    // Page 4's choices, each by its letter; page 1's Add and Remove share
+    // two of them but are hidden meanwhile.
+    ASSERT_TRUE(alt(Qt::Key_N, [this] { return w->Tab() == frmMain::PageEditFiles; }));
+    seam.openAnswers.push_back(writePicture("ship.bmp"));
+    ASSERT_TRUE(alt(Qt::Key_A, [this] { return rows() == 1; }));
+    ASSERT_TRUE(alt(Qt::Key_N, [this] { return w->Tab() == frmMain::PageEditPictures; }));
+    ASSERT_TRUE(alt(Qt::Key_N, [this] { return w->Tab() == frmMain::PageCompile; }));
+    EXPECT_TRUE(alt(Qt::Key_M, [this] { return ui().optModern->isChecked(); }));
+    EXPECT_TRUE(alt(Qt::Key_S, [this] { return ui().chkShared->isChecked(); }));
+    EXPECT_TRUE(alt(Qt::Key_R, [this] { return ui().chkRelative->isChecked(); }));
+    EXPECT_TRUE(alt(Qt::Key_A, [this] { return ui().chkMasks->isChecked(); }));
+    EXPECT_TRUE(alt(Qt::Key_L, [this] {
+        return ui().optClassic->isChecked() && !ui().chkShared->isEnabled();
+    }));
+    EXPECT_EQ(rows(), 1);
 }
 
 } // namespace

@@ -195,26 +195,27 @@ TEST_F(PicturePages, TheFormatDialogsAnswerAtEachCallReachesTheHeader)
     loadPictures();
     next();
 
-    bool chooseBinary = true;
+    bool chooseBinary = true, shownBinary = false;
     QPoint dialogCentre, windowCentre;
-    seam.answerFormat = [&](QWidget *parent) {
+    seam.answerFormat = [&](QWidget *parent, bool hex) {
         QTimer::singleShot(0, [&] {
             auto *d = qobject_cast<frmFormat *>(QApplication::activeModalWidget());
             if (!d) {
                 ADD_FAILURE() << "no format dialog";
                 return;
             }
-            EXPECT_TRUE(d->optHex->isChecked());
+            EXPECT_EQ(d->optBin->isChecked(), shownBinary);
+            EXPECT_EQ(d->optHex->isChecked(), !shownBinary);
             dialogCentre = d->frameGeometry().center();
             windowCentre = w->frameGeometry().center();
-            if (chooseBinary)
-                d->optBin->click();
+            (chooseBinary ? d->optBin : d->optHex)->click();
             d->cmdOK->click();
         });
         QtDialogSeam real;
         AllowRealDialogs realDialogs;
-        return real.hexOrBin(parent);
+        return real.hexOrBin(parent, hex);
     };
+    // The dialog starts from the notation of the project opened before.
     for (bool binary : {true, false, true}) {
         chooseBinary = binary;
         seam.saveAnswers = {path("p.bvp"), path("p.h")};
@@ -225,6 +226,7 @@ TEST_F(PicturePages, TheFormatDialogsAnswerAtEachCallReachesTheHeader)
         EXPECT_EQ(header.contains("{0x"), !binary);
         EXPECT_LE((dialogCentre - windowCentre).manhattanLength(), 2);
         // Back to page 4 for the next call: an opened project this time.
+        shownBinary = binary;
         openProject(path("p.bvp"));
         loadPictures();
         next();

@@ -256,7 +256,8 @@ TEST_F(WizardTest, AFailedOrCancelledFinishRestoresPageFour)
         // The style and mask choices too: they cannot change any more.
         labelsHidden = ui().lblMSG1->isHidden() && ui().lblMSG2->isHidden() &&
                        ui().lblPic->isHidden() && ui().optClassic->isHidden() &&
-                       ui().optModern->isHidden() && ui().chkMasks->isHidden();
+                       ui().optModern->isHidden() && ui().chkMasks->isHidden() &&
+                       ui().chkShared->isHidden() && ui().chkRelative->isHidden();
         closed = w->close();
     });
     seam.saveAnswers = {std::nullopt};
@@ -276,6 +277,7 @@ TEST_F(WizardTest, AFailedOrCancelledFinishRestoresPageFour)
     EXPECT_FALSE(ui().lblPic->isHidden());
     EXPECT_FALSE(ui().optModern->isHidden());
     EXPECT_FALSE(ui().chkMasks->isHidden());
+    EXPECT_FALSE(ui().chkRelative->isHidden());
     for (const auto &m : seam.messages)
         EXPECT_FALSE(m.text.startsWith(QStringLiteral("Compilation complete!")));
 }
