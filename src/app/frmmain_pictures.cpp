@@ -69,7 +69,8 @@ void frmMain::LoadPictures()
     const auto hideLoad = qScopeGuard([this] { ui->picLoad->hide(); });
     for (int i = 0; i < count; ++i) {
         LoadedSprite &sprite = sprites[std::size_t(i)];
-        sprite = LoadSprite(Entries[std::size_t(i)].Location);
+        const PictureEntry &entry = Entries[std::size_t(i)];
+        sprite = LoadSprite(entry.Location, ResolveOptions(entry.Options));
         ui->picLoad->setSurface(sprite.Image);
         centreIn(ui->picLoad, width(), ui->tabMain->height());
         QCoreApplication::processEvents();

@@ -1,7 +1,9 @@
 // bitvane-compile: the window's compile without the window, for makefiles.
 //
 //     bitvane-compile [--binary] [--style classic|modern] [--mask] [--fix-names]
-//                     [-Werror] [-M DEPFILE] -o HEADER PROJECT.bvp
+//                     [-Werror] [--fit cut|scale] [--levels LO,HI]
+//                     [--shade threshold|ordered|diffuse|palette] [-M DEPFILE]
+//                     -o HEADER PROJECT.bvp
 //     bitvane-compile --extract HEADER [--force] -o FOLDER
 //
 // Reads the project as the window opens one (stored names, relative locations
@@ -31,7 +33,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <optional>
@@ -44,8 +48,10 @@ using namespace bitvane;
 namespace {
 
 constexpr char Usage[] = "Usage: bitvane-compile [--binary] [--style classic|modern] [--mask]\n"
-                         "                       [--fix-names] [-Werror] [-M DEPFILE] -o HEADER "
-                         "PROJECT.bvp\n"
+                         "                       [--fix-names] [-Werror] [--fit cut|scale]\n"
+                         "                       [--levels LO,HI] "
+                         "[--shade threshold|ordered|diffuse|palette]\n"
+                         "                       [-M DEPFILE] -o HEADER PROJECT.bvp\n"
                          "       bitvane-compile --extract HEADER [--force] -o FOLDER";
 
 // After the options in --help: what each style looks like.
@@ -70,7 +76,21 @@ constexpr char StylesHelp[] =
     "marks a pixel that is drawn (alpha of at least half; columns added to reach\n"
     "8, 16 or 32 never are). A picture without transparency draws all its own.\n"
     "Binary literals (--binary) need C23 or a GNU dialect (-std=gnu99); hexadecimal\n"
-    "modern headers are strict C99.\n";
+    "modern headers are strict C99.\n"
+    "\n"
+    "Pictures: --fit, --levels and --shade apply to every record that does not\n"
+    "choose for itself in its fifth field (\"fit=scale;shade=diffuse\"); a record's\n"
+    "own choice wins, and its levels are one choice.\n"
+    "  --fit scale      reduce each whole picture to its width class (at most 240\n"
+    "                   rows), keeping its aspect, instead of cutting it:\n"
+    "                     bitvane-compile --fit scale -o sprites.h photos.bvp\n"
+    "  --levels LO,HI   grey LO and below becomes black, HI and above white, before\n"
+    "                   the four shades are chosen:\n"
+    "                     bitvane-compile --levels 40,200 -o sprites.h photos.bvp\n"
+    "  --shade MODE     threshold (the nearest shade), ordered (a 4 x 4 pattern),\n"
+    "                   diffuse (error diffusion) or palette (the four colours of\n"
+    "                   a picture drawn in at most four, darkest first):\n"
+    "                     bitvane-compile --shade diffuse -o sprites.h photos.bvp\n";
 
 void printFailure(std::FILE *err, const QString &message)
 {
@@ -117,11 +137,12 @@ int usageError(std::FILE *err, const QString &reason)
 // The workers decode side by side, so the decoders' own words cannot be told
 // apart while they run. Once they have stopped, the picture that failed is
 // decoded again, alone, and what the decoder said joins its failure.
-Error ExplainPictureFailure(const QString &location, const Error &failure)
+Error ExplainPictureFailure(const QString &location, const PictureOptions &options,
+                            const Error &failure)
 {
     ClearThreadDiagnostics();
     try {
-        LoadPicture(location);
+        LoadPicture(location, options);
     } catch (const Error &again) {
         return WithDiagnostics(again);
     }
@@ -129,10 +150,13 @@ Error ExplainPictureFailure(const QString &location, const Error &failure)
 }
 
 // A picture that fitting cut or padded still compiles, but its author is
-// told, in the compiler's PROJECT:LINE: warning: form.
+// told, in the compiler's PROJECT:LINE: warning: form. A scaled picture is
+// as its author chose, and gets none.
 void warnIfFitted(std::FILE *err, const QString &projectPath, const PictureEntry &entry,
-                  QSize source)
+                  const PictureOptions &options, QSize source)
 {
+    if (options.fit == FitMode::Scale)
+        return;
     const QString warning = FittingWarning(entry.Location, source);
     if (!warning.isEmpty())
         PrintLine(err, QStringLiteral("%1:%2: warning: %3")
@@ -147,6 +171,7 @@ struct Options {
     bool masks = false;
     QString depfilePath;
     NameRule nameRule = NameRule::Warn;
+    PictureOptions pictures; // for records that do not choose
 };
 
 int compile(std::FILE *err, const QString &projectPath, const QString &headerPath,
@@ -182,22 +207,23 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
     if (toStandardOutput)
         job.headerDevice = &standardOutput;
     job.entries = entries;
-    std::vector<QString> locations;
-    locations.reserve(entries.size());
+    std::vector<PictureQueue::Picture> pictures;
+    pictures.reserve(entries.size());
     for (const PictureEntry &entry : entries)
-        locations.push_back(entry.Location);
+        pictures.push_back({entry.Location, ResolveOptions(entry.Options, options.pictures)});
     // Image plugins load on the first reader made; made here, they load on
     // this thread before any worker starts, not on whichever worker is first.
     QImageReader::supportedImageFormats();
     int failed = -1; // the picture being taken when the compile failed
     std::optional<Error> pictureFailure;
     {
-        PictureQueue pictures(locations);
+        PictureQueue queue(pictures);
         job.sprite = [&](int index) {
             failed = index;
-            LoadedSprite sprite = pictures.take(index);
+            LoadedSprite sprite = queue.take(index);
             failed = -1;
-            warnIfFitted(err, projectPath, entries[std::size_t(index)], sprite.SourceSize);
+            warnIfFitted(err, projectPath, entries[std::size_t(index)],
+                         pictures[std::size_t(index)].options, sprite.SourceSize);
             return sprite;
         };
         try {
@@ -209,10 +235,58 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
         }
     }
     if (pictureFailure)
-        throw ExplainPictureFailure(locations[std::size_t(failed)], *pictureFailure);
+        throw ExplainPictureFailure(pictures[std::size_t(failed)].path,
+                                    pictures[std::size_t(failed)].options, *pictureFailure);
     if (!depfilePath.isEmpty())
         WriteDepfile(depfilePath, headerPath, projectPath, entries);
     return 0;
+}
+
+// --fit, --levels and --shade into the defaults for records that do not
+// choose; the reason when one is wrong.
+std::optional<QString> pictureDefaults(const QCommandLineParser &parser,
+                                       const QCommandLineOption &fit,
+                                       const QCommandLineOption &levels,
+                                       const QCommandLineOption &shade, PictureOptions &defaults)
+{
+    for (const QCommandLineOption *option : {&fit, &levels, &shade})
+        if (parser.values(*option).size() > 1)
+            return QStringLiteral("--%1 is given more than once").arg(option->names().front());
+    if (parser.isSet(fit)) {
+        const QString value = parser.value(fit);
+        if (value != u"cut" && value != u"scale")
+            return QStringLiteral("unknown fit \"%1\": give --fit cut or --fit scale").arg(value);
+        defaults.fit = value == u"scale" ? FitMode::Scale : FitMode::Cut;
+    }
+    if (parser.isSet(shade)) {
+        const QString value = parser.value(shade);
+        const std::pair<const char16_t *, ShadeMode> modes[] = {
+            {u"threshold", ShadeMode::Threshold},
+            {u"ordered", ShadeMode::Ordered},
+            {u"diffuse", ShadeMode::Diffuse},
+            {u"palette", ShadeMode::Palette}};
+        const auto *mode = std::find_if(std::begin(modes), std::end(modes),
+                                        [&](const auto &m) { return value == m.first; });
+        if (mode == std::end(modes))
+            return QStringLiteral("unknown shading \"%1\": give --shade threshold, ordered, "
+                                  "diffuse or palette")
+                .arg(value);
+        defaults.shade = mode->second;
+    }
+    if (parser.isSet(levels)) {
+        const QString value = parser.value(levels);
+        static const QRegularExpression pattern(QStringLiteral("^([0-9]{1,3}),([0-9]{1,3})$"));
+        const QRegularExpressionMatch match = pattern.match(value);
+        const int lo = match.hasMatch() ? match.captured(1).toInt() : -1;
+        const int hi = match.hasMatch() ? match.captured(2).toInt() : -1;
+        if (lo < 0 || lo >= hi || hi > 255)
+            return QStringLiteral("bad levels \"%1\": give --levels LO,HI with "
+                                  "0 <= LO < HI <= 255")
+                .arg(value);
+        defaults.black = lo;
+        defaults.white = hi;
+    }
+    return std::nullopt;
 }
 
 // Runs a command; a failure is the one line on stderr and exit status 1.
@@ -296,11 +370,28 @@ int main(int argc, char *argv[])
     const QCommandLineOption forceOption(
         QStringLiteral("force"),
         QStringLiteral("With --extract, replace files already in the folder."));
+    const QCommandLineOption fitOption(
+        QStringLiteral("fit"),
+        QStringLiteral("Fit pictures by <FIT>: cut (the default) or scale; see Pictures below."),
+        QStringLiteral("FIT"));
+    const QCommandLineOption levelsOption(
+        QStringLiteral("levels"),
+        QStringLiteral("Black and white points <LO,HI>, 0 <= LO < HI <= 255 (the default "
+                       "0,255 changes nothing)."),
+        QStringLiteral("LO,HI"));
+    const QCommandLineOption shadeOption(
+        QStringLiteral("shade"),
+        QStringLiteral("Reduce to the four shades by <MODE>: threshold (the default), ordered, "
+                       "diffuse or palette."),
+        QStringLiteral("MODE"));
     parser.addOption(binaryOption);
     parser.addOption(styleOption);
     parser.addOption(maskOption);
     parser.addOption(fixNamesOption);
     parser.addOption(werrorOption);
+    parser.addOption(fitOption);
+    parser.addOption(levelsOption);
+    parser.addOption(shadeOption);
     parser.addOption(outputOption);
     parser.addOption(depfileOption);
     parser.addOption(extractOption);
@@ -328,8 +419,11 @@ int main(int argc, char *argv[])
     const bool extracting = parser.isSet(extractOption);
     if (extracting) {
         const std::pair<const QCommandLineOption *, const char *> compileOnly[] = {
-            {&binaryOption, "--binary"},      {&styleOption, "--style"},  {&maskOption, "--mask"},
-            {&fixNamesOption, "--fix-names"}, {&werrorOption, "-Werror"}, {&depfileOption, "-M"}};
+            {&binaryOption, "--binary"}, {&styleOption, "--style"},
+            {&maskOption, "--mask"},     {&fixNamesOption, "--fix-names"},
+            {&werrorOption, "-Werror"},  {&depfileOption, "-M"},
+            {&fitOption, "--fit"},       {&levelsOption, "--levels"},
+            {&shadeOption, "--shade"}};
         for (const auto &[option, shown] : compileOnly)
             if (parser.isSet(*option))
                 return usageError(err, QStringLiteral("%1 cannot be used with --extract")
@@ -383,6 +477,10 @@ int main(int argc, char *argv[])
                                                   "--style modern")
                                        .arg(styles.front()));
     }
+
+    if (const std::optional<QString> problem =
+            pictureDefaults(parser, fitOption, levelsOption, shadeOption, options.pictures))
+        return usageError(err, *problem);
 
     options.nameRule = parser.isSet(fixNamesOption) ? NameRule::Fix
                        : parser.isSet(werrorOption) ? NameRule::Fail

@@ -4,8 +4,9 @@
 #include "error.h"
 #include "fileaccess.h"
 #include "imaging/directbmp.h"
+#include "imaging/fit.h"
 #include "imaging/formatchecks.h"
-#include "imaging/shadereduction.h"
+#include "imaging/shading.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -119,14 +120,18 @@ QImage ReadWithQt(const QByteArray &data, const PictureFormat &format, const QSt
 }
 
 // The picture in data, cut to keep from the top-left corner, with the size
-// it has in the file and the mask of the kept part.
+// it has in the file and the mask of the kept part. Asked for the decoder's
+// image, a picture Qt decodes is left in `image` as decoded, alpha and all,
+// and `picture` stays empty.
 struct Decoded {
     PictureSurface picture;
     QSize source;
     SpriteMask mask;
+    QImage image = {};
 };
 
-Decoded DecodeBytes(const QByteArray &data, const QString &name, QSize keep)
+Decoded DecodeBytes(const QByteArray &data, const QString &name, QSize keep,
+                    bool decoderImage = false)
 {
     if (data.isEmpty())
         throw Error(name, QStringLiteral("the file is empty"));
@@ -147,6 +152,8 @@ Decoded DecodeBytes(const QByteArray &data, const QString &name, QSize keep)
     }
     QSize source;
     QImage image = ReadWithQt(data, *format, name, keep, source);
+    if (decoderImage)
+        return {{}, source, {}, std::move(image)};
     const QSize kept = image.size().boundedTo(keep);
     // Cut before converting: a large picture need not be converted whole.
     if (kept != image.size())
@@ -182,15 +189,29 @@ void FitToSprite(PictureSurface &picture)
                    ShadeWhite);
 }
 
-LoadedSprite LoadSprite(const QString &path)
+LoadedSprite LoadSprite(const QString &path, const PictureOptions &options)
 {
-    // Fitting keeps at most the top-left 32 x 240 pixels, so no more are
-    // decoded or converted.
-    Decoded decoded = DecodeBytes(ReadPictureFile(path), Named(path), QSize(32, MaxSpriteHeight));
-    FitToSprite(decoded.picture);
-    PictureSurface fitted = decoded.picture;
-    ReduceToShades(decoded.picture, decoded.picture);
-    return {std::move(decoded.picture), std::move(decoded.mask), decoded.source, std::move(fitted)};
+    const QString name = Named(path);
+    LoadedSprite sprite;
+    int columns = 0;
+    if (options.fit == FitMode::Scale) {
+        // Scaling averages every pixel, so the whole picture is decoded.
+        Decoded whole = DecodeBytes(ReadPictureFile(path), name, WholePicture, true);
+        ScaledSprite scaled = whole.image.isNull() ? ScaleSurface(whole.picture, options.width)
+                                                   : ScaleImage(whole.image, options.width);
+        sprite = {std::move(scaled.picture), std::move(scaled.mask), whole.source, {}};
+        columns = scaled.columns;
+    } else {
+        // Fitting keeps at most the top-left 32 x 240 pixels, so no more are
+        // decoded or converted.
+        Decoded decoded = DecodeBytes(ReadPictureFile(path), name, QSize(32, MaxSpriteHeight));
+        columns = decoded.picture.width();
+        FitToSprite(decoded.picture);
+        sprite = {std::move(decoded.picture), std::move(decoded.mask), decoded.source, {}};
+    }
+    sprite.Fitted = sprite.Image;
+    ShadePicture(sprite.Image, columns, options, name);
+    return sprite;
 }
 
 QString FittingNote(QSize source)
@@ -227,9 +248,9 @@ QString FittingWarning(const QString &fileName, QSize source)
     return text;
 }
 
-PictureSurface LoadPicture(const QString &path)
+PictureSurface LoadPicture(const QString &path, const PictureOptions &options)
 {
-    return LoadSprite(path).Image;
+    return LoadSprite(path, options).Image;
 }
 
 } // namespace bitvane

@@ -1,6 +1,7 @@
 // Picture loading: a BMP, GIF, JPEG or PNG file to the sprite image an entry keeps.
 #pragma once
 
+#include "imaging/pictureoptions.h"
 #include "imaging/spritemask.h"
 #include "imaging/surface.h"
 
@@ -49,11 +50,13 @@ QString FittingNote(QSize source);
 // left 32 x 120 is used", or empty when the picture is used whole.
 QString FittingWarning(const QString &fileName, QSize source);
 
-// Decode, fit and reduce to the four shades, keeping the mask of the source's
-// transparency (the shades themselves see it composited over white).
-LoadedSprite LoadSprite(const QString &path);
+// Decode, fit (cut, or scale the whole picture), apply the levels and shade
+// to the four shades as the options say, keeping the mask of the source's
+// transparency (the shades themselves see it composited over white). The
+// default options give the sprite of every earlier version.
+LoadedSprite LoadSprite(const QString &path, const PictureOptions &options = {});
 
 // LoadSprite's image alone: the image a picture entry keeps.
-PictureSurface LoadPicture(const QString &path);
+PictureSurface LoadPicture(const QString &path, const PictureOptions &options = {});
 
 } // namespace bitvane

@@ -3,6 +3,7 @@
 
 #include "imaging/spritemask.h"
 #include "imaging/surface.h"
+#include "project/optionfield.h"
 
 #include <QSize>
 #include <QString>
@@ -29,6 +30,9 @@ struct PictureEntry {
     QSize SourceSize; // the picture's own size before fitting
     PictureSurface Fitted = {}; // the picture fitted, before the reduction to four shades
     int ProjectLine = 0;        // its record's line in the project file it came from, if any
+    // Fit, levels and shading as the record chooses them; unset ones fall to
+    // the defaults (the window's are the plain defaults).
+    OptionChoices Options = {};
 };
 
 } // namespace bitvane

@@ -29,6 +29,7 @@ std::vector<PictureEntry> EntriesFromProjectFile(const QString &path)
         entry.Brightness = record.brightness;
         entry.Contrast = record.contrast;
         entry.ProjectLine = record.line;
+        entry.Options = record.options;
     }
     return entries;
 }
@@ -40,6 +41,7 @@ ProjectRecord RecordOf(const PictureEntry &entry)
     ProjectRecord record{location, entry.Brightness, entry.Contrast, std::nullopt};
     if (entry.Name != GetBaseName(location))
         record.name = entry.Name;
+    record.options = entry.Options;
     return record;
 }
 
