@@ -87,42 +87,70 @@ QSize ScaledSize(QSize source, int widthClass)
 }
 
 AreaScaler::AreaScaler(QSize source, QSize target)
-    : m_source(source), m_target(target), m_column(std::size_t(source.width())),
-      m_firstWeight(std::size_t(source.width())), m_rowSums(std::size_t(target.width()) * 4),
+    : m_source(source), m_target(target), m_rowSums(std::size_t(target.width()) * 4),
       m_sums(std::size_t(target.width()) * target.height() * 4)
 {
     const std::int64_t w = target.width(), W = source.width();
     for (std::int64_t x = 0; x < W; ++x) {
         const std::int64_t start = x * w, column = start / W;
-        m_column[std::size_t(x)] = int(column);
-        m_firstWeight[std::size_t(x)] = int(std::min(w, (column + 1) * W - start));
+        const int first = int(std::min(w, (column + 1) * W - start));
+        Segment *last = m_segments.empty() ? nullptr : &m_segments.back();
+        if (first == w && last && last->first == w && last->column == column)
+            last->end = int(x) + 1;
+        else
+            m_segments.push_back({int(x), int(x) + 1, int(column), first});
     }
 }
+
+namespace {
+
+// A pixel composited over white, alpha kept, as non-premultiplied ARGB.
+QRgb OverWhitePixel(QRgb p)
+{
+    const int a = qAlpha(p);
+    if (a == 255)
+        return p;
+    return qRgba(int(OverWhite(qRed(p), a)), int(OverWhite(qGreen(p), a)),
+                 int(OverWhite(qBlue(p), a)), a);
+}
+
+// Blue, red, green and alpha in four 16-bit fields, so that one addition
+// sums all four; 257 pixels fill a field.
+constexpr std::uint64_t Spread(QRgb p)
+{
+    return (p & 0x00FF00FFu) | (std::uint64_t(p & 0xFF00FF00u) << 24);
+}
+
+constexpr int SpreadRun = 256;
+
+void AddSpread(std::uint64_t *sums, std::uint64_t packed, std::uint64_t weight)
+{
+    sums[0] += weight * (packed & 0xFFFF);         // blue
+    sums[1] += weight * ((packed >> 32) & 0xFFFF); // green
+    sums[2] += weight * ((packed >> 16) & 0xFFFF); // red
+    sums[3] += weight * (packed >> 48);            // alpha
+}
+
+} // namespace
 
 void AreaScaler::addRow(const QRgb *row)
 {
     const int w = m_target.width();
     std::fill(m_rowSums.begin(), m_rowSums.end(), 0);
-    std::uint64_t *sums = m_rowSums.data();
-    for (int x = 0; x < m_source.width(); ++x) {
-        const QRgb p = row[x];
-        const int a = qAlpha(p);
-        std::uint64_t v[4];
-        if (a == 255) {
-            v[0] = qBlue(p), v[1] = qGreen(p), v[2] = qRed(p);
-        } else {
-            v[0] = OverWhite(qBlue(p), a), v[1] = OverWhite(qGreen(p), a),
-            v[2] = OverWhite(qRed(p), a);
+    for (const Segment &s : m_segments) {
+        std::uint64_t *sums = m_rowSums.data() + std::size_t(s.column) * 4;
+        if (s.first < w) {
+            const std::uint64_t packed = Spread(OverWhitePixel(row[s.begin]));
+            AddSpread(sums, packed, std::uint64_t(s.first));
+            AddSpread(sums + 4, packed, std::uint64_t(w - s.first));
+            continue;
         }
-        v[3] = std::uint64_t(a);
-        const std::size_t i = std::size_t(m_column[std::size_t(x)]) * 4;
-        const std::uint64_t first = std::uint64_t(m_firstWeight[std::size_t(x)]);
-        const std::uint64_t second = std::uint64_t(w) - first;
-        for (int c = 0; c < 4; ++c)
-            sums[i + c] += first * v[c];
-        if (second != 0) {
-            for (int c = 0; c < 4; ++c)
-                sums[i + 4 + c] += second * v[c];
+        for (int x = s.begin; x < s.end;) {
+            const int stop = std::min(s.end, x + SpreadRun);
+            std::uint64_t packed = 0;
+            for (; x < stop; ++x)
+                packed += Spread(OverWhitePixel(row[x]));
+            AddSpread(sums, packed, std::uint64_t(w));
         }
     }
     // The row spans [y * h, (y + 1) * h); output row j spans [j * H, (j + 1) * H).

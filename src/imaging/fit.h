@@ -42,10 +42,13 @@ private:
     QSize m_source;
     QSize m_target;
     int m_row = 0;
-    // Per source column: the output column it starts in and its weight there
-    // (the rest of w goes to the next column).
-    std::vector<int> m_column;
-    std::vector<int> m_firstWeight;
+    // The source columns in runs: a run of columns wholly inside one output
+    // column (weight w each), or one column split between two (weight
+    // `first` in `column`, the rest in the next).
+    struct Segment {
+        int begin, end, column, first;
+    };
+    std::vector<Segment> m_segments;
     std::vector<std::uint64_t> m_rowSums; // per output column: blue, green, red, alpha
     std::vector<std::uint64_t> m_sums;    // per output pixel, the same
 };

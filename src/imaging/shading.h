@@ -26,6 +26,8 @@ struct ByteGrid {
 // n = round-half-to-even(green * 0.59 + red * 0.30 + blue * 0.11), the sum
 // taken in double precision in that order: the grey every shading rule reads.
 std::uint8_t GreyByte(ColorValue value);
+// The same for a run of n colours.
+void GreyBytes(const ColorValue *colours, std::uint8_t *greys, std::size_t n);
 
 // The black and white points: grey lo and below become 0, hi and above 255,
 // those between are spread over 0..255, rounded half up. 0 and 255 change

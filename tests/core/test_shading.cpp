@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace bitvane;
@@ -53,13 +54,26 @@ PictureSurface Drawn(int width, std::initializer_list<std::initializer_list<Colo
 
 } // namespace
 
-// The integer shortcut against the rule as written, on every colour.
+// The integer shortcuts (one colour, and runs four at a time) against the
+// rule as written, on every colour.
 TEST(GreyByte, IsTheDoubleSumRoundedHalfToEvenForEveryColour)
 {
+    constexpr int Run = 4099; // not a multiple of four: the tail is taken too
+    std::vector<ColorValue> colours(Run);
+    std::vector<std::uint8_t> greys(Run);
     int mismatches = 0;
-    for (int v = 0; v < (1 << 24); ++v) {
-        const double u = ((v >> 8) & 0xFF) * 0.59 + (v & 0xFF) * 0.30 + ((v >> 16) & 0xFF) * 0.11;
-        mismatches += GreyByte(v) != int(std::nearbyint(u));
+    for (int start = 0; start < (1 << 24); start += Run) {
+        const int n = std::min(Run, (1 << 24) - start);
+        for (int k = 0; k < n; ++k)
+            colours[std::size_t(k)] = start + k;
+        GreyBytes(colours.data(), greys.data(), std::size_t(n));
+        for (int k = 0; k < n; ++k) {
+            const int v = start + k;
+            const double u =
+                ((v >> 8) & 0xFF) * 0.59 + (v & 0xFF) * 0.30 + ((v >> 16) & 0xFF) * 0.11;
+            const int rule = int(std::nearbyint(u));
+            mismatches += (GreyByte(v) != rule) + (greys[std::size_t(k)] != rule);
+        }
     }
     EXPECT_EQ(mismatches, 0);
 }
@@ -76,6 +90,31 @@ TEST(Levels, KnownAnswers)
     for (const Case &c : cases)
         EXPECT_EQ(ApplyLevels(std::uint8_t(c.grey), c.black, c.white), c.expected)
             << c.grey << " in " << c.black << ".." << c.white;
+}
+
+// The shade step takes its levels from a table; for every black and white
+// point each grey lands where the rule puts it (seen through the threshold).
+TEST(Levels, TheShadeStepFollowsTheRuleForEveryPair)
+{
+    PictureSurface ramp(256, 1);
+    for (int g = 0; g < 256; ++g)
+        ramp.setPixel(g, 0, Grey(g));
+    int wrong = 0;
+    for (int lo = 0; lo < 255; ++lo) {
+        for (int hi = lo + 1; hi < 256; ++hi) {
+            PictureSurface p = ramp;
+            PictureOptions options;
+            options.black = lo;
+            options.white = hi;
+            ShadePicture(p, 256, options, QStringLiteral("ramp.png"));
+            for (int g = 0; g < 256; ++g) {
+                const int num = (g - lo) * 510 + (hi - lo), den = 2 * (hi - lo);
+                const int v = std::clamp(num >= 0 ? num / den : -1, 0, 255);
+                wrong += p.pixel(g, 0) != Grey(85 * ((v >= 43) + (v >= 128) + (v >= 213)));
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(Ordered, KnownAnswers)
