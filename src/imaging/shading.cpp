@@ -2,6 +2,7 @@
 #include "imaging/shading.h"
 
 #include "error.h"
+#include "imaging/pixelpass.h"
 #include "imaging/shadereduction.h"
 
 #include <algorithm>
@@ -9,10 +10,6 @@
 #include <cmath>
 #include <cstring>
 #include <tuple>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace bitvane {
 
@@ -49,10 +46,9 @@ std::uint8_t ExactGrey(int red, int green, int blue)
 // exactly .50.
 inline std::uint8_t GreyOf(ColorValue value)
 {
-    const int red = value & 0xFF, green = (value >> 8) & 0xFF, blue = (value >> 16) & 0xFF;
-    const int s = 59 * green + 30 * red + 11 * blue;
+    const int s = detail::GreyHundredths(value);
     if (s % 100 == 50) [[unlikely]]
-        return ExactGrey(red, green, blue);
+        return ExactGrey(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
     return static_cast<std::uint8_t>((s + 50) / 100);
 }
 
@@ -82,20 +78,12 @@ void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
 {
     std::size_t i = 0;
 #if defined(__SSE2__)
-    const __m128i lowBytes = _mm_set1_epi32(0x00FF00FF); // red, and blue in the upper half
-    const __m128i oneByte = _mm_set1_epi32(0xFF);
-    const __m128i redBlueWeights = _mm_set1_epi32(11 << 16 | 30);
-    const __m128i greenWeight = _mm_set1_epi32(59);
     const __m128i half = _mm_set1_epi32(50);
     const __m128i reciprocal = _mm_set1_epi32(5243);
     const __m128i hundred = _mm_set1_epi32(100);
     for (; i + 4 <= n; i += 4) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
-        const __m128i redBlue = _mm_and_si128(v, lowBytes);
-        const __m128i green = _mm_and_si128(_mm_srli_epi32(v, 8), oneByte);
-        const __m128i x = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(redBlue, redBlueWeights),
-                                                      _mm_mullo_epi16(green, greenWeight)),
-                                        half);
+        const __m128i x = _mm_add_epi32(detail::GreyHundredths(v), half);
         // x fits in the low 16 bits of each lane; the high halves stay 0.
         const __m128i q = _mm_srli_epi32(_mm_mulhi_epu16(x, reciprocal), 3);
         const __m128i onHalf =
