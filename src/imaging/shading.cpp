@@ -199,16 +199,18 @@ ByteGrid DiffusedLevels(const ByteGrid &greys)
 {
     ByteGrid out = SameSize(greys);
     const int w = greys.width;
-    // Error carried into this row from the one above and into the next row,
-    // one guard cell at each end taking what would leave the picture. The
-    // error for the next pixel in the row stays in `carry`: each pixel waits
-    // on it, so it is kept out of memory.
+    // The error each cell of this row has from the row above, and what the
+    // row gives the next, with a guard cell at each end for what would leave
+    // the picture. Every pixel waits on the error of the one before it, so
+    // that share stays in `carry`; a cell below gets its three shares (ahead
+    // of one pixel, under the next, behind the one after) in `pending` and
+    // `owed` and is written once, when the last has come.
     std::vector<int> here(std::size_t(w) + 2, 0), below(std::size_t(w) + 2, 0);
     for (int y = 0; y < greys.height; ++y) {
         const std::uint8_t *in = greys.values.data() + std::size_t(y) * w;
         std::uint8_t *levels = out.values.data() + std::size_t(y) * w;
         const int step = y % 2 == 0 ? 1 : -1;
-        int carry = 0;
+        int carry = 0, owed = 0, pending = 0;
         for (int i = 0; i < w; ++i) {
             const int x = step > 0 ? i : w - 1 - i;
             const int cell = x + 1;
@@ -219,18 +221,15 @@ ByteGrid DiffusedLevels(const ByteGrid &greys)
             levels[x] = std::uint8_t(level);
             const int e = u - 1360 * level;
             // >> on a negative int rounds towards minus infinity (C++20).
-            // The next pixel's share is taken from u and the level side by
-            // side, since every pixel waits on it.
-            carry = (7 * u - 9520 * level) >> 4;
-            const int next = carry, behind = (3 * e) >> 4, under = (5 * e) >> 4;
-            below[std::size_t(cell - step)] += behind;
-            below[std::size_t(cell)] += under;
-            below[std::size_t(cell + step)] += e - next - behind - under;
+            carry = (7 * u - 9520 * level) >> 4; // 7e / 16
+            const int behind = (3 * e) >> 4, under = (5 * e) >> 4;
+            below[std::size_t(cell - step)] = owed + behind;
+            owed = pending + under;
+            pending = e - carry - behind - under; // ahead
         }
+        if (w > 0)
+            below[std::size_t(step > 0 ? w : 1)] = owed;
         std::swap(here, below);
-        std::fill(below.begin(), below.end(), 0);
-        // The guard cells' error left the picture.
-        here.front() = here.back() = 0;
     }
     return out;
 }
