@@ -210,6 +210,7 @@ LoadedSprite LoadSprite(const QString &path, const PictureOptions &options)
         sprite = {std::move(decoded.picture), std::move(decoded.mask), decoded.source, {}};
     }
     sprite.Fitted = sprite.Image;
+    sprite.Columns = columns;
     ShadePicture(sprite.Image, columns, options, name);
     return sprite;
 }
@@ -221,6 +222,20 @@ QString FittingNote(QSize source)
         notes << QStringLiteral("padded from %1 px wide").arg(source.width());
     if (source.width() > 32 || source.height() > MaxSpriteHeight)
         notes << QStringLiteral("cut from %1 x %2").arg(source.width()).arg(source.height());
+    return notes.join(QStringLiteral("; "));
+}
+
+QString FittingNote(QSize source, const PictureOptions &options)
+{
+    if (options.fit != FitMode::Scale)
+        return FittingNote(source);
+    const int widthClass = ScaleWidthClass(source.width(), options.width);
+    const QSize scaled = ScaledSize(source, widthClass);
+    QStringList notes;
+    if (scaled != source)
+        notes << QStringLiteral("scaled from %1 x %2").arg(source.width()).arg(source.height());
+    if (scaled.width() < widthClass)
+        notes << QStringLiteral("padded from %1 px wide").arg(scaled.width());
     return notes.join(QStringLiteral("; "));
 }
 

@@ -39,12 +39,16 @@ struct LoadedSprite {
     SpriteMask Mask = {};       // alpha of at least half; padding never drawn
     QSize SourceSize = {};      // as the file declares it, before any cut
     PictureSurface Fitted = {}; // fitted, not yet reduced: what the adjustments are judged against
+    int Columns = 0;            // the fitted picture's own columns; the rest is white padding
 };
 
 // What fitting did to a picture of this source size, for the user: "cut from
 // 160 x 120", "padded from 5 px wide", both joined by "; ", or empty when the
 // picture is used whole.
 QString FittingNote(QSize source);
+// The same for a picture fitted with these options: a scaled one is "scaled
+// from 640 x 480", with the padding note when it is padded.
+QString FittingNote(QSize source, const PictureOptions &options);
 
 // The same for bitvane-compile's warning: "picture.png is 160 x 120; only the
 // left 32 x 120 is used", or empty when the picture is used whole.

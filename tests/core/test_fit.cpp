@@ -2,6 +2,7 @@
 #include "testsupport.h"
 
 #include "imaging/fit.h"
+#include "imaging/pictureloader.h"
 
 #include <gtest/gtest.h>
 
@@ -121,4 +122,28 @@ TEST(ScaleArea, AFittingPictureIsPaddedToTheChosenWidth)
     EXPECT_EQ(scaled.picture.pixel(5, 1), ShadeWhite);
     EXPECT_EQ(scaled.mask.width, 32);
     EXPECT_EQ(scaled.mask.rows, (std::vector<std::uint32_t>{0xB8000000u, 0xF8000000u}));
+}
+
+// What the info line says of a scaled picture.
+TEST(ScaledSize, FittingNoteOfAScaledPicture)
+{
+    struct Case {
+        QSize source;
+        int width;
+        const char *note;
+    } const cases[] = {
+        {{640, 480}, 0, "scaled from 640 x 480"},
+        {{5, 480}, 0, "scaled from 5 x 480; padded from 3 px wide"},
+        {{12, 10}, 8, "scaled from 12 x 10"},
+        {{5, 7}, 0, "padded from 5 px wide"},
+        {{5, 7}, 32, "padded from 5 px wide"},
+        {{32, 240}, 0, ""},
+    };
+    for (const Case &c : cases) {
+        PictureOptions scale;
+        scale.fit = FitMode::Scale;
+        scale.width = c.width;
+        EXPECT_EQ(FittingNote(c.source, scale), QLatin1String(c.note)) << c.note;
+    }
+    EXPECT_EQ(FittingNote({640, 480}, PictureOptions{}), "cut from 640 x 480");
 }
