@@ -34,7 +34,7 @@ std::vector<std::uint8_t> LevelsOf(const PictureSurface &shaded)
     return levels;
 }
 
-// The four greens of a handheld's screen: greys 39, 77 or 78, 145 and 159,
+// Four greens with greys 39, 77 or 78, 145 and 159,
 // so the threshold gives the two light ones the same shade.
 const ColorValue Greens[] = {Rgb(15, 56, 15), Rgb(48, 98, 48), Rgb(139, 172, 15),
                              Rgb(155, 188, 15)};

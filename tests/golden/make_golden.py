@@ -497,7 +497,7 @@ def photo(rng, w, h):
 
 
 def four_greens():
-    """A sprite in a handheld's four greens, two of them close in grey."""
+    """A sprite in four greens, two of them close in grey."""
     greens = [(15, 56, 15), (48, 98, 48), (139, 172, 15), (155, 188, 15)]
     im = Image.new("RGB", (16, 16))
     px = im.load()
