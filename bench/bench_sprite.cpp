@@ -10,6 +10,8 @@
 #include "imaging/shading.h"
 #include "imaging/spritemask.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -248,6 +250,53 @@ void BM_SpritePngs(benchmark::State &state)
         benchmark::Counter(double(sprites.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_SpritePngs)->Unit(benchmark::kMillisecond);
+
+// A whole extraction (header file read, pictures named, encoded and
+// written with the project) of N arrays of one name, into a folder in
+// memory (/dev/shm), so that the naming and not the disk is measured.
+void BM_ExtractOneName(benchmark::State &state)
+{
+    QTemporaryDir dir(QStringLiteral("/dev/shm/bench-extract-XXXXXX"));
+    if (!dir.isValid()) {
+        state.SkipWithError("no folder in /dev/shm");
+        return;
+    }
+    const QString header = dir.filePath(QStringLiteral("sprites.h"));
+    QFile file(header);
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.write(QByteArray("static unsigned char grey[2] = {0x81, 0x3c};\r\n\r\n")
+                        .repeated(state.range(0))) ||
+        !file.flush()) {
+        state.SkipWithError("header not written");
+        return;
+    }
+    file.close();
+    int run = 0;
+    for (auto _ : state) {
+        const QString folder = dir.filePath(QStringLiteral("out%1").arg(run++));
+        benchmark::DoNotOptimize(ExtractHeader(header, folder, false).pictures.data());
+        state.PauseTiming();
+        QDir(folder).removeRecursively();
+        state.ResumeTiming();
+    }
+    state.counters["pictures/s"] =
+        benchmark::Counter(double(state.range(0)), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_ExtractOneName)
+    ->Arg(4000)
+    ->Arg(32767)
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
+
+// 16 MB of nothing but ';': millions of skipped declarations, one warning.
+void BM_ReadStraySemicolons(benchmark::State &state)
+{
+    const QByteArray text(16 << 20, ';');
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadHeader(text, QStringLiteral("stray.h")).warnings.data());
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ReadStraySemicolons)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 class BmpFile : public benchmark::Fixture {
 public:

@@ -42,7 +42,7 @@ _bitvane_compile()
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--binary --style --mask --fix-names -Werror --fit --levels --shade -o --output -M --extract --force -h --help -v --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--hex --binary --style --shared --no-shared --mask --no-mask --fix-names -Werror --fit --levels --shade -M --watch -o --output --extract --force -h --help -v --version' -- "$cur"))
         return
     fi
     compopt -o filenames 2>/dev/null

@@ -136,4 +136,27 @@ QByteArray ReadRegularFile(const QString &path, const QString &name, qint64 maxB
     return data;
 }
 
+bool SurvivesDecoding(const char *argument)
+{
+    const QByteArray given(argument);
+    return QFile::encodeName(QFile::decodeName(given)) == given;
+}
+
+StandardDescriptors OpenClosedStandardDescriptors()
+{
+    bool closed[3] = {};
+    for (int fd = 0; fd < 3; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        closed[fd] = true;
+        // The lowest free number is the one just found closed.
+        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
+    }
+    return {closed[0], closed[1], closed[2]};
+}
+
 } // namespace bitvane

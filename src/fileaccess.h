@@ -30,4 +30,21 @@ void CheckRegularFile(const QString &path, const QString &name, QStringView kind
 QByteArray ReadRegularFile(const QString &path, const QString &name, qint64 maxBytes,
                            QStringView kind);
 
+// Whether a command-line argument comes through QString (which turns bytes
+// that are no UTF-8 into U+FFFD) back to the same bytes, so that a file it
+// names is the one opened.
+bool SurvivesDecoding(const char *argument);
+
+// Which of the standard descriptors were closed when the program started.
+struct StandardDescriptors {
+    bool input = false;
+    bool output = false;
+    bool error = false;
+};
+
+// Opens each of descriptors 0, 1 and 2 that is closed on /dev/null, so that
+// the first file the program opens cannot take its number and receive what
+// is printed (or be read as input). Called first thing in main.
+StandardDescriptors OpenClosedStandardDescriptors();
+
 } // namespace bitvane

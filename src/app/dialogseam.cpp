@@ -2,11 +2,11 @@
 #include "app/dialogseam.h"
 
 #include "app/frmformat.h"
+#include "app/questionboxes.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -152,18 +152,24 @@ bool QtDialogSeam::hexOrBin(QWidget *parent)
 DialogSeam::NamesAnswer QtDialogSeam::askAboutNames(QWidget *parent, const QString &text,
                                                     const QString &title)
 {
-    QMessageBox box(QMessageBox::Warning, title, displayText(text), QMessageBox::NoButton, parent);
-    box.setTextFormat(Qt::PlainText);
-    QPushButton *fix = box.addButton(QStringLiteral("Fix names"), QMessageBox::AcceptRole);
-    QPushButton *anyway =
-        box.addButton(QStringLiteral("Compile anyway"), QMessageBox::DestructiveRole);
-    box.setDefaultButton(fix);
-    box.exec();
-    if (box.clickedButton() == fix)
-        return NamesAnswer::FixNames;
-    if (box.clickedButton() == anyway)
-        return NamesAnswer::CompileAnyway;
-    return NamesAnswer::Cancel;
+    const auto box = NamesQuestionBox(parent, text, title);
+    box->exec();
+    return NamesAnswerOf(*box);
+}
+
+bool QtDialogSeam::askDiscard(QWidget *parent, const QString &text, const QString &title)
+{
+    const auto box = DiscardQuestionBox(parent, text, title);
+    box->exec();
+    return DiscardChosen(*box);
+}
+
+DialogSeam::CompletedAnswer QtDialogSeam::showCompleted(QWidget *parent, const QString &text,
+                                                        const QString &title)
+{
+    const auto box = CompletedBox(parent, text, title);
+    box->exec();
+    return CompletedAnswerOf(*box);
 }
 
 } // namespace bitvane

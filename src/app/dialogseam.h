@@ -17,6 +17,8 @@ class DialogSeam {
 public:
     // The answers to the question about names that would not compile.
     enum class NamesAnswer { FixNames, CompileAnyway, Cancel };
+    // The answers to the message that a compile is complete.
+    enum class CompletedAnswer { Ok, KeepEditing };
 
     virtual ~DialogSeam() = default;
 
@@ -45,10 +47,19 @@ public:
     virtual bool hexOrBin(QWidget *parent) = 0;
 
     // A warning listing names that would not compile, with the buttons "Fix
-    // names" (the default) and "Compile anyway"; Cancel when it is closed
-    // without either.
+    // names" (the default), "Compile anyway" and "Cancel" (also Escape, or
+    // closing it).
     virtual NamesAnswer askAboutNames(QWidget *parent, const QString &text,
                                       const QString &title) = 0;
+
+    // A question with the buttons "Discard" and "Cancel", Cancel the default
+    // and Escape's; true for Discard.
+    virtual bool askDiscard(QWidget *parent, const QString &text, const QString &title) = 0;
+
+    // The message that a compile is complete, without icon, with "OK" (the
+    // default, also Escape's) and "Keep editing".
+    virtual CompletedAnswer showCompleted(QWidget *parent, const QString &text,
+                                          const QString &title) = 0;
 };
 
 // Translates a filter of "Description|*.a;*.b" pairs to Qt's
@@ -82,6 +93,9 @@ public:
                      QMessageBox::Icon icon) override;
     bool hexOrBin(QWidget *parent) override;
     NamesAnswer askAboutNames(QWidget *parent, const QString &text, const QString &title) override;
+    bool askDiscard(QWidget *parent, const QString &text, const QString &title) override;
+    CompletedAnswer showCompleted(QWidget *parent, const QString &text,
+                                  const QString &title) override;
 };
 
 } // namespace bitvane

@@ -7,6 +7,7 @@
 #include "project/project.h"
 #include "project/projectfile.h"
 
+#include <QCoreApplication>
 #include <QMimeData>
 
 #include <algorithm>
@@ -31,6 +32,8 @@ FileListModel::FileListModel(std::vector<PictureEntry> &entries, QObject *parent
     connect(this, &QAbstractItemModel::rowsInserted, this, later);
     connect(this, &QAbstractItemModel::rowsRemoved, this, later);
     connect(this, &QAbstractItemModel::rowsMoved, this, later);
+    // A drag moves rows as one layout change.
+    connect(this, &QAbstractItemModel::layoutChanged, this, later);
     connect(this, &QAbstractItemModel::dataChanged, this,
             [later](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
                 if (roles.isEmpty() || roles.contains(Qt::EditRole))
@@ -63,6 +66,27 @@ QString FileListModel::nameProblem(int row) const
 {
     return row >= 0 && std::size_t(row) < m_problems.size() ? m_problems[std::size_t(row)]
                                                             : QString();
+}
+
+void FileListModel::setPictureProblem(const QString &location, const QString &problem)
+{
+    if (m_pictureProblems.value(location) == problem)
+        return;
+    if (problem.isEmpty())
+        m_pictureProblems.remove(location);
+    else
+        m_pictureProblems.insert(location, problem);
+    for (int row = 0; row < rowCount(); ++row)
+        if (m_entries[std::size_t(row)].Location == location)
+            emit dataChanged(index(row, NameColumn), index(row, NameColumn),
+                             {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+void FileListModel::clearPictureProblems()
+{
+    const QStringList locations = m_pictureProblems.keys();
+    for (const QString &location : locations)
+        setPictureProblem(location, {});
 }
 
 std::vector<int> FileListModel::fixNames()
@@ -173,6 +197,14 @@ const QString RowsMime = QStringLiteral("application/x-bitvane-file-rows");
 
 } // namespace
 
+QByteArray FileListModel::origin() const
+{
+    // Another window's list, in this program or another, has rows of its
+    // own under the same numbers: the process and the model tell them apart.
+    return QByteArray::number(QCoreApplication::applicationPid()) + ':' +
+           QByteArray::number(quintptr(this), 16);
+}
+
 QStringList FileListModel::mimeTypes() const
 {
     return {RowsMime};
@@ -180,24 +212,32 @@ QStringList FileListModel::mimeTypes() const
 
 QMimeData *FileListModel::mimeData(const QModelIndexList &indexes) const
 {
-    QStringList rows;
+    QByteArrayList words{origin()};
     for (const QModelIndex &index : indexes)
         if (index.isValid() && index.column() == NameColumn)
-            rows << QString::number(index.row());
+            words << QByteArray::number(index.row());
     auto *data = new QMimeData;
-    data->setData(RowsMime, rows.join(u' ').toLatin1());
+    data->setData(RowsMime, words.join(' '));
     return data;
 }
 
-bool FileListModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int,
+bool FileListModel::canDropMimeData(const QMimeData *data, Qt::DropAction action, int, int,
+                                    const QModelIndex &) const
+{
+    return data && action == Qt::MoveAction && data->hasFormat(RowsMime) &&
+           data->data(RowsMime).split(' ').front() == origin();
+}
+
+bool FileListModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
                                  const QModelIndex &parent)
 {
-    if (!data || action != Qt::MoveAction || !data->hasFormat(RowsMime))
+    if (!canDropMimeData(data, action, row, column, parent))
         return false;
     std::vector<int> rows;
-    for (const QByteArray &number : data->data(RowsMime).split(' ')) {
+    const QByteArrayList words = data->data(RowsMime).split(' ');
+    for (qsizetype i = 1; i < words.size(); ++i) {
         bool ok = false;
-        const int r = number.toInt(&ok);
+        const int r = words[i].toInt(&ok);
         if (ok)
             rows.push_back(r);
     }
@@ -225,10 +265,11 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     if (index.column() == NameColumn && (role == Qt::DisplayRole || role == Qt::EditRole))
         return entry.Name;
     if (index.column() == NameColumn && (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
-        const QString problem = nameProblem(index.row());
+        QStringList problems{m_pictureProblems.value(entry.Location), nameProblem(index.row())};
+        problems.removeAll(QString());
         if (role == Qt::ToolTipRole)
-            return problem.isEmpty() ? QVariant() : QVariant(problem);
-        return NameSign(!problem.isEmpty());
+            return problems.isEmpty() ? QVariant() : QVariant(problems.join(u'\n'));
+        return NameSign(!problems.isEmpty());
     }
     // A long path is shortened in its middle; the tip shows it whole.
     if (index.column() == LocationColumn && (role == Qt::DisplayRole || role == Qt::ToolTipRole))

@@ -4,6 +4,7 @@
 #include "project/pictureentry.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 
 #include <vector>
 
@@ -12,9 +13,9 @@ namespace bitvane {
 // Shows a list of entries as rows of Name (edited in place) and Location
 // (shown only: a changed path would put another picture under the old
 // name). The list is the window's; every change to its length goes through
-// this model so that the view follows. A name that would not compile carries
+// this model so that the views follow. A name that would not compile carries
 // a warning sign with the reason as its tip, kept up to date on every change
-// the model signals.
+// the model signals; so does a picture that could not be loaded again.
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -35,6 +36,11 @@ public:
     // Why the name of row would not compile, as last taken (after the
     // change, once events have been processed); empty when it would.
     QString nameProblem(int row) const;
+    // Why the picture at location could not be loaded again (its file gone,
+    // or no longer a picture), shown with the sign on every row of that
+    // location; empty clears it. clearPictureProblems clears them all.
+    void setPictureProblem(const QString &location, const QString &problem);
+    void clearPictureProblems();
     // Moves the given rows, in their order, to just above row before (the
     // row count: to the end), their names and settings with them. The rows
     // above before that stay keep their places.
@@ -47,12 +53,15 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Rows dragged within the list travel as their row numbers and are moved
-    // in the entries on the drop. removeRows is left as Qt's, which removes
-    // nothing: the view calls it after a move it started, which the drop has
-    // already done.
+    // Rows dragged within the list travel as their row numbers, marked with
+    // the list they came from, and are moved in the entries on the drop;
+    // rows from any other list (another window's) are refused. removeRows
+    // is left as Qt's, which removes nothing: the view calls it after a move
+    // it started, which the drop has already done.
     QStringList mimeTypes() const override;
     QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    bool canDropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                         const QModelIndex &parent) const override;
     bool dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
                       const QModelIndex &parent) override;
     Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
@@ -64,9 +73,11 @@ signals:
 
 private:
     void updateProblems();
+    QByteArray origin() const;
 
     std::vector<PictureEntry> &m_entries;
-    std::vector<QString> m_problems; // per row, from NameProblems
+    std::vector<QString> m_problems;           // per row, from NameProblems
+    QHash<QString, QString> m_pictureProblems; // by location
     bool m_updatePending = false;
 };
 

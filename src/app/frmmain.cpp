@@ -5,11 +5,13 @@
 #include "app/fonts.h"
 #include "app/frmmain_ui.h"
 #include "app/namewarnings.h"
+#include "app/picturewatcher.h"
 
 #include "error.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -17,7 +19,7 @@
 #include <QItemSelection>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,6 +29,8 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTreeView>
+
+#include <array>
 
 // The artwork lives in a static library; its resources are registered by
 // hand so that the linker keeps them.
@@ -78,6 +82,11 @@ frmMain::frmMain(DialogSeam *dialogs, QWidget *parent)
     setFixedSize(648, 537);
 
     m_files = new FileListModel(Entries, this);
+    // Every project opened, extracted or started afresh replaces the whole
+    // list; that is the state the question before losing it compares with.
+    connect(m_files, &QAbstractItemModel::modelReset, this,
+            [this] { m_saved = ProjectSnapshot(Entries); });
+    m_watcher = new PictureWatcher(this);
     BuildMainLayout(this, *ui, m_files);
     ui->optNewProject->installEventFilter(this);
     ui->optExistingProject->installEventFilter(this);
@@ -127,12 +136,25 @@ void frmMain::connectHandlers()
     connect(
         m_files, &FileListModel::nameRefused, this,
         [this](const QString &reason) {
-            dialogs().showMessage(this, reason, AppTitle, QMessageBox::Warning);
+            runGuarded(
+                [&] { dialogs().showMessage(this, reason, AppTitle, QMessageBox::Warning); });
         },
         Qt::QueuedConnection);
-    connect(ui->lstPictures, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0)
+    connect(ui->lstPictures->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    runGuarded([this] { lstPictures_Click(); });
+            });
+    // The preview and its info line show the header's style and masks as
+    // page 4 chooses them.
+    auto redrawPicture = [this] {
+        if (currentPicture() >= 0)
             runGuarded([this] { lstPictures_Click(); });
+    };
+    connect(ui->optModern, &QRadioButton::toggled, this, redrawPicture);
+    connect(ui->chkMasks, &QCheckBox::toggled, this, redrawPicture);
+    connect(m_watcher, &PictureWatcher::changed, this, [this](const QStringList &locations) {
+        runGuarded([this, locations] { picturesChanged(locations); });
     });
     connect(ui->sldBrightness, &QSlider::valueChanged, this,
             guarded(&frmMain::sldBrightness_Change));
@@ -181,6 +203,9 @@ int frmMain::Tab() const
 
 void frmMain::showPage(Page page)
 {
+    // Only pages 3 and 4 hold loaded pictures to keep up to date.
+    if (page < PageEditPictures)
+        stopWatching();
     ui->tabMain->setCurrentIndex(page);
     applyButtons();
 }
@@ -211,6 +236,11 @@ void frmMain::cmdNext_Click()
 {
     switch (Tab()) {
     case PageProjectSelect:
+        // The project still open is the one the user came from, on page 1.
+        if (!changesMayGo()) {
+            showPage(PageEditFiles);
+            return;
+        }
         if (ui->optNewProject->isChecked()) {
             m_files->replace({});
         } else {
@@ -262,13 +292,24 @@ void frmMain::nextFromEditFiles()
         return;
     ui->picDisp->hide();
     showPage(PageEditPictures);
-    FillPictureList();
     {
-        const QSignalBlocker quiet(ui->lstPictures);
-        ui->lstPictures->setCurrentRow(0);
+        const QSignalBlocker quiet(ui->lstPictures->selectionModel());
+        ui->lstPictures->setCurrentIndex(m_files->index(0, FileListModel::NameColumn));
     }
     lstPictures_Click();
     ui->picDisp->show();
+    QStringList locations;
+    for (const PictureEntry &entry : Entries)
+        locations << entry.Location;
+    m_watcher->watch(locations);
+}
+
+bool frmMain::changesMayGo()
+{
+    if (ProjectSnapshot(Entries) == m_saved)
+        return true;
+    return dialogs().askDiscard(this, QStringLiteral("Discard the changes to this project?"),
+                                AppTitle);
 }
 
 bool frmMain::namesReadyAtFinish()
@@ -303,19 +344,20 @@ void frmMain::nextFromCompile()
 {
     if (!namesReadyAtFinish())
         return;
-    ui->lblMSG1->hide();
-    ui->lblMSG2->hide();
-    ui->lblPic->hide();
+    // The progress bar alone, with the picture being written.
+    const std::array<QWidget *, 6> pageControls = {ui->lblMSG1,    ui->lblMSG2,   ui->lblPic,
+                                                   ui->optClassic, ui->optModern, ui->chkMasks};
+    for (QWidget *control : pageControls)
+        control->hide();
     ui->prbCompile->show();
     m_busyCompiling = true;
     applyButtons();
     // Whatever way the compile ends, page 4 (or page 0 after success) must
     // come back usable.
-    auto restore = [this] {
+    auto restore = [this, pageControls] {
         m_busyCompiling = false;
-        ui->lblMSG1->show();
-        ui->lblMSG2->show();
-        ui->lblPic->show();
+        for (QWidget *control : pageControls)
+            control->show();
         ui->prbCompile->setValue(0);
         ui->prbCompile->hide();
         applyButtons();
@@ -333,16 +375,24 @@ void frmMain::nextFromCompile()
         // Where the files went, as chosen: the dialogs may have added
         // extensions the user never typed.
         const QString line = QStringLiteral("\r\n");
-        dialogs().showMessage(
+        m_saved = ProjectSnapshot(Entries);
+        const DialogSeam::CompletedAnswer answer = dialogs().showCompleted(
             this,
             QStringLiteral("Compilation complete!") + line + line + QStringLiteral("Project: ") +
                 QDir::toNativeSeparators(compiled->project) + line + QStringLiteral("Header: ") +
                 QDir::toNativeSeparators(compiled->header),
-            AppTitle, QMessageBox::NoIcon);
-        ui->optNewProject->setChecked(true);
-        optNewProject_Click();
-        ui->txtProjectFile->clear();
-        ui->tabMain->setCurrentIndex(PageProjectSelect);
+            AppTitle);
+        if (answer == DialogSeam::CompletedAnswer::KeepEditing) {
+            // The project just written is the open one: the next "Finish"
+            // offers its name, and page 0 would open it again.
+            chooseProject(compiled->project);
+            ui->tabMain->setCurrentIndex(PageEditPictures);
+        } else {
+            ui->optNewProject->setChecked(true);
+            optNewProject_Click();
+            ui->txtProjectFile->clear();
+            showPage(PageProjectSelect);
+        }
     }
     restore();
 }
@@ -424,7 +474,7 @@ void frmMain::keyPressEvent(QKeyEvent *event)
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    if (m_busyCompiling) {
+    if (m_busyCompiling || !changesMayGo()) {
         event->ignore();
         return;
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/dialogseam.h"
+#include "app/projectsnapshot.h"
 #include "project/pictureentry.h"
 
 #include <QList>
@@ -16,6 +17,7 @@
 namespace bitvane {
 
 class FileListModel;
+class PictureWatcher;
 struct frmMainUi;
 
 // The window's title, which its message boxes carry too.
@@ -56,9 +58,10 @@ public:
     const std::vector<PictureEntry> &entries() const { return Entries; }
 
 protected:
-    // Refused while compiling (its files are replaced whole or not at all);
-    // while loading, accepted and the loading stops at its next round of
-    // event processing.
+    // Refused while compiling (its files are replaced whole or not at all),
+    // and when the user keeps changes the question to discard them is
+    // about; while loading, accepted and the loading stops at its next round
+    // of event processing.
     void closeEvent(QCloseEvent *event) override;
     // Return and Enter press the default button, "Next >" or "Finish".
     void keyPressEvent(QKeyEvent *event) override;
@@ -84,6 +87,10 @@ private:
     // chooses. True when the compile goes on; after "Fix names" page 1
     // shows with the changed rows selected.
     bool namesReadyAtFinish();
+    // Before the open project is replaced or the window closes: true when
+    // nothing changed since the project was opened or last compiled, or the
+    // user chose to discard the changes.
+    bool changesMayGo();
 
     // Project and file list, pages 0 and 1 (frmmain_files.cpp).
     void optNewProject_Click();
@@ -94,6 +101,8 @@ private:
     // Pictures dropped on the file list and project files dropped on page 0.
     bool fileListDrop(QEvent *event);
     bool projectPageDrop(QEvent *event);
+    // Adds the pictures among urls, and the pictures in the folders among
+    // them (sorted by name); names the others in one message.
     void dropPictures(const QList<QUrl> &urls);
     // The way back from a header (frmmain_header.cpp): reads it, asks for a
     // folder, extracts the pictures and their project file into it and opens
@@ -112,7 +121,8 @@ private:
     // close arrives meanwhile; on failure it throws Error. Either way no
     // entry changes unless every picture has loaded.
     void LoadPictures();
-    void FillPictureList();
+    // The row of page 3's list, -1 for none.
+    int currentPicture() const;
     // Draws the selected entry and positions the sliders without storing.
     void lstPictures_Click();
     // Both previews of the selected entry at the chosen zoom, and the info
@@ -124,6 +134,12 @@ private:
     // Store both sliders into the selected entry, then redraw the preview.
     void sldBrightness_Change();
     void sldContrast_Change();
+    // Pictures written again or gone while the project is open: each entry
+    // of such a location is loaded again with its settings kept, or marked
+    // with the reason it could not be; the preview follows. Waits while a
+    // load or a compile runs.
+    void picturesChanged(const QStringList &locations);
+    void stopWatching();
     // Runs the whole compile with its dialogs; the two files when both were
     // written. Shows its own failures.
     struct WrittenFiles {
@@ -142,6 +158,10 @@ private:
     std::unique_ptr<frmMainUi> ui;
     std::vector<PictureEntry> Entries;
     FileListModel *m_files = nullptr;
+    // The project as opened or last compiled; what a question protects.
+    ProjectSnapshot m_saved;
+    // The loaded pictures' files, while pages 3 and 4 show them.
+    PictureWatcher *m_watcher = nullptr;
     std::unique_ptr<DialogSeam> m_ownDialogs;
     DialogSeam *m_dialogs = nullptr;
 

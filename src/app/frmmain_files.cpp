@@ -53,13 +53,42 @@ QString draggedProject(const QMimeData *data)
     return project || IsHeaderPath(path) ? path : QString();
 }
 
+const QStringList PictureSuffixes{QStringLiteral("bmp"), QStringLiteral("gif"),
+                                  QStringLiteral("jpg"), QStringLiteral("jpeg"),
+                                  QStringLiteral("png")};
+
 bool isPictureName(const QString &path)
 {
-    static const QStringList suffixes{QStringLiteral("bmp"), QStringLiteral("gif"),
-                                      QStringLiteral("jpg"), QStringLiteral("jpeg"),
-                                      QStringLiteral("png")};
     const QFileInfo file(path);
-    return !file.isDir() && suffixes.contains(file.suffix(), Qt::CaseInsensitive);
+    return !file.isDir() && PictureSuffixes.contains(file.suffix(), Qt::CaseInsensitive);
+}
+
+// The pictures directly in folder, sorted by name; its subfolders are left
+// alone.
+QStringList picturesIn(const QString &folder)
+{
+    const QDir dir(folder, {}, QDir::Name | QDir::IgnoreCase,
+                   QDir::Files | QDir::Readable | QDir::Hidden);
+    QStringList paths;
+    // The suffixes in any letter case, as elsewhere.
+    for (const QFileInfo &file : dir.entryInfoList())
+        if (PictureSuffixes.contains(file.suffix(), Qt::CaseInsensitive))
+            paths << file.filePath();
+    return paths;
+}
+
+// Whether a drag carries pictures or folders (and nothing that is not a
+// local file), which start a new project when dropped on page 0.
+bool draggedPictures(const QMimeData *data)
+{
+    const QList<QUrl> urls = data->urls();
+    if (urls.isEmpty())
+        return false;
+    for (const QUrl &url : urls)
+        if (!url.isLocalFile() ||
+            !(isPictureName(url.toLocalFile()) || QFileInfo(url.toLocalFile()).isDir()))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -70,18 +99,39 @@ bool frmMain::projectPageDrop(QEvent *event)
         return false;
     auto *drop = static_cast<QDropEvent *>(event);
     const QString path = draggedProject(drop->mimeData());
-    if (path.isEmpty()) {
+    const bool pictures = path.isEmpty() && draggedPictures(drop->mimeData());
+    if (path.isEmpty() && !pictures) {
         drop->ignore();
         return true;
     }
     drop->acceptProposedAction();
     if (event->type() != QEvent::Drop)
         return true;
-    if (IsHeaderPath(path)) {
+    if (pictures) {
+        // A new project of them, once the open one may go; asked after the
+        // drop has ended, like every question from a drop.
+        const QList<QUrl> urls = drop->mimeData()->urls();
+        QMetaObject::invokeMethod(
+            this,
+            [this, urls] {
+                if (!changesMayGo())
+                    return;
+                ui->optNewProject->setChecked(true);
+                m_files->replace({});
+                showPage(PageEditFiles);
+                runGuarded([this, urls] { dropPictures(urls); });
+            },
+            Qt::QueuedConnection);
+    } else if (IsHeaderPath(path)) {
         // Its dialogs wait until the drop has ended, so that the source of
         // the drag is not held meanwhile.
         QMetaObject::invokeMethod(
-            this, [this, path] { OpenHeader(path); }, Qt::QueuedConnection);
+            this,
+            [this, path] {
+                if (changesMayGo())
+                    OpenHeader(path);
+            },
+            Qt::QueuedConnection);
     } else {
         chooseProject(path);
     }
@@ -112,14 +162,23 @@ void frmMain::dropPictures(const QList<QUrl> &urls)
     QStringList refused;
     for (const QUrl &url : urls) {
         const QString path = url.isLocalFile() ? url.toLocalFile() : url.toString();
-        if (!url.isLocalFile() || !isPictureName(path)) {
+        QStringList pictures;
+        if (url.isLocalFile() && QFileInfo(path).isDir()) {
+            pictures = picturesIn(path);
+            if (pictures.isEmpty())
+                refused
+                    << QStringLiteral("%1 (no pictures in it)").arg(QDir::toNativeSeparators(path));
+        } else if (url.isLocalFile() && isPictureName(path)) {
+            pictures << path;
+        } else {
             refused << QDir::toNativeSeparators(path);
-            continue;
         }
-        try {
-            m_files->appendSelection(path);
-        } catch (const Error &e) {
-            refused << QStringLiteral("%1 (%2)").arg(e.file(), e.reason());
+        for (const QString &picture : std::as_const(pictures)) {
+            try {
+                m_files->appendSelection(picture);
+            } catch (const Error &e) {
+                refused << QStringLiteral("%1 (%2)").arg(e.file(), e.reason());
+            }
         }
     }
     applyButtons();

@@ -20,16 +20,18 @@ namespace {
 // More warning lines would make the box taller than the screen.
 constexpr std::size_t MostWarningsShown = 12;
 
-QString WarningsText(const QString &headerPath, const std::vector<HeaderWarning> &warnings)
+QString WarningsText(const QString &headerPath, const Extraction &extraction)
 {
+    const std::vector<HeaderWarning> &warnings = extraction.warnings;
     QStringList lines;
     for (std::size_t i = 0; i < warnings.size() && i < MostWarningsShown; ++i)
         lines << QStringLiteral("%1:%2: warning: %3")
                      .arg(headerPath)
                      .arg(warnings[i].line)
                      .arg(warnings[i].text);
-    if (warnings.size() > MostWarningsShown)
-        lines << QStringLiteral("... and %1 more").arg(warnings.size() - MostWarningsShown);
+    const std::size_t total = warnings.size() + extraction.warningsLeftOut;
+    if (total > MostWarningsShown)
+        lines << LeftOutText(total - MostWarningsShown);
     return QStringLiteral("Parts of the header that are no sprite arrays were passed over:\n") +
            lines.join(u'\n');
 }
@@ -43,7 +45,9 @@ bool IsHeaderPath(const QString &path)
 
 bool frmMain::OpenHeader(const QString &headerPath)
 {
-    try {
+    // Also run from a queued drop, where nothing outside would catch.
+    bool opened = false;
+    runGuarded([&] {
         // Read first, so that a faulty header is told before a folder is asked for.
         HeaderContents contents = ReadHeaderFile(headerPath);
         if (contents.sprites.empty())
@@ -52,7 +56,7 @@ bool frmMain::OpenHeader(const QString &headerPath)
             this,
             QStringLiteral("Folder for the pictures of %1").arg(QFileInfo(headerPath).fileName()));
         if (!folder)
-            return false;
+            return;
         // Files already in the folder are never replaced from here: the user
         // is told which one and can choose another folder.
         const Extraction extraction =
@@ -61,14 +65,12 @@ bool frmMain::OpenHeader(const QString &headerPath)
         ui->optExistingProject->setChecked(true);
         ui->txtProjectFile->setText(extraction.projectPath);
         showPage(PageEditFiles);
+        opened = true;
         if (!extraction.warnings.empty())
-            dialogs().showMessage(this, WarningsText(headerPath, extraction.warnings), AppTitle,
+            dialogs().showMessage(this, WarningsText(headerPath, extraction), AppTitle,
                                   QMessageBox::Warning);
-        return true;
-    } catch (const Error &e) {
-        showFailure(e);
-        return false;
-    }
+    });
+    return opened;
 }
 
 } // namespace bitvane

@@ -10,7 +10,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -292,11 +292,16 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
     // Page 3.
     QLabel *Label1 = makeLabel(frames[3], QStringLiteral("Label1"), QStringLiteral("Pictures:"));
     place(Label1, 0, 0, 690, 240);
-    ui.lstPictures = new QListWidget(frames[3]);
+    ui.lstPictures = new QListView(frames[3]);
     ui.lstPictures->setObjectName(QStringLiteral("lstPictures"));
     place(ui.lstPictures, 0, 240, 2055, 5100);
+    // The names with their signs, as page 1 shows them; named and moved
+    // only there.
+    ui.lstPictures->setModel(files);
+    ui.lstPictures->setModelColumn(0);
     ui.lstPictures->setSelectionMode(QAbstractItemView::SingleSelection);
-    ui.lstPictures->setSortingEnabled(false);
+    ui.lstPictures->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui.lstPictures->setDragEnabled(false);
     ui.lstPictures->setIconSize(NameSignSize);
     QLabel *lblZoom = makeLabel(frames[3], QStringLiteral("lblZoom"), QStringLiteral("&Zoom:"));
     place(lblZoom, 7455, 60, 675, 240);

@@ -1,11 +1,12 @@
 // frmMain's picture pages: loading the pictures, the preview with its sliders, the compile.
 #include "app/frmmain.h"
 
+#include "app/filelistmodel.h"
 #include "app/frmmain_ui.h"
-#include "app/namewarnings.h"
+#include "app/picturewatcher.h"
 
 #include "compiler/compilerun.h"
-#include "compiler/outputfile.h"
+#include "compiler/outputset.h"
 #include "error.h"
 #include "imaging/adjustments.h"
 #include "imaging/pictureloader.h"
@@ -17,7 +18,7 @@
 #include <QFileInfo>
 #include <QLayout>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -26,6 +27,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTimer>
 
 namespace bitvane {
 
@@ -83,28 +85,29 @@ void frmMain::LoadPictures()
         Entries[i].Mask = std::move(sprites[i].Mask);
         Entries[i].SourceSize = sprites[i].SourceSize;
         Entries[i].Fitted = std::move(sprites[i].Fitted);
+        Entries[i].Columns = sprites[i].Columns;
     }
 }
 
-void frmMain::FillPictureList()
+int frmMain::currentPicture() const
 {
-    ui->lstPictures->clear();
-    for (const PictureEntry &entry : Entries)
-        ui->lstPictures->addItem(entry.Name);
-    MarkNameProblems(ui->lstPictures, Entries);
+    const int k = ui->lstPictures->currentIndex().row();
+    return k >= 0 && std::size_t(k) < Entries.size() ? k : -1;
 }
 
 void frmMain::lstPictures_Click()
 {
-    const int k = ui->lstPictures->currentRow();
-    if (k < 0 || std::size_t(k) >= Entries.size())
+    const int k = currentPicture();
+    if (k < 0)
         return;
     const PictureEntry &entry = Entries[std::size_t(k)];
 
     ApplyAdjustments(ui->picDisp->surface(), entry.Image, entry.Contrast, entry.Brightness);
+    ui->picDisp->setMask(ui->chkMasks->isChecked() ? entry.Mask : SpriteMask{});
     ui->picBefore->setSurface(entry.Fitted);
     ui->lblInfo->setText(
-        SpriteInfoText(QSize(entry.Image.width(), entry.Image.height()), entry.SourceSize));
+        SpriteInfoText(QSize(entry.Image.width(), entry.Image.height()), entry.SourceSize,
+                       ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic));
     cboZoom_Change();
 
     // Showing a picture's settings is not choosing them: the change handlers
@@ -152,8 +155,8 @@ void frmMain::spnContrast_Change()
 
 void frmMain::sldBrightness_Change()
 {
-    const int k = ui->lstPictures->currentRow();
-    if (k < 0 || std::size_t(k) >= Entries.size())
+    const int k = currentPicture();
+    if (k < 0)
         return;
     setCursor(Qt::WaitCursor);
     const auto normalPointer = qScopeGuard([this] { unsetCursor(); });
@@ -173,13 +176,57 @@ void frmMain::sldContrast_Change()
     sldBrightness_Change();
 }
 
+void frmMain::picturesChanged(const QStringList &locations)
+{
+    // The entries hold still while a step works through them.
+    if (m_loading || m_busyCompiling) {
+        QTimer::singleShot(PictureWatcher::SettleMs, this, [this, locations] {
+            if (Tab() >= PageEditPictures)
+                runGuarded([this, locations] { picturesChanged(locations); });
+        });
+        return;
+    }
+    bool shownChanged = false;
+    for (const QString &location : locations) {
+        QString problem;
+        try {
+            // Each entry of the file with its own fit, levels and shading.
+            for (std::size_t i = 0; i < Entries.size(); ++i) {
+                PictureEntry &entry = Entries[i];
+                if (entry.Location != location)
+                    continue;
+                LoadedSprite sprite = LoadSprite(location, ResolveOptions(entry.Options));
+                entry.Image = std::move(sprite.Image);
+                entry.Mask = std::move(sprite.Mask);
+                entry.SourceSize = sprite.SourceSize;
+                entry.Fitted = std::move(sprite.Fitted);
+                entry.Columns = sprite.Columns;
+                shownChanged = shownChanged || int(i) == currentPicture();
+            }
+        } catch (const Error &e) {
+            // The last picture that loaded stays, and is what a compile writes.
+            problem = e.message();
+        }
+        m_files->setPictureProblem(location, problem);
+    }
+    if (shownChanged)
+        lstPictures_Click();
+}
+
+void frmMain::stopWatching()
+{
+    m_watcher->clear();
+    m_files->clearPictureProblems();
+}
+
 std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
 {
     const auto hideCompile = qScopeGuard([this] { ui->picCompile->hide(); });
     try {
         QString preset = QStringLiteral("Untitled");
+        QString opened; // the project file the pictures came from
         if (!ui->optNewProject->isChecked()) {
-            const QString opened = ui->txtProjectFile->text();
+            opened = ui->txtProjectFile->text();
             // A project file named without an extension opens fine; it must
             // not become impossible to compile again.
             try {
@@ -189,24 +236,35 @@ std::optional<frmMain::WrittenFiles> frmMain::CompileProject()
             }
         }
 
+        // Each answer is refused at once when the compile could not write
+        // it: no ordinary file, or a picture of the project. The project
+        // may be saved over the one it was opened from, the header not.
+        OutputSet readFiles;
+        for (const PictureEntry &entry : Entries)
+            readFiles.addInput(entry.Location);
         const bool hex = dialogs().hexOrBin(this);
         const std::optional<QString> projectPath =
             dialogs().showSave(this, QStringLiteral("Save project as"), preset, ProjectSaveFilter);
         if (!projectPath)
             return std::nullopt;
-        CheckOutputTarget(*projectPath);
+        readFiles.check(*projectPath);
+        if (!opened.isEmpty())
+            readFiles.addInput(opened);
         const std::optional<QString> headerPath =
             dialogs().showSave(this, QStringLiteral("Save header as"), preset, HeaderSaveFilter);
         if (!headerPath)
             return std::nullopt;
-        CheckOutputTarget(*headerPath);
+        readFiles.check(*headerPath);
 
         CompileJob job;
-        job.hex = hex;
-        job.style = ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic;
-        job.masks = ui->chkMasks->isChecked();
+        job.settings.hex = hex;
+        job.settings.style =
+            ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic;
+        job.settings.masks = ui->chkMasks->isChecked();
         job.headerPath = *headerPath;
         job.projectPath = *projectPath;
+        if (!opened.isEmpty() && !SameFile(opened, *projectPath))
+            job.inputs.push_back(opened);
         job.entries = Entries;
         job.sprite = [this](int i) {
             const PictureEntry &entry = Entries[std::size_t(i)];

@@ -9,7 +9,7 @@ class QCheckBox;
 class QComboBox;
 class QScrollArea;
 class QSpinBox;
-class QListWidget;
+class QListView;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -50,8 +50,9 @@ struct frmMainUi {
     PictureBox *picLoad = nullptr; // shows the picture being loaded
     QProgressBar *prbLoadFiles = nullptr;
 
-    // Page 3 "edit pictures".
-    QListWidget *lstPictures = nullptr;
+    // Page 3 "edit pictures": the pictures' names, a second view of the
+    // file list's model.
+    QListView *lstPictures = nullptr;
     QComboBox *cboZoom = nullptr;       // Fit, 1x, 2x, 4x, 8x, 16x (the zoom is the item's data)
     QScrollArea *scrPreview = nullptr;  // both previews, side by side
     SpritePreview *picBefore = nullptr; // the fitted picture before the reduction
@@ -76,7 +77,8 @@ struct frmMainUi {
 };
 
 // Builds the whole layout inside window (sizes from the layout's twips / 15)
-// and sets the keyboard order; the file list shows files. Connects nothing.
+// and sets the keyboard order; the file list and page 3's picture list both
+// show files. Connects nothing.
 void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files);
 
 // The two columns fill the list less a few pixels, so that no horizontal

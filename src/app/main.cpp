@@ -1,6 +1,7 @@
 // Start-up of the bitvane window: the command line, then the window.
 #include "app/frmmain.h"
 #include "app/startup.h"
+#include "fileaccess.h"
 
 #include <QApplication>
 
@@ -20,29 +21,40 @@ QStringList argumentsOf(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    // --help and --version answer before the window system is reached, so
-    // that they work without a display.
-    const bitvane::StartupRequest early = bitvane::ParseStartup(argumentsOf(argc, argv));
-    if (early.action == bitvane::StartupRequest::Help) {
+    // Before anything opens a file, so that no file of ours takes their place.
+    bitvane::OpenClosedStandardDescriptors();
+    for (int i = 1; i < argc; ++i) {
+        if (!bitvane::SurvivesDecoding(argv[i])) {
+            std::fprintf(stderr,
+                         "bitvane: argument %d is not valid UTF-8: file names must be, or they "
+                         "would be changed\n%s\nTry 'bitvane --help' for more information.\n",
+                         i, bitvane::StartupUsage().toLocal8Bit().constData());
+            return 2;
+        }
+    }
+    // The command line is answered before the window system is reached, so
+    // that help, version and wrong arguments need no display; the window
+    // system's own options (-platform, -style) are left for it.
+    const bitvane::StartupRequest request =
+        bitvane::ParseStartup(bitvane::WithoutWindowSystemOptions(argumentsOf(argc, argv)));
+    if (request.action == bitvane::StartupRequest::Help) {
         std::fputs(bitvane::StartupHelp().toLocal8Bit().constData(), stdout);
         return 0;
     }
-    if (early.action == bitvane::StartupRequest::Version) {
+    if (request.action == bitvane::StartupRequest::Version) {
         std::printf("bitvane %s\n", BITVANE_VERSION);
         return 0;
     }
-
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Bitvane"));
-    QApplication::setApplicationVersion(QStringLiteral(BITVANE_VERSION));
-    // The window system's own options (-platform, -style) are gone now.
-    const bitvane::StartupRequest request = bitvane::ParseStartup(QApplication::arguments());
     if (request.action == bitvane::StartupRequest::UsageError) {
         std::fprintf(stderr, "bitvane: %s\n%s\nTry 'bitvane --help' for more information.\n",
                      request.error.toLocal8Bit().constData(),
                      bitvane::StartupUsage().toLocal8Bit().constData());
         return 2;
     }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Bitvane"));
+    QApplication::setApplicationVersion(QStringLiteral(BITVANE_VERSION));
     bitvane::frmMain window;
     if (!request.project.isEmpty())
         window.chooseProject(request.project);

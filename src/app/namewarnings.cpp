@@ -5,7 +5,6 @@
 #include "project/project.h"
 
 #include <QApplication>
-#include <QListWidget>
 #include <QPixmap>
 #include <QStyle>
 
@@ -25,18 +24,6 @@ QIcon NameSign(bool failing)
     QPixmap blank(NameSignSize);
     blank.fill(Qt::transparent);
     return QIcon(blank);
-}
-
-void MarkNameProblems(QListWidget *list, std::span<const PictureEntry> entries)
-{
-    const std::vector<QString> problems = NameProblems(EntryNames(entries));
-    const QIcon warning = NameSign(true), fine = NameSign(false);
-    for (int i = 0; i < list->count() && std::size_t(i) < problems.size(); ++i) {
-        QListWidgetItem *item = list->item(i);
-        const QString &problem = problems[std::size_t(i)];
-        item->setIcon(problem.isEmpty() ? fine : warning);
-        item->setToolTip(problem);
-    }
 }
 
 QString NamesQuestionText(std::span<const PictureEntry> entries)

@@ -17,6 +17,8 @@ namespace bitvane {
 namespace {
 
 constexpr QRgb Slate = 0xFF6070A0;
+constexpr QRgb CheckerLight = 0xFFEEEEEE;
+constexpr QRgb CheckerDark = 0xFFCCCCCC;
 
 } // namespace
 
@@ -35,6 +37,12 @@ void SpritePreview::setSurface(const PictureSurface &surface)
 void SpritePreview::refresh()
 {
     updateSize();
+    update();
+}
+
+void SpritePreview::setMask(const SpriteMask &mask)
+{
+    m_mask = mask;
     update();
 }
 
@@ -65,6 +73,11 @@ QRgb SpritePreview::gridColour(QRgb rgb)
                 (qBlue(rgb) + qBlue(Slate)) / 2);
 }
 
+QRgb SpritePreview::checkerColour(bool dark)
+{
+    return dark ? CheckerDark : CheckerLight;
+}
+
 QSize SpritePreview::deviceSize(qreal dpr) const
 {
     const int s = deviceScale(dpr), f = frameWidth(dpr);
@@ -91,6 +104,10 @@ void SpritePreview::paintEvent(QPaintEvent *event)
     const int w = m_surface.width(), h = m_surface.height();
     const bool grid = m_zoom >= GridFromZoom;
     const QRgb background = palette().color(QPalette::Window).rgb();
+    const bool masked = m_mask.width == w && m_mask.height() == h && w > 0;
+    // Each pixel outside the mask shows two by two checks; at a scale too
+    // small for that, the checks are whole pixels.
+    const int check = std::max(1, s / 2);
 
     // Only the exposed part is drawn, in device pixels, and then put on the
     // screen one to one: no scaling, so no smoothing.
@@ -104,9 +121,9 @@ void SpritePreview::paintEvent(QPaintEvent *event)
     QImage image(device.size(), QImage::Format_RGB32);
 
     // One row of device pixels for sprite row y (-1: a frame row), with or
-    // without a grid line along it.
+    // without a grid line along it, in the given row of checks.
     std::vector<QRgb> row(std::size_t(device.width()));
-    auto makeRow = [&](int y, bool gridRow) {
+    auto makeRow = [&](int y, bool gridRow, int checkRow) {
         for (int i = 0; i < device.width(); ++i) {
             const int x = device.left() + i;
             QRgb c = background;
@@ -116,7 +133,10 @@ void SpritePreview::paintEvent(QPaintEvent *event)
                     c = Slate;
                 } else {
                     const int sx = inner / s;
-                    c = ToQRgb(m_surface.pixel(sx, y));
+                    if (masked && !m_mask.drawn(sx, y))
+                        c = checkerColour(((inner / check + checkRow) & 1) != 0);
+                    else
+                        c = ToQRgb(m_surface.pixel(sx, y));
                     if (grid && (gridRow || (inner % s == 0 && sx > 0)))
                         c = gridColour(c);
                 }
@@ -124,21 +144,25 @@ void SpritePreview::paintEvent(QPaintEvent *event)
             row[std::size_t(i)] = c;
         }
     };
-    int madeY = -3; // the sprite row and grid state row holds, -3 for none
+    int madeY = -3; // the sprite row, grid and check state row holds, -3 for none
     bool madeGrid = false;
+    int madeCheck = 0;
     for (int j = 0; j < device.height(); ++j) {
         const int y = device.top() + j;
         int sy = -2; // below the canvas: background
         bool gridRow = false;
+        int checkRow = 0;
         if (y < canvas.height()) {
             const int inner = y - f;
             sy = inner < 0 || inner >= h * s ? -1 : inner / s;
             gridRow = grid && sy > 0 && inner % s == 0;
+            checkRow = masked && inner >= 0 ? (inner / check) & 1 : 0;
         }
-        if (sy != madeY || gridRow != madeGrid) {
-            makeRow(sy, gridRow);
+        if (sy != madeY || gridRow != madeGrid || checkRow != madeCheck) {
+            makeRow(sy, gridRow, checkRow);
             madeY = sy;
             madeGrid = gridRow;
+            madeCheck = checkRow;
         }
         std::memcpy(image.scanLine(j), row.data(), row.size() * sizeof(QRgb));
     }
@@ -148,10 +172,15 @@ void SpritePreview::paintEvent(QPaintEvent *event)
     painter.drawImage(QPointF(device.left() / dpr, device.top() / dpr), image);
 }
 
-QString SpriteInfoText(QSize fitted, QSize source)
+QString SpriteInfoText(QSize fitted, QSize source, HeaderStyle style)
 {
-    QString type = QString::fromLatin1(ClassicPrefix(fitted.width())).trimmed();
-    type.remove(QStringLiteral("static "));
+    QString type;
+    if (style == HeaderStyle::Modern) {
+        type = QString::fromLatin1(ModernType(fitted.width()));
+    } else {
+        type = QString::fromLatin1(ClassicPrefix(fitted.width())).trimmed();
+        type.remove(QStringLiteral("static "));
+    }
     QString text = QStringLiteral("%1 x %2 -> %3[%4]")
                        .arg(fitted.width())
                        .arg(fitted.height())

@@ -1,6 +1,8 @@
 // SpritePreview: a sprite drawn at a whole-number zoom, one device pixel block per sprite pixel.
 #pragma once
 
+#include "compiler/headerstyle.h"
+#include "imaging/spritemask.h"
 #include "imaging/surface.h"
 
 #include <QSize>
@@ -13,8 +15,9 @@ namespace bitvane {
 // white pixels stand out from the page, with a grid between the pixels from
 // 4x up. Every sprite pixel becomes a square of whole device pixels (zoom
 // times the device pixel ratio, rounded), so the picture stays crisp on any
-// screen and holds no colour that the surface does not, apart from the frame
-// and the grid. The widget takes the size the drawing needs.
+// screen and holds no colour that the surface does not, apart from the frame,
+// the grid, and the checker pattern that stands for the pixels outside a
+// mask when one is set. The widget takes the size the drawing needs.
 class SpritePreview : public QWidget {
     Q_OBJECT
 public:
@@ -30,6 +33,11 @@ public:
     PictureSurface &surface() { return m_surface; }
     void refresh();
 
+    // The pixels a mask leaves out are drawn as a light checker pattern, as
+    // paint programs show transparency; an empty mask, or one of another
+    // size than the surface, shows every pixel.
+    void setMask(const SpriteMask &mask);
+
     void setZoom(int zoom);
     int zoom() const { return m_zoom; }
 
@@ -42,6 +50,9 @@ public:
     // slate blue, which no four-shade sprite holds.
     static QRgb frameColour();
     static QRgb gridColour(QRgb rgb);
+    // The two colours of the checker pattern, light greys no four-shade
+    // sprite holds.
+    static QRgb checkerColour(bool dark);
 
     QSize sizeHint() const override;
 
@@ -54,14 +65,15 @@ private:
     void updateSize();
 
     PictureSurface m_surface;
+    SpriteMask m_mask;
     int m_zoom = 1;
 };
 
-// What the header will hold for a sprite of this fitted size, and what
-// fitting did to a source of this size: "16 x 16 -> unsigned short[32]",
-// then on a line of its own "cut from 160 x 120" or "padded from 5 px wide"
-// when it did anything.
-QString SpriteInfoText(QSize fitted, QSize source);
+// What a header of this style will hold for a sprite of this fitted size,
+// and what fitting did to a source of this size: "16 x 16 -> unsigned
+// short[32]" (modern: "uint16_t[32]"), then on a line of its own "cut from
+// 160 x 120" or "padded from 5 px wide" when it did anything.
+QString SpriteInfoText(QSize fitted, QSize source, HeaderStyle style = HeaderStyle::Classic);
 
 // The largest whole zoom at which two previews of a sprite, side by side with
 // a gap between them, fit into area; at least 1.

@@ -53,6 +53,51 @@ StartupRequest ParseStartup(const QStringList &arguments)
     return request;
 }
 
+QStringList WithoutWindowSystemOptions(const QStringList &arguments)
+{
+    // Qt's own options: those followed by a value, then those without.
+    static const QStringList withValue{
+        QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+        QStringLiteral("qwindowgeometry"), QStringLiteral("geometry"),
+        QStringLiteral("qwindowtitle"),    QStringLiteral("title"),
+        QStringLiteral("qwindowicon"),     QStringLiteral("icon"),
+        QStringLiteral("display"),         QStringLiteral("name"),
+        QStringLiteral("session"),         QStringLiteral("style"),
+        QStringLiteral("stylesheet"),      QStringLiteral("qmljsdebugger")};
+    static const QStringList alone{QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                                   QStringLiteral("nograb"), QStringLiteral("dograb"),
+                                   QStringLiteral("testability")};
+    // The program's name first, never an option.
+    QStringList kept = arguments.mid(0, 1);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        // After "--" everything is a project.
+        if (argument == u"--") {
+            kept << arguments.mid(i);
+            break;
+        }
+        QString name = argument;
+        if (name.startsWith(u"--"))
+            name.remove(0, 1);
+        if (!name.startsWith(u'-')) {
+            kept << argument;
+            continue;
+        }
+        name.remove(0, 1);
+        const qsizetype equals = name.indexOf(u'=');
+        if (equals >= 0 && withValue.contains(name.left(equals)))
+            continue;
+        if (withValue.contains(name)) {
+            ++i; // its value
+            continue;
+        }
+        if (!alone.contains(name))
+            kept << argument;
+    }
+    return kept;
+}
+
 QString StartupUsage()
 {
     return QStringLiteral("Usage: bitvane [PROJECT.bvp]");

@@ -19,6 +19,12 @@ struct StartupRequest {
 // even beside an option the window system would have taken.
 StartupRequest ParseStartup(const QStringList &arguments);
 
+// arguments without the options the window system takes for itself
+// (-platform NAME, -style=NAME, -reverse, ... with one dash or two), so that
+// what is left can be judged before the window system is started, which
+// without a display would end the program.
+QStringList WithoutWindowSystemOptions(const QStringList &arguments);
+
 // The text of --help, and the one line of usage shown after a wrong
 // argument.
 QString StartupHelp();

@@ -5,6 +5,8 @@
 #include "compiler/extractpictures.h"
 #include "compiler/headerreader.h"
 
+#include <QFileInfo>
+
 namespace bitvane {
 
 void ExtractCommand(std::FILE *err, const QString &headerPath, const QString &folder, bool force)
@@ -17,7 +19,19 @@ void ExtractCommand(std::FILE *err, const QString &headerPath, const QString &fo
                            .arg(headerPath)
                            .arg(warning.line)
                            .arg(warning.text));
-    WriteExtraction(std::move(contents), headerPath, folder, force);
+    if (contents.warningsLeftOut > 0)
+        PrintLine(err, QStringLiteral("%1: warning: %2")
+                           .arg(headerPath, LeftOutText(contents.warningsLeftOut)));
+    const Extraction written = WriteExtraction(std::move(contents), headerPath, folder, force);
+    const QStringList &removed = written.removedStaging;
+    if (removed.size() == 1)
+        PrintLine(err, QStringLiteral("%1: note: removed %2, left by an interrupted extraction")
+                           .arg(folder, QFileInfo(removed.front()).fileName()));
+    else if (removed.size() > 1)
+        PrintLine(err, QStringLiteral("%1: note: removed %2 staging folders left by interrupted "
+                                      "extractions")
+                           .arg(folder)
+                           .arg(removed.size()));
 }
 
 } // namespace bitvane

@@ -1,32 +1,36 @@
 // bitvane-compile: the window's compile without the window, for makefiles.
 //
-//     bitvane-compile [--binary] [--style classic|modern] [--mask] [--fix-names]
-//                     [-Werror] [--fit cut|scale] [--levels LO,HI]
-//                     [--shade threshold|ordered|diffuse|palette] [-M DEPFILE]
+//     bitvane-compile [--hex|--binary] [--style classic|modern] [--shared] [--mask]
+//                     [--fix-names] [-Werror] [--fit cut|scale] [--levels LO,HI]
+//                     [--shade threshold|ordered|diffuse|palette] [-M DEPFILE] [--watch]
 //                     -o HEADER PROJECT.bvp
 //     bitvane-compile --extract HEADER [--force] -o FOLDER
 //
 // Reads the project as the window opens one (stored names, relative locations
 // from the project's folder), loads every picture as the window does and
-// compiles with the same routine. The header is replaced only when the whole
-// compile succeeded; the project file is only read. "-o -" writes the header
-// to standard output, also only once the whole compile has succeeded. On
-// failure exactly one line goes to stderr; besides, each name that is no
-// usable C identifier, and each picture that fitting cut or padded, gives one
-// warning line, as compilers do. --extract goes the other way
-// (extractcommand.cpp).
+// compiles with the same routine, in the style, notation and masks the
+// project's settings line names unless options say otherwise. The header is
+// replaced only when the whole compile succeeded; the project file is only
+// read. "-o -" writes the header to standard output, also only once the
+// whole compile has succeeded. On failure exactly one line goes to stderr;
+// besides, each name that is no usable C identifier, and each picture that
+// fitting cut or padded, gives one warning line (an error one with -Werror),
+// as compilers do. --extract goes the other way
+// (extractcommand.cpp); --watch compiles again after every change
+// (watchcommand.cpp).
 
 #include "cli/diagnostics.h"
 #include "cli/extractcommand.h"
 #include "cli/oneline.h"
 #include "cli/picturequeue.h"
+#include "cli/watchcommand.h"
 #include "compiler/compilerun.h"
-#include "compiler/outputfile.h"
+#include "compiler/outputset.h"
 #include "error.h"
+#include "fileaccess.h"
 #include "imaging/pictureloader.h"
 #include "project/depfile.h"
 #include "project/identifiers.h"
-#include "project/paths.h"
 #include "project/project.h"
 
 #include <QCommandLineParser>
@@ -47,12 +51,12 @@ using namespace bitvane;
 
 namespace {
 
-constexpr char Usage[] = "Usage: bitvane-compile [--binary] [--style classic|modern] [--mask]\n"
-                         "                       [--fix-names] [-Werror] [--fit cut|scale]\n"
-                         "                       [--levels LO,HI] "
-                         "[--shade threshold|ordered|diffuse|palette]\n"
-                         "                       [-M DEPFILE] -o HEADER PROJECT.bvp\n"
-                         "       bitvane-compile --extract HEADER [--force] -o FOLDER";
+constexpr char Usage[] =
+    "Usage: bitvane-compile [--hex|--binary] [--style classic|modern] [--shared]\n"
+    "                       [--mask|--no-mask] [--fix-names] [-Werror] [--fit cut|scale]\n"
+    "                       [--levels LO,HI] [--shade threshold|ordered|diffuse|palette]\n"
+    "                       [-M DEPFILE] [--watch] -o HEADER PROJECT.bvp\n"
+    "       bitvane-compile --extract HEADER [--force] -o FOLDER";
 
 // After the options in --help: what each style looks like.
 constexpr char StylesHelp[] =
@@ -78,6 +82,15 @@ constexpr char StylesHelp[] =
     "Binary literals (--binary) need C23 or a GNU dialect (-std=gnu99); hexadecimal\n"
     "modern headers are strict C99.\n"
     "\n"
+    "--shared (modern only) declares every array extern const for all files that\n"
+    "include the header and defines it only in the one C file that has\n"
+    "  #define BITVANE_IMPLEMENTATION\n"
+    "before its #include, so that the program holds one copy.\n"
+    "\n"
+    "A project file's first line may hold its settings, which these options\n"
+    "override:\n"
+    "  #bitvane style=modern;masks=on;notation=binary;locations=relative;shared=on\n"
+    "\n"
     "Pictures: --fit, --levels and --shade apply to every record that does not\n"
     "choose for itself in its fifth field (\"fit=scale;shade=diffuse\"); a record's\n"
     "own choice wins, and its levels are one choice.\n"
@@ -95,6 +108,21 @@ constexpr char StylesHelp[] =
 void printFailure(std::FILE *err, const QString &message)
 {
     PrintLine(err, QStringLiteral("bitvane-compile: ") + message);
+}
+
+// A command-line argument with every byte outside printable ASCII written
+// as \xNN, so that the one line shows what was given.
+QByteArray ShownBytes(const QByteArray &given)
+{
+    QByteArray shown;
+    for (const char c : given) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\\')
+            shown += c;
+        else
+            shown += "\\x" + QByteArray::number(byte, 16).rightJustified(2, '0');
+    }
+    return shown;
 }
 
 enum class NameRule { Warn, Fail, Fix };
@@ -149,60 +177,96 @@ Error ExplainPictureFailure(const QString &location, const PictureOptions &optio
     return failure;
 }
 
-// A picture that fitting cut or padded still compiles, but its author is
-// told, in the compiler's PROJECT:LINE: warning: form. A scaled picture is
-// as its author chose, and gets none.
-void warnIfFitted(std::FILE *err, const QString &projectPath, const PictureEntry &entry,
-                  const PictureOptions &options, QSize source)
+// A picture's failure named at its record, as a compiler names the line
+// that included a file: "game.bvp:3: nope.png: file not found".
+Error AtRecord(const QString &projectPath, const PictureEntry &entry, const Error &failure)
 {
-    if (options.fit == FitMode::Scale)
-        return;
-    const QString warning = FittingWarning(entry.Location, source);
-    if (!warning.isEmpty())
-        PrintLine(err, QStringLiteral("%1:%2: warning: %3")
-                           .arg(projectPath)
-                           .arg(entry.ProjectLine)
-                           .arg(warning));
+    const QString what =
+        failure.file() == entry.Location && !entry.ProjectLocation.isEmpty()
+            ? Error(entry.ProjectLocation, failure.line(), failure.reason()).message()
+            : failure.message();
+    return Error(projectPath, entry.ProjectLine, what);
 }
 
+// A picture that fitting cut or padded still compiles, but its author is
+// told, in the compiler's PROJECT:LINE: warning: form; under -Werror it is
+// an error, and true comes back. A scaled picture is as its author chose,
+// and gets none.
+bool warnIfFitted(std::FILE *err, const QString &projectPath, const PictureEntry &entry,
+                  const PictureOptions &options, QSize source, bool werror)
+{
+    if (options.fit == FitMode::Scale)
+        return false;
+    const QString warning = FittingWarning(entry.Location, source);
+    if (!warning.isEmpty())
+        PrintLine(err, QStringLiteral("%1:%2: %3: %4")
+                           .arg(projectPath)
+                           .arg(entry.ProjectLine)
+                           .arg(werror ? u"error" : u"warning", warning));
+    return !warning.isEmpty() && werror;
+}
+
+// Thrown once the last picture is in when -Werror made a warning an error:
+// the lines are printed, and nothing may be written.
+struct WarningsWereErrors {};
+
 struct Options {
-    bool hex = true;
-    HeaderStyle style = HeaderStyle::Classic;
-    bool masks = false;
+    // Each set only by its option; unset, the project's settings line decides.
+    std::optional<bool> hex;
+    std::optional<HeaderStyle> style;
+    std::optional<bool> masks;
+    std::optional<bool> shared;
     QString depfilePath;
     NameRule nameRule = NameRule::Warn;
-    PictureOptions pictures; // for records that do not choose
+    PictureOptions pictures;           // for records that do not choose
+    bool standardOutputClosed = false; // and opened on /dev/null since
+    bool werror = false;               // every warning an error, also with --fix-names
 };
 
 int compile(std::FILE *err, const QString &projectPath, const QString &headerPath,
-            const Options &options)
+            const Options &options, CompileReport *report = nullptr)
 {
+    // Whatever fails first, the watch follows at least the project.
+    if (report)
+        report->inputs = {projectPath};
     const bool toStandardOutput = headerPath == u"-";
     QFile standardOutput;
     if (toStandardOutput) {
+        if (options.standardOutputClosed)
+            throw Error(QStringLiteral("standard output"),
+                        QStringLiteral("cannot be written: it was closed when bitvane-compile "
+                                       "started"));
         if (!standardOutput.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
             throw Error(QStringLiteral("standard output"),
                         QStringLiteral("cannot be written: %1").arg(standardOutput.errorString()));
     } else {
         CheckOutputTarget(headerPath);
     }
-    if (!toStandardOutput && SameFile(projectPath, headerPath))
-        throw Error(headerPath,
-                    QStringLiteral("the header would replace the project file it is made from"));
     const QString &depfilePath = options.depfilePath;
-    if (!depfilePath.isEmpty() &&
-        (SameFile(depfilePath, projectPath) || SameFile(depfilePath, headerPath)))
-        throw Error(depfilePath,
-                    QStringLiteral("the dependency file would replace an input or the header"));
+    if (!depfilePath.isEmpty())
+        CheckOutputTarget(depfilePath);
 
-    std::vector<PictureEntry> entries = EntriesFromProjectFile(projectPath);
+    ProjectContents project = ReadProject(projectPath);
+    std::vector<PictureEntry> &entries = project.entries;
+    if (report) {
+        for (const PictureEntry &entry : entries)
+            report->inputs.push_back(entry.Location);
+        report->picturesKnown();
+    }
     if (!checkNames(err, projectPath, entries, options.nameRule))
         return 1;
     CompileJob job;
-    job.hex = options.hex;
-    job.style = options.style;
-    job.masks = options.masks;
+    job.settings = project.settings;
+    job.settings.hex = options.hex.value_or(job.settings.hex);
+    job.settings.style = options.style.value_or(job.settings.style);
+    job.settings.masks = options.masks.value_or(job.settings.masks);
+    job.settings.shared = options.shared.value_or(job.settings.shared);
     job.sourceProject = projectPath;
+    job.inputs = {projectPath};
+    // Made before the compile, so that a name make cannot read stops it
+    // before anything is written.
+    if (!depfilePath.isEmpty())
+        job.alsoWritten.push_back({depfilePath, MakeDepfileText(headerPath, projectPath, entries)});
     job.headerPath = toStandardOutput ? QStringLiteral("standard output") : headerPath;
     if (toStandardOutput)
         job.headerDevice = &standardOutput;
@@ -216,15 +280,22 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
     QImageReader::supportedImageFormats();
     int failed = -1; // the picture being taken when the compile failed
     std::optional<Error> pictureFailure;
+    bool warningsWereErrors = false;
     {
         PictureQueue queue(pictures);
         job.sprite = [&](int index) {
             failed = index;
             LoadedSprite sprite = queue.take(index);
             failed = -1;
-            warnIfFitted(err, projectPath, entries[std::size_t(index)],
-                         pictures[std::size_t(index)].options, sprite.SourceSize);
+            if (warnIfFitted(err, projectPath, entries[std::size_t(index)],
+                             pictures[std::size_t(index)].options, sprite.SourceSize,
+                             options.werror))
+                warningsWereErrors = true;
             return sprite;
+        };
+        job.progress = [&](int done, int total) {
+            if (done == total && warningsWereErrors)
+                throw WarningsWereErrors{};
         };
         try {
             RunCompile(job);
@@ -232,13 +303,17 @@ int compile(std::FILE *err, const QString &projectPath, const QString &headerPat
             if (failed < 0)
                 throw;
             pictureFailure = e;
+        } catch (const WarningsWereErrors &) {
+            return 1;
         }
     }
     if (pictureFailure)
-        throw ExplainPictureFailure(pictures[std::size_t(failed)].path,
-                                    pictures[std::size_t(failed)].options, *pictureFailure);
-    if (!depfilePath.isEmpty())
-        WriteDepfile(depfilePath, headerPath, projectPath, entries);
+        throw AtRecord(projectPath, entries[std::size_t(failed)],
+                       ExplainPictureFailure(pictures[std::size_t(failed)].path,
+                                             pictures[std::size_t(failed)].options,
+                                             *pictureFailure));
+    if (report)
+        report->sprites = int(entries.size());
     return 0;
 }
 
@@ -300,6 +375,8 @@ template <typename Command> int guarded(std::FILE *err, Command command)
         printFailure(err, QStringLiteral("out of memory"));
     } catch (const std::exception &e) {
         printFailure(err, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        printFailure(err, QStringLiteral("an unexpected failure ended the run"));
     }
     return 1;
 }
@@ -308,6 +385,8 @@ template <typename Command> int guarded(std::FILE *err, Command command)
 
 int main(int argc, char *argv[])
 {
+    // Before anything opens a file, so that no file of ours takes their place.
+    const StandardDescriptors closed = OpenClosedStandardDescriptors();
     std::FILE *err = CaptureDiagnostics();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("bitvane-compile"));
@@ -334,6 +413,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption binaryOption(
         QStringLiteral("binary"),
         QStringLiteral("Write the arrays in binary (0b...), not hexadecimal."));
+    const QCommandLineOption hexOption(
+        QStringLiteral("hex"),
+        QStringLiteral("Write the arrays in hexadecimal (0x...), whatever the project says."));
     const QCommandLineOption outputOption(
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Write the header to <HEADER> (- for standard output); with --extract, "
@@ -352,13 +434,27 @@ int main(int argc, char *argv[])
     const QCommandLineOption maskOption(
         QStringLiteral("mask"),
         QStringLiteral("After each array write NAME_mask, the pixels the picture draws."));
+    const QCommandLineOption noMaskOption(
+        QStringLiteral("no-mask"), QStringLiteral("Write no masks, whatever the project says."));
+    const QCommandLineOption sharedOption(
+        QStringLiteral("shared"),
+        QStringLiteral("Write a modern header for programs of several C files: arrays "
+                       "declared extern const, defined only where BITVANE_IMPLEMENTATION is "
+                       "defined. Implies --style modern."));
+    const QCommandLineOption noSharedOption(
+        QStringLiteral("no-shared"),
+        QStringLiteral("Define the arrays in every includer, whatever the project says."));
+    const QCommandLineOption watchOption(
+        QStringLiteral("watch"),
+        QStringLiteral("Compile, then again whenever the project or one of its pictures "
+                       "changes, one line per run, until interrupted."));
     const QCommandLineOption fixNamesOption(
         QStringLiteral("fix-names"),
         QStringLiteral("Write names that are no C identifiers as usable ones (the project "
                        "file is not changed)."));
     const QCommandLineOption werrorOption(
         QStringLiteral("Werror"),
-        QStringLiteral("Make the name warnings errors: nothing is written, exit status 1."));
+        QStringLiteral("Make every warning an error: nothing is written, exit status 1."));
     const QCommandLineOption extractOption(
         QStringLiteral("extract"),
         QStringLiteral("Write the sprite arrays of <HEADER> as PNG pictures into the "
@@ -384,9 +480,13 @@ int main(int argc, char *argv[])
         QStringLiteral("Reduce to the four shades by <MODE>: threshold (the default), ordered, "
                        "diffuse or palette."),
         QStringLiteral("MODE"));
+    parser.addOption(hexOption);
     parser.addOption(binaryOption);
     parser.addOption(styleOption);
+    parser.addOption(sharedOption);
+    parser.addOption(noSharedOption);
     parser.addOption(maskOption);
+    parser.addOption(noMaskOption);
     parser.addOption(fixNamesOption);
     parser.addOption(werrorOption);
     parser.addOption(fitOption);
@@ -396,11 +496,18 @@ int main(int argc, char *argv[])
     parser.addOption(depfileOption);
     parser.addOption(extractOption);
     parser.addOption(forceOption);
+    parser.addOption(watchOption);
     // -Werror is one word, as compilers spell it, not six short options.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addPositionalArgument(QStringLiteral("PROJECT.bvp"),
                                  QStringLiteral("The project file to compile."));
 
+    for (int i = 1; i < argc; ++i)
+        if (!SurvivesDecoding(argv[i]))
+            return usageError(err, QStringLiteral("argument %1 (%2) is not valid UTF-8: file "
+                                                  "names must be, or they would be changed")
+                                       .arg(i)
+                                       .arg(QString::fromLatin1(ShownBytes(argv[i]))));
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(err, parser.errorText());
     if (parser.isSet(helpOption)) {
@@ -419,11 +526,20 @@ int main(int argc, char *argv[])
     const bool extracting = parser.isSet(extractOption);
     if (extracting) {
         const std::pair<const QCommandLineOption *, const char *> compileOnly[] = {
-            {&binaryOption, "--binary"}, {&styleOption, "--style"},
-            {&maskOption, "--mask"},     {&fixNamesOption, "--fix-names"},
-            {&werrorOption, "-Werror"},  {&depfileOption, "-M"},
-            {&fitOption, "--fit"},       {&levelsOption, "--levels"},
-            {&shadeOption, "--shade"}};
+            {&binaryOption, "--binary"},
+            {&styleOption, "--style"},
+            {&maskOption, "--mask"},
+            {&fixNamesOption, "--fix-names"},
+            {&werrorOption, "-Werror"},
+            {&depfileOption, "-M"},
+            {&fitOption, "--fit"},
+            {&levelsOption, "--levels"},
+            {&shadeOption, "--shade"},
+            {&hexOption, "--hex"},
+            {&noMaskOption, "--no-mask"},
+            {&sharedOption, "--shared"},
+            {&noSharedOption, "--no-shared"},
+            {&watchOption, "--watch"}};
         for (const auto &[option, shown] : compileOnly)
             if (parser.isSet(*option))
                 return usageError(err, QStringLiteral("%1 cannot be used with --extract")
@@ -462,20 +578,41 @@ int main(int argc, char *argv[])
                                    ? QStringLiteral("no project file named")
                                    : QStringLiteral("more than one project file named"));
     const QString &headerPath = outputPath;
+    const std::pair<const QCommandLineOption *, const QCommandLineOption *> opposites[] = {
+        {&hexOption, &binaryOption},
+        {&maskOption, &noMaskOption},
+        {&sharedOption, &noSharedOption}};
+    for (const auto &[one, other] : opposites)
+        if (parser.isSet(*one) && parser.isSet(*other))
+            return usageError(err, QStringLiteral("--%1 and --%2 cannot be used together")
+                                       .arg(one->names().front(), other->names().front()));
     Options options;
-    options.hex = !parser.isSet(binaryOption);
-    options.masks = parser.isSet(maskOption);
+    if (parser.isSet(hexOption) || parser.isSet(binaryOption))
+        options.hex = parser.isSet(hexOption);
+    if (parser.isSet(maskOption) || parser.isSet(noMaskOption))
+        options.masks = parser.isSet(maskOption);
+    if (parser.isSet(sharedOption) || parser.isSet(noSharedOption))
+        options.shared = parser.isSet(sharedOption);
     options.depfilePath = parser.value(depfileOption);
+    options.standardOutputClosed = closed.output;
     if (parser.isSet(styleOption)) {
         const QStringList styles = parser.values(styleOption);
         if (styles.size() > 1)
             return usageError(err, QStringLiteral("--style is given more than once"));
         if (styles.front() == u"modern")
             options.style = HeaderStyle::Modern;
-        else if (styles.front() != u"classic")
+        else if (styles.front() == u"classic")
+            options.style = HeaderStyle::Classic;
+        else
             return usageError(err, QStringLiteral("unknown style \"%1\": give --style classic or "
                                                   "--style modern")
                                        .arg(styles.front()));
+    }
+    if (options.shared.value_or(false)) {
+        if (options.style == HeaderStyle::Classic)
+            return usageError(err, QStringLiteral("--shared writes a modern header: it cannot be "
+                                                  "used with --style classic"));
+        options.style = HeaderStyle::Modern;
     }
 
     if (const std::optional<QString> problem =
@@ -485,5 +622,16 @@ int main(int argc, char *argv[])
     options.nameRule = parser.isSet(fixNamesOption) ? NameRule::Fix
                        : parser.isSet(werrorOption) ? NameRule::Fail
                                                     : NameRule::Warn;
+    options.werror = parser.isSet(werrorOption);
+    if (parser.isSet(watchOption)) {
+        if (headerPath == u"-")
+            return usageError(err, QStringLiteral("--watch writes a header file, not standard "
+                                                  "output: give it with -o HEADER"));
+        return WatchCommand(err, headerPath, [&](CompileReport &report) {
+            return guarded(err, [&] {
+                return compile(err, positional.front(), headerPath, options, &report);
+            });
+        });
+    }
     return guarded(err, [&] { return compile(err, positional.front(), headerPath, options); });
 }

@@ -1,11 +1,10 @@
 // The compile run: preamble, one block per entry in the chosen style, project records, atomic save.
 #include "compiler/compilerun.h"
 
-#include "compiler/outputfile.h"
+#include "compiler/outputset.h"
 #include "error.h"
 #include "fileaccess.h"
 #include "imaging/adjustments.h"
-#include "project/paths.h"
 #include "project/project.h"
 #include "project/projectfile.h"
 
@@ -13,7 +12,6 @@
 #include <QIODevice>
 
 #include <cerrno>
-#include <optional>
 
 namespace bitvane {
 
@@ -53,23 +51,23 @@ void RunCompile(const CompileJob &job)
         throw Error(QStringLiteral("%1 pictures are more than the %2 a project can hold")
                         .arg(total)
                         .arg(MaxProjectRecords));
-    const bool withProject = !job.projectPath.isEmpty();
-    if (withProject && SameFile(job.headerPath, job.projectPath))
-        throw Error(job.headerPath,
-                    QStringLiteral("the header and the project file cannot be the same file"));
-
     // Every target is checked before the first picture is asked for.
-    std::optional<OutputFile> headerFile;
+    OutputSet outputs;
+    for (const QString &input : job.inputs)
+        outputs.addInput(input);
+    for (const PictureEntry &entry : job.entries)
+        outputs.addInput(entry.Location);
+    OutputFile *headerFile = nullptr;
     QByteArray headerBytes;
     if (job.headerDevice) {
         if (!job.headerDevice->isWritable())
             throw Error(job.headerPath, QStringLiteral("cannot be written: not open for writing"));
     } else {
-        headerFile.emplace(job.headerPath);
+        headerFile = &outputs.add(job.headerPath);
     }
-    std::optional<OutputFile> project;
-    if (withProject)
-        project.emplace(job.projectPath);
+    OutputFile *project = job.projectPath.isEmpty() ? nullptr : &outputs.add(job.projectPath);
+    for (const CompileJob::ExtraFile &file : job.alsoWritten)
+        outputs.add(file.path, file.bytes);
     // A device cannot be taken back, so it gets the header only once the
     // whole header is made.
     auto write = [&](QByteArrayView bytes) {
@@ -79,10 +77,14 @@ void RunCompile(const CompileJob &job)
             headerBytes += bytes;
     };
 
-    const bool modern = job.style == HeaderStyle::Modern;
+    const ProjectSettings &settings = job.settings;
+    const bool modern = settings.style == HeaderStyle::Modern;
+    const bool shared = modern && settings.shared;
     const QString source = job.sourceProject.isEmpty() ? job.projectPath : job.sourceProject;
     const QString guardName = GuardName(job, source);
-    write(modern ? ModernPreamble(guardName, source) : HeaderPreamble());
+    write(modern ? ModernPreamble(guardName, source, shared) : HeaderPreamble());
+    if (project)
+        project->write(FormatSettingsLine(settings));
     for (int i = 0; i < total; ++i) {
         const PictureEntry &entry = job.entries[std::size_t(i)];
         LoadedSprite sprite =
@@ -96,24 +98,24 @@ void RunCompile(const CompileJob &job)
                 throw;
             throw Error(entry.Location.isEmpty() ? entry.Name : entry.Location, e.reason());
         }
-        if (job.masks && sprite.Mask.rows.empty())
+        if (settings.masks && sprite.Mask.rows.empty())
             sprite.Mask = OpaqueMask(work.width(), work.height());
-        write(
-            SpriteBlock(job.style, work, entry.Name, job.hex, job.masks ? &sprite.Mask : nullptr));
-        if (project)
-            project->write(FormatProjectRecord(RecordOf(entry)));
+        write(SpriteBlock(settings.style, work, entry.Name, settings.hex,
+                          settings.masks ? &sprite.Mask : nullptr, shared));
+        if (project) {
+            ProjectRecord record = RecordOf(entry);
+            record.location = StoredLocation(entry, job.projectPath, settings.relativeLocations);
+            project->write(FormatProjectRecord(record));
+        }
         if (job.progress)
             job.progress(i + 1, total);
     }
     if (modern)
         write(ModernEnding(guardName));
 
-    if (headerFile) {
-        CommitTogether(*headerFile, project ? &*project : nullptr);
+    outputs.commit();
+    if (headerFile)
         return;
-    }
-    if (project)
-        CommitTogether(*project, nullptr);
     errno = 0;
     if (job.headerDevice->write(headerBytes) != headerBytes.size())
         throw Error(

@@ -4,6 +4,7 @@
 #include "compiler/headerstyle.h"
 #include "imaging/pictureloader.h"
 #include "project/pictureentry.h"
+#include "project/projectfile.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 namespace bitvane {
 
@@ -22,9 +24,9 @@ struct CompileJob {
     // Name (written verbatim), Location (for the project record) and the
     // settings of each picture; not owned, kept alive through the run.
     std::span<const PictureEntry> entries;
-    bool hex = true;
-    HeaderStyle style = HeaderStyle::Classic;
-    bool masks = false; // a NAME_mask array after each picture's
+    // The header's style, notation, masks and sharing, and how the project
+    // file stores locations; written as the project file's settings line.
+    ProjectSettings settings;
     QString headerPath;
     QString projectPath; // empty: no project file is written
     // The project the header is made from, named in the modern header's
@@ -33,6 +35,16 @@ struct CompileJob {
     // When set, the header goes to this open device (standard output) once
     // the whole run has succeeded; headerPath then only names it in errors.
     QIODevice *headerDevice = nullptr;
+    // Files the run reads besides the pictures (the project it was opened
+    // from): like the pictures, no target may be one of them.
+    std::vector<QString> inputs;
+    // More files made before the compile (the dependency file), replaced
+    // together with the header and the project file.
+    struct ExtraFile {
+        QString path;
+        QByteArray bytes;
+    };
+    std::vector<ExtraFile> alsoWritten;
 
     // The stored four-shade image of entry i with its mask, asked once per
     // entry in order. May throw Error (bitvane-compile decodes here). When
@@ -50,8 +62,9 @@ QByteArray HeaderPreamble();
 // in the job's style (classic: preamble, then per entry the image with
 // contrast then brightness applied, its array line, the mask line when asked
 // and an empty line; modern: its preamble, the same pictures as SpriteBlock
-// writes them, its ending) and, when asked, the project file (one record per
-// entry). Both are written beside their targets and replace them only
+// writes them, its ending) and, when asked, the project file (the settings
+// line when a setting is not the default, then one record per entry, each
+// location as StoredLocation gives it). Both are written beside their targets and replace them only
 // when the whole run has succeeded: on any failure this throws Error and
 // both targets keep their previous bytes.
 void RunCompile(const CompileJob &job);

@@ -2,7 +2,9 @@
 // touched.
 #include "compiler/extractpictures.h"
 
+#include "compiler/outputset.h"
 #include "error.h"
+#include "fileaccess.h"
 #include "imaging/pngwriter.h"
 #include "project/pictureentry.h"
 #include "project/project.h"
@@ -11,11 +13,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QTemporaryDir>
 
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace bitvane {
 
@@ -52,9 +60,23 @@ void RemoveFolders(const QStringList &created)
         QDir().rmdir(*it);
 }
 
-std::filesystem::path NativePath(const QString &path)
+// name cut to at most `most` bytes of UTF-8, whole characters only.
+QString CutToUtf8Bytes(const QString &name, qsizetype most)
 {
-    return std::filesystem::path(path.toStdU16String());
+    qsizetype bytes = 0, end = 0;
+    for (qsizetype i = 0; i < name.size();) {
+        const char32_t c =
+            name.at(i).isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()
+                ? QChar::surrogateToUcs4(name.at(i), name.at(i + 1))
+                : name.at(i).unicode();
+        const qsizetype units = c > 0xFFFF ? 2 : 1;
+        bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        if (bytes > most)
+            break;
+        i += units;
+        end = i;
+    }
+    return name.left(end);
 }
 
 } // namespace
@@ -93,7 +115,11 @@ std::vector<QString> PictureFileNames(const std::vector<HeaderSprite> &sprites)
     // Room for "_NNN.png" within the 255 bytes most file systems allow.
     constexpr qsizetype MostStemBytes = 200;
     std::vector<QString> names;
+    names.reserve(sprites.size());
     QSet<QString> taken;
+    // Per stem (case folded) the number to try next: every one below it is
+    // taken, so that many arrays of one name cost no search from 2 each.
+    QHash<QString, int> nextNumber;
     for (const HeaderSprite &sprite : sprites) {
         QString stem = sprite.name;
         for (QChar &c : stem)
@@ -103,12 +129,21 @@ std::vector<QString> PictureFileNames(const std::vector<HeaderSprite> &sprites)
             stem[0] = u'_';
         if (stem.isEmpty())
             stem = QStringLiteral("sprite");
-        while (stem.toUtf8().size() > MostStemBytes)
-            stem.chop(1);
+        stem = CutToUtf8Bytes(stem, MostStemBytes);
         QString name = stem + QStringLiteral(".png");
-        for (int n = 2; taken.contains(name.toCaseFolded()); ++n)
-            name = QStringLiteral("%1_%2.png").arg(stem).arg(n);
-        taken.insert(name.toCaseFolded());
+        QString folded = name.toCaseFolded();
+        if (taken.contains(folded)) {
+            const QString key = stem.toCaseFolded();
+            auto next = nextNumber.find(key);
+            if (next == nextNumber.end())
+                next = nextNumber.insert(key, 2);
+            int &n = next.value();
+            do {
+                name = stem + u'_' + QString::number(n++) + QStringLiteral(".png");
+                folded = name.toCaseFolded();
+            } while (taken.contains(folded));
+        }
+        taken.insert(folded);
         names.push_back(name);
     }
     return names;
@@ -137,12 +172,92 @@ std::vector<QByteArray> EncodePictures(const std::vector<HeaderSprite> &sprites)
     return files;
 }
 
+// The hidden folder an extraction stages its files in, inside the folder it
+// writes to so that moving them in is a rename.
+const QString StagingPrefix = QStringLiteral(".bitvane-extract-");
+// A staging folder untouched for longer was left by a run that was killed.
+constexpr std::time_t StaleAfterSeconds = 10 * 60;
+
+// Makes the missing folders of folder, outermost first; on failure removes
+// the ones it made and throws Error with the system's reason.
+QStringList MakeFolders(const QString &folder)
+{
+    const QStringList missing = MissingFolders(folder);
+    QStringList created;
+    for (const QString &path : missing) {
+        if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
+            const int reason = errno;
+            RemoveFolders(created);
+            throw Error(folder, QStringLiteral("cannot be created: %1").arg(SystemReason(reason)));
+        }
+        created << path;
+    }
+    return created;
+}
+
+// A lock on a staging folder for as long as its run goes on, so that
+// another run never takes it for one left behind.
+class StagingLock {
+public:
+    explicit StagingLock(const QString &folder)
+        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd >= 0)
+            ::flock(m_fd, LOCK_EX | LOCK_NB);
+    }
+    ~StagingLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    StagingLock(const StagingLock &) = delete;
+    StagingLock &operator=(const StagingLock &) = delete;
+
+private:
+    int m_fd;
+};
+
+// Whether the staging folder at path was left by a run that is over: old,
+// and nobody holds its lock.
+bool LeftBehind(const QString &path)
+{
+    const QByteArray local = QFile::encodeName(path);
+    struct stat status;
+    if (::lstat(local.constData(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+        status.st_mtime > std::time(nullptr) - StaleAfterSeconds)
+        return false;
+    const int fd = ::open(local.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool unheld = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return unheld;
+}
+
+// Removes the staging folders of interrupted runs from folder (never ours)
+// and returns them.
+QStringList RemoveLeftStaging(const QString &folder, const QString &ours)
+{
+    QStringList removed;
+    const QDir dir(folder);
+    for (const QString &name :
+         dir.entryList({StagingPrefix + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)) {
+        const QString path = dir.filePath(name);
+        if (path != ours && LeftBehind(path) && QDir(path).removeRecursively())
+            removed << path;
+    }
+    return removed;
+}
+
 // Writes every file into folder, created if missing, or none: they are
-// written into a temporary folder inside it and moved into place. Unless
-// force, a file already there is an Error before anything is written.
-// Returns the files' paths in order.
+// staged in a hidden folder inside it and moved into place together. Unless
+// force, a name already there (a dangling symbolic link too) is an Error
+// before anything is written; with it, what stands under the name is
+// replaced, a symbolic link itself, never what it leads to. Returns the
+// files' paths in order, and in removedStaging what interrupted runs had
+// left in folder.
 std::vector<QString> WriteTogether(const std::vector<FileToWrite> &files, const QString &folder,
-                                   bool force)
+                                   bool force, QStringList *removedStaging)
 {
     const QDir dir(folder);
     std::vector<QString> targets;
@@ -153,47 +268,35 @@ std::vector<QString> WriteTogether(const std::vector<FileToWrite> &files, const 
     if (folderInfo.exists() && !folderInfo.isDir())
         throw Error(folder, QStringLiteral("is a file, not a folder"));
     for (const QString &path : targets) {
-        const QFileInfo target(path);
-        if (target.isDir())
+        struct stat status;
+        if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+            continue;
+        if (S_ISDIR(status.st_mode))
             throw Error(path, QStringLiteral("is a folder"));
-        if (!force && target.exists())
+        if (!force)
             throw Error(path, QStringLiteral("exists already and is not overwritten"));
     }
 
-    const QStringList created = MissingFolders(folder);
-    if (!QDir().mkpath(folder)) {
-        RemoveFolders(created);
-        throw Error(folder, QStringLiteral("cannot be created"));
-    }
-    std::size_t moved = 0;
+    const QStringList created = MakeFolders(folder);
+    QString staged;
     try {
-        // Inside the folder, so that moving the files in is a rename.
-        QTemporaryDir staging(dir.filePath(QStringLiteral(".bitvane-extract-XXXXXX")));
+        QTemporaryDir staging(dir.filePath(StagingPrefix + QStringLiteral("XXXXXX")));
         if (!staging.isValid())
             throw Error(folder, QStringLiteral("cannot be written: %1").arg(staging.errorString()));
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            QFile file(staging.filePath(files[i].name));
-            if (!file.open(QIODevice::WriteOnly) ||
-                file.write(files[i].bytes) != files[i].bytes.size() || !file.flush())
-                throw Error(targets[i],
-                            QStringLiteral("cannot be written: %1").arg(file.errorString()));
-        }
-        for (; moved < files.size(); ++moved) {
-            std::error_code ec;
-            std::filesystem::rename(NativePath(staging.filePath(files[moved].name)),
-                                    NativePath(targets[moved]), ec);
-            if (ec)
-                throw Error(targets[moved], QStringLiteral("cannot be written: %1")
-                                                .arg(QString::fromStdString(ec.message())));
-        }
-    } catch (const Error &) {
-        // Without force no file was there before: the ones moved in go again.
-        if (!force)
-            for (std::size_t i = 0; i < moved; ++i)
-                QFile::remove(targets[i]);
+        const StagingLock running(staging.path());
+        staged = staging.path();
+        OutputSet outputs(OutputSet::Links::Replace);
+        outputs.stageIn(staging.path());
+        for (std::size_t i = 0; i < files.size(); ++i)
+            outputs.add(targets[i], files[i].bytes);
+        outputs.commit();
+    } catch (...) {
         RemoveFolders(created);
         throw;
     }
+    // Only once this run has succeeded, so that a failure changes nothing.
+    if (removedStaging)
+        *removedStaging = RemoveLeftStaging(folder, staged);
     return targets;
 }
 
@@ -221,7 +324,7 @@ std::vector<ExtractedPicture> Written(const std::vector<HeaderSprite> &sprites,
 std::vector<ExtractedPicture> WritePictures(const std::vector<HeaderSprite> &sprites,
                                             const QString &folder, bool force)
 {
-    return Written(sprites, WriteTogether(PictureFiles(sprites), folder, force));
+    return Written(sprites, WriteTogether(PictureFiles(sprites), folder, force, nullptr));
 }
 
 QString ProjectFileNameFor(const QString &headerPath)
@@ -235,15 +338,25 @@ QString ProjectFileNameFor(const QString &headerPath)
     return name + QStringLiteral(".bvp");
 }
 
-QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QString &headerPath)
+namespace {
+
+void CheckProjectSize(const std::vector<HeaderSprite> &sprites, const QString &headerPath)
 {
     if (sprites.size() > std::size_t(MaxProjectRecords))
         throw Error(headerPath, QStringLiteral("holds %1 sprite arrays, more than the %2 a "
                                                "project can list")
                                     .arg(sprites.size())
                                     .arg(MaxProjectRecords));
+}
+
+} // namespace
+
+QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QString &headerPath,
+                             const ProjectSettings &settings)
+{
+    CheckProjectSize(sprites, headerPath);
     const std::vector<QString> names = PictureFileNames(sprites);
-    QByteArray text;
+    QByteArray text = FormatSettingsLine(settings);
     for (std::size_t i = 0; i < sprites.size(); ++i) {
         const QString problem = NameStorageProblem(sprites[i].name);
         if (!problem.isEmpty())
@@ -264,15 +377,22 @@ Extraction WriteExtraction(HeaderContents contents, const QString &headerPath,
 {
     if (contents.sprites.empty())
         throw Error(headerPath, QStringLiteral("holds no sprite array"));
+    CheckProjectSize(contents.sprites, headerPath);
     std::vector<FileToWrite> files = PictureFiles(contents.sprites);
-    files.push_back(
-        {ProjectFileNameFor(headerPath), ExtractionProject(contents.sprites, headerPath)});
-    std::vector<QString> paths = WriteTogether(files, folder, force);
+    ProjectSettings settings;
+    settings.style = contents.style;
+    settings.hex = contents.hex;
+    settings.masks = contents.masks;
+    settings.shared = contents.shared && contents.style == HeaderStyle::Modern;
+    files.push_back({ProjectFileNameFor(headerPath),
+                     ExtractionProject(contents.sprites, headerPath, settings)});
     Extraction extraction;
+    std::vector<QString> paths = WriteTogether(files, folder, force, &extraction.removedStaging);
     extraction.projectPath = paths.back();
     paths.pop_back();
     extraction.pictures = Written(contents.sprites, paths);
     extraction.warnings = std::move(contents.warnings);
+    extraction.warningsLeftOut = contents.warningsLeftOut;
     extraction.style = contents.style;
     extraction.hex = contents.hex;
     extraction.masks = contents.masks;

@@ -4,6 +4,12 @@
 
 #include "error.h"
 
+#include <QLocale>
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 namespace bitvane {
 
 QString Shown(QByteArrayView text)
@@ -12,6 +18,22 @@ QString Shown(QByteArrayView text)
     if (text.size() <= Most)
         return QString::fromUtf8(text);
     return QString::fromUtf8(text.first(Most)) + QStringLiteral("...");
+}
+
+void WarningList::merge(WarningList other)
+{
+    std::vector<HeaderWarning> merged;
+    merged.reserve(m_kept.size() + other.m_kept.size());
+    std::merge(std::make_move_iterator(m_kept.begin()), std::make_move_iterator(m_kept.end()),
+               std::make_move_iterator(other.m_kept.begin()),
+               std::make_move_iterator(other.m_kept.end()), std::back_inserter(merged),
+               [](const HeaderWarning &a, const HeaderWarning &b) { return a.line < b.line; });
+    m_leftOut += other.m_leftOut;
+    if (merged.size() > MostWarningsKept) {
+        m_leftOut += merged.size() - MostWarningsKept;
+        merged.resize(MostWarningsKept);
+    }
+    m_kept = std::move(merged);
 }
 
 void HeaderLexer::fail(int line, const QString &reason) const
@@ -28,7 +50,7 @@ void HeaderLexer::skipSpaceAndComments()
         } else if (startsWith(m_p, "/*")) {
             const qsizetype close = QByteArrayView(m_p + 2, m_end - m_p - 2).indexOf("*/");
             if (close < 0) {
-                m_warnings.push_back({m_line, QStringLiteral("a comment that is never closed")});
+                warn(m_line, [] { return QStringLiteral("a comment that is never closed"); });
                 advanceTo(m_end);
                 return;
             }
@@ -57,11 +79,8 @@ void HeaderLexer::skipPreprocessorLine()
 }
 
 // Comments and literals cannot end a declaration early.
-void HeaderLexer::skipDeclaration()
+const char *HeaderLexer::declarationEnd(const char *p) const
 {
-    const int line = m_line;
-    const char *p = m_p;
-    const QByteArrayView firstLine(p, endOfLine(p, 200) - p);
     int depth = 0;
     char previous = 0; // the last character that is no blank or comment
     bool functionBody = false;
@@ -89,23 +108,52 @@ void HeaderLexer::skipDeclaration()
                 functionBody = previous == ')';
         } else if (c == '}') {
             if (depth == 0)
-                break; // closes an enclosing block; not ours to take
-            if (--depth == 0 && functionBody) {
-                ++p;
-                break;
-            }
+                return p; // closes an enclosing block; not ours to take
+            if (--depth == 0 && functionBody)
+                return p + 1;
         } else if (c == ';' && depth == 0) {
-            ++p;
-            break;
+            return p + 1;
         }
         if (!IsSpace(c))
             previous = c;
         ++p;
     }
-    QByteArray shown = firstLine.toByteArray().trimmed();
-    m_warnings.push_back(
-        {line, QStringLiteral("skipped, not a sprite array: %1").arg(Shown(shown))});
-    advanceTo(p);
+    return p;
+}
+
+void HeaderLexer::skipDeclaration()
+{
+    // Only the first of a run is shown, so only its line is looked at.
+    if (m_skipped.count++ == 0) {
+        m_skipped.firstLine = m_line;
+        m_skipped.firstText = QByteArrayView(m_p, endOfLine(m_p, 200) - m_p);
+    }
+    m_skipped.lastLine = m_line;
+    advanceTo(declarationEnd(m_p));
+}
+
+void HeaderLexer::endSkippedRun()
+{
+    if (m_skipped.count == 0)
+        return;
+    const SkippedRun run = std::exchange(m_skipped, SkippedRun{});
+    m_warnings.add(run.firstLine, [&run] {
+        const QString first = Shown(run.firstText.trimmed());
+        if (run.count == 1)
+            return QStringLiteral("skipped, not a sprite array: %1").arg(first);
+        const QString where = run.lastLine == run.firstLine
+                                  ? QStringLiteral("on this line")
+                                  : QStringLiteral("from here to line %1").arg(run.lastLine);
+        return QStringLiteral("skipped, not sprite arrays: %1 declarations %2, the first: %3")
+            .arg(GroupedNumber(std::size_t(run.count)), where, first);
+    });
+}
+
+QString GroupedNumber(std::size_t n)
+{
+    // Grouped the same way in every locale, so that messages are.
+    static const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return english.toString(qulonglong(n));
 }
 
 } // namespace bitvane

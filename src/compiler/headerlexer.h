@@ -44,6 +44,35 @@ inline int DigitValue(char c)
 // Text from the header for a message, kept short whatever the input.
 QString Shown(QByteArrayView text);
 
+// A count in a message, its thousands grouped: "16,777,216".
+QString GroupedNumber(std::size_t n);
+
+// Warnings in the order given, the first MostWarningsKept kept and the rest
+// only counted: a header of nothing but stray code costs no text, time or
+// memory per warning beyond them.
+class WarningList {
+public:
+    // The text is only made for a warning that is kept.
+    template <typename MakeText> void add(int line, MakeText makeText)
+    {
+        if (m_kept.size() < MostWarningsKept)
+            m_kept.push_back({line, makeText()});
+        else
+            ++m_leftOut;
+    }
+    // Both lists, each in line order, merged by line (this one's first on a
+    // tie) and bounded again: the first warnings of both are among the
+    // first ones each kept.
+    void merge(WarningList other);
+
+    std::vector<HeaderWarning> &kept() { return m_kept; }
+    std::size_t leftOut() const { return m_leftOut; }
+
+private:
+    std::vector<HeaderWarning> m_kept;
+    std::size_t m_leftOut = 0;
+};
+
 class HeaderLexer {
 public:
     HeaderLexer(QByteArrayView text, const QString &header)
@@ -70,18 +99,39 @@ protected:
         return nl ? static_cast<const char *>(nl) : limit;
     }
     [[noreturn]] void fail(int line, const QString &reason) const;
+    // A warning at line, after the skipped declarations met before it.
+    template <typename MakeText> void warn(int line, MakeText makeText)
+    {
+        endSkippedRun();
+        m_warnings.add(line, makeText);
+    }
 
     void skipSpaceAndComments();
     void skipPreprocessorLine();
-    // Other code: up to its ';', or to the '}' that closes a function body,
-    // with a warning naming its first line.
+    // Where the declaration at p ends: after its ';', or after the '}' that
+    // closes a function body, or before a '}' that closes an enclosing block.
+    const char *declarationEnd(const char *p) const;
+    // Other code, up to declarationEnd. Declarations skipped with no sprite
+    // array or other warning between them make one warning naming the first
+    // one's line.
     void skipDeclaration();
+    // Ends a run of skipped declarations, giving its warning.
+    void endSkippedRun();
 
     const char *m_p;
     const char *m_end;
     int m_line = 1;
     QString m_header;
-    std::vector<HeaderWarning> m_warnings; // in the order met
+    WarningList m_warnings; // in the order met
+
+private:
+    // The skipped declarations not yet warned about.
+    struct SkippedRun {
+        int count = 0;
+        int firstLine = 0;
+        int lastLine = 0;
+        QByteArrayView firstText; // the first one's first line, in the header
+    } m_skipped;
 };
 
 } // namespace bitvane

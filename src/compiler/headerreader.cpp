@@ -3,7 +3,10 @@
 #include "compiler/headerreader.h"
 
 #include "compiler/headerlexer.h"
+#include "error.h"
 #include "fileaccess.h"
+#include "filekind.h"
+#include "project/projectfile.h"
 
 #include <algorithm>
 
@@ -30,15 +33,24 @@ constexpr ElementType ElementTypes[] = {
     {"uint16_t ", 16, HeaderStyle::Modern},       {"uint32_t ", 32, HeaderStyle::Modern},
 };
 
+// Two planes of the same rows, 1 to 240 of them.
+bool CountFitsASprite(int count)
+{
+    return count > 0 && count <= MaxElements && count % 2 == 0;
+}
+
 // By 2-bit code: white 0, light 1, dark 2, black 3.
 constexpr ColorValue ShadeOfCode[] = {ShadeWhite, ShadeLight, ShadeDark, ShadeBlack};
 
-// "static [const ]TYPE NAME[COUNT][ BITVANE_DATA] = {", all on one line.
+// "static [const ]TYPE NAME[COUNT][ BITVANE_DATA] = {", all on one line, or
+// a shared header's definition, "const TYPE ..." in the modern style.
 struct ArrayHead {
     QByteArray name;
     const ElementType *type = nullptr;
     int count = 0;              // MaxElements + 1 stands for anything larger
+    QByteArrayView countText;   // the count's digits as written
     const char *body = nullptr; // just after the '{'
+    bool shared = false;        // defined without "static"
 };
 
 class Reader : HeaderLexer {
@@ -49,6 +61,8 @@ public:
 
 private:
     std::optional<ArrayHead> head() const;
+    bool isMask(const ArrayHead &head) const;
+    QString whyNoSprite(const ArrayHead &head) const;
     bool readArray(const ArrayHead &head, int line);
     std::uint32_t element(QByteArrayView token, const ArrayHead &head, int line) const;
     void addSprite(const ArrayHead &head, int line, bool hex,
@@ -64,11 +78,13 @@ private:
 std::optional<ArrayHead> Reader::head() const
 {
     const char *p = m_p;
-    if (!startsWith(p, "static "))
-        return std::nullopt;
-    p += 7;
+    const bool isStatic = startsWith(p, "static ");
+    if (isStatic)
+        p += 7;
     if (startsWith(p, "const "))
         p += 6;
+    else if (!isStatic)
+        return std::nullopt;
     const ElementType *type = nullptr;
     for (const ElementType &t : ElementTypes)
         if (startsWith(p, t.text)) {
@@ -76,7 +92,7 @@ std::optional<ArrayHead> Reader::head() const
             p += t.text.size();
             break;
         }
-    if (!type)
+    if (!type || (!isStatic && type->style != HeaderStyle::Modern))
         return std::nullopt;
     const char *nameStart = p;
     const char *limit = endOfLine(p, MaxHeadBytes);
@@ -102,7 +118,9 @@ std::optional<ArrayHead> Reader::head() const
         head.name = QByteArray(nameStart, open - nameStart);
         head.type = type;
         head.count = std::min(count, MaxElements + 1);
+        head.countText = QByteArrayView(open + 1, close - open - 1);
         head.body = rest + 4;
+        head.shared = !isStatic;
         return head;
     }
     return std::nullopt;
@@ -133,6 +151,30 @@ std::uint32_t Reader::element(QByteArrayView token, const ArrayHead &head, int l
                            .arg(head.type->width));
     }
     return std::uint32_t(value);
+}
+
+// The mask of the sprite just read: named after it, as wide, one element a row.
+bool Reader::isMask(const ArrayHead &head) const
+{
+    const HeaderSprite *last = m_maskMayFollow ? &m_out.sprites.back() : nullptr;
+    return last && head.name == m_lastName + "_mask" && head.type->width == last->picture.width() &&
+           head.count == last->picture.height();
+}
+
+// Why an array whose count fits no sprite is skipped.
+QString Reader::whyNoSprite(const ArrayHead &head) const
+{
+    if (head.count > MaxElements)
+        return QStringLiteral("skipped array %1: no sprite has %2 elements, more than the %3 of "
+                              "240 rows")
+            .arg(Shown(head.name), Shown(head.countText))
+            .arg(MaxElements);
+    if (head.count % 2 != 0)
+        return QStringLiteral("skipped array %1: no sprite has %2 elements, an odd number, as a "
+                              "sprite's two planes have the same rows")
+            .arg(Shown(head.name))
+            .arg(head.count);
+    return QStringLiteral("skipped array %1: it declares no elements").arg(Shown(head.name));
 }
 
 // Reads the elements after the head's '{' through the closing "};". Gives
@@ -204,24 +246,6 @@ bool Reader::readArray(const ArrayHead &head, int line)
         fail(m_line, QStringLiteral("array %1: ';' expected after its closing '}'").arg(name));
     ++m_p;
 
-    const HeaderSprite *last = m_maskMayFollow ? &m_out.sprites.back() : nullptr;
-    const bool mask = last && head.name == m_lastName + "_mask" &&
-                      head.type->width == last->picture.width() &&
-                      head.count == last->picture.height();
-    if (!mask) {
-        if (head.count == 0)
-            fail(line, QStringLiteral("array %1 has no elements").arg(name));
-        if (head.count > MaxElements)
-            fail(line, QStringLiteral("array %1 declares more than %2 elements, the most a sprite "
-                                      "of 240 rows has")
-                           .arg(name)
-                           .arg(MaxElements));
-        if (head.count % 2 != 0)
-            fail(line, QStringLiteral("array %1 has %2 elements, an odd number: a sprite's two "
-                                      "planes have the same rows")
-                           .arg(name)
-                           .arg(head.count));
-    }
     if (given < head.count)
         fail(line, QStringLiteral("array %1 is cut short: %2 elements declared, %3 given")
                        .arg(name)
@@ -233,7 +257,7 @@ bool Reader::readArray(const ArrayHead &head, int line)
                        .arg(given)
                        .arg(head.count));
 
-    if (mask) {
+    if (isMask(head)) {
         m_out.sprites.back().mask = SpriteMask{head.type->width, std::move(values)};
         m_maskMayFollow = false;
     } else {
@@ -245,6 +269,12 @@ bool Reader::readArray(const ArrayHead &head, int line)
 void Reader::addSprite(const ArrayHead &head, int line, bool hex,
                        const std::vector<std::uint32_t> &values)
 {
+    // Refused here, before the pictures are named and encoded.
+    if (m_out.sprites.size() == std::size_t(MaxProjectRecords))
+        fail(line, QStringLiteral("array %1 is one sprite array more than the %2 a project can "
+                                  "list")
+                       .arg(Shown(head.name))
+                       .arg(MaxProjectRecords));
     const int width = head.type->width;
     const int height = head.count / 2;
     HeaderSprite sprite;
@@ -252,6 +282,7 @@ void Reader::addSprite(const ArrayHead &head, int line, bool hex,
     sprite.line = line;
     sprite.style = head.type->style;
     sprite.hex = hex;
+    sprite.shared = head.shared;
     sprite.picture = PictureSurface(width, height);
     for (int y = 0; y < height; ++y) {
         const std::uint32_t low = values[std::size_t(y)];
@@ -271,31 +302,32 @@ void Reader::warnAboutDifferences()
 {
     if (m_out.sprites.empty())
         return;
+    WarningList differences;
     const HeaderSprite &first = m_out.sprites.front();
     m_out.style = first.style;
     m_out.hex = first.hex;
     m_out.masks = first.mask.has_value();
+    m_out.shared = first.shared;
     for (std::size_t i = 1; i < m_out.sprites.size(); ++i) {
         const HeaderSprite &s = m_out.sprites[i];
-        QStringList differences;
+        QStringList ways;
         if (s.style != first.style)
-            differences << (s.style == HeaderStyle::Modern
-                                ? QStringLiteral("in the modern style")
-                                : QStringLiteral("in the classic style"));
+            ways << (s.style == HeaderStyle::Modern ? QStringLiteral("in the modern style")
+                                                    : QStringLiteral("in the classic style"));
         if (s.hex != first.hex)
-            differences << (s.hex ? QStringLiteral("in hexadecimal") : QStringLiteral("in binary"));
+            ways << (s.hex ? QStringLiteral("in hexadecimal") : QStringLiteral("in binary"));
+        if (s.shared != first.shared)
+            ways << (s.shared ? QStringLiteral("shared") : QStringLiteral("not shared"));
         if (s.mask.has_value() != m_out.masks)
-            differences << (s.mask ? QStringLiteral("with a mask")
-                                   : QStringLiteral("without a mask"));
-        if (!differences.isEmpty())
-            m_out.warnings.push_back(
-                {s.line, QStringLiteral("array %1 is written %2, unlike the first array; a compile "
-                                        "writes all arrays like the first")
-                             .arg(Shown(s.name.toUtf8()), differences.join(QStringLiteral(", ")))});
+            ways << (s.mask ? QStringLiteral("with a mask") : QStringLiteral("without a mask"));
+        if (!ways.isEmpty())
+            differences.add(s.line, [&] {
+                return QStringLiteral("array %1 is written %2, unlike the first array; a compile "
+                                      "writes all arrays like the first")
+                    .arg(Shown(s.name.toUtf8()), ways.join(QStringLiteral(", ")));
+            });
     }
-    std::stable_sort(
-        m_out.warnings.begin(), m_out.warnings.end(),
-        [](const HeaderWarning &a, const HeaderWarning &b) { return a.line < b.line; });
+    m_warnings.merge(std::move(differences));
 }
 
 HeaderContents Reader::run()
@@ -326,18 +358,44 @@ HeaderContents Reader::run()
                 continue;
             }
         }
+        // A shared header declares its arrays for every includer; the
+        // definitions that follow are what is read.
+        if (startsWith(m_p, "extern const ")) {
+            const char *eol = endOfLine(m_p, MaxHeadBytes);
+            if (QByteArrayView(m_p, eol - m_p).trimmed().endsWith(" BITVANE_DATA;")) {
+                advanceTo(eol);
+                continue;
+            }
+        }
         const int line = m_line;
-        if (const std::optional<ArrayHead> h = head(); h && readArray(*h, line))
-            continue;
+        if (const std::optional<ArrayHead> h = head()) {
+            if (!isMask(*h) && !CountFitsASprite(h->count)) {
+                warn(line, [&] { return whyNoSprite(*h); });
+                advanceTo(declarationEnd(m_p));
+                m_maskMayFollow = false;
+                continue;
+            }
+            if (readArray(*h, line)) {
+                endSkippedRun();
+                continue;
+            }
+        }
         skipDeclaration();
         m_maskMayFollow = false;
     }
-    m_out.warnings = std::move(m_warnings);
+    endSkippedRun();
     warnAboutDifferences();
+    m_out.warnings = std::move(m_warnings.kept());
+    m_out.warningsLeftOut = m_warnings.leftOut();
     return std::move(m_out);
 }
 
 } // namespace
+
+QString LeftOutText(std::size_t leftOut)
+{
+    return QStringLiteral("... and %1 more").arg(GroupedNumber(leftOut));
+}
 
 HeaderContents ReadHeader(QByteArrayView text, const QString &headerName)
 {
@@ -348,8 +406,12 @@ HeaderContents ReadHeaderFile(const QString &headerPath)
 {
     // A FIFO or device chosen as the header would hang the open; ordinary
     // files only.
-    return ReadHeader(ReadRegularFile(headerPath, headerPath, MaxHeaderBytes, u"header"),
-                      headerPath);
+    const QByteArray bytes = ReadRegularFile(headerPath, headerPath, MaxHeaderBytes, u"header");
+    // A picture or other binary file would give a warning for each of its
+    // "lines" before the verdict; it gets the verdict alone.
+    if (const QString kind = FileKind(bytes); !IsTextKind(kind))
+        throw Error(headerPath, QStringLiteral("not a text file (%1)").arg(kind));
+    return ReadHeader(bytes, headerPath);
 }
 
 } // namespace bitvane

@@ -53,11 +53,6 @@ DrawnRow DrawRow(const ColorValue *in, int width)
     return row;
 }
 
-const char *ModernType(int width)
-{
-    return width == 8 ? "uint8_t" : width == 16 ? "uint16_t" : "uint32_t";
-}
-
 bool IsAsciiAlnum(char16_t u)
 {
     return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9');
@@ -74,17 +69,29 @@ void CheckMask(const SpriteMask &mask, const PictureSurface &picture, const QStr
                         .arg(picture.height()));
 }
 
-// "static const uintN_t NAME[count] BITVANE_DATA = {" and its line end.
-char *PutModernOpening(char *p, int width, QByteArrayView name, QByteArrayView suffix, int count)
+// "static const uintN_t NAME[count] BITVANE_DATA" with the given storage
+// class in front ("static ", "extern " or none).
+char *PutModernDeclarator(char *p, QByteArrayView storage, int width, QByteArrayView name,
+                          QByteArrayView suffix, int count)
 {
-    p = PutText(p, "static const ");
+    p = PutText(p, storage);
+    p = PutText(p, "const ");
     p = PutText(p, ModernType(width));
     *p++ = ' ';
     p = PutText(p, name);
     p = PutText(p, suffix);
     *p++ = '[';
     p = PutText(p, QByteArray::number(count));
-    p = PutText(p, "] BITVANE_DATA = {");
+    return PutText(p, "] BITVANE_DATA");
+}
+
+// A definition's first line. A shared header's definitions have no
+// "static": they are the ones its extern declarations name.
+char *PutModernOpening(char *p, bool shared, int width, QByteArrayView name, QByteArrayView suffix,
+                       int count)
+{
+    p = PutModernDeclarator(p, shared ? "" : "static ", width, name, suffix, count);
+    p = PutText(p, " = {");
     return PutText(p, LineEnd);
 }
 
@@ -123,10 +130,10 @@ template <int Width, bool Hex, typename Value> char *PutPlainRows(char *p, int c
 
 template <int Width, bool Hex>
 char *PutArrays(char *p, const PictureSurface &picture, std::vector<PlaneRow> &low,
-                std::vector<PlaneRow> &high, const SpriteMask *mask, QByteArrayView id)
+                std::vector<PlaneRow> &high, const SpriteMask *mask, QByteArrayView id, bool shared)
 {
     const int height = picture.height();
-    p = PutModernOpening(p, Width, id, {}, 2 * height);
+    p = PutModernOpening(p, shared, Width, id, {}, 2 * height);
     for (std::size_t y = 0; y < low.size(); ++y) {
         std::memcpy(p, "    ", 4);
         p += 4;
@@ -153,14 +160,14 @@ char *PutArrays(char *p, const PictureSurface &picture, std::vector<PlaneRow> &l
     }
     p = PutPlainRows<Width, Hex>(p, height, [&](std::size_t y) { return high[y].value; });
     if (mask) {
-        p = PutModernOpening(p, Width, id, "_mask", height);
+        p = PutModernOpening(p, shared, Width, id, "_mask", height);
         p = PutPlainRows<Width, Hex>(p, height, [&](std::size_t y) { return mask->rows[y]; });
     }
     return p;
 }
 
 QByteArray ModernBlock(const PictureSurface &picture, const QString &name, bool hex,
-                       const SpriteMask *mask)
+                       const SpriteMask *mask, bool shared)
 {
     const int width = picture.width(), height = picture.height();
     if (width != 8 && width != 16 && width != 32)
@@ -181,7 +188,7 @@ QByteArray ModernBlock(const PictureSurface &picture, const QString &name, bool 
     const qsizetype digits = hex ? width / 4 : width;
     const qsizetype rowBytes = 4 + 2 + digits + 2 + 2;
     const qsizetype rows = mask ? 3 * qsizetype(height) : 2 * qsizetype(height);
-    QByteArray out(300 + 4 * id.size() + rows * rowBytes + qsizetype(height) * (width + 7),
+    QByteArray out(600 + 8 * id.size() + rows * rowBytes + qsizetype(height) * (width + 7),
                    Qt::Uninitialized);
     char *p = out.data();
     p = PutText(p, "#define ");
@@ -194,18 +201,36 @@ QByteArray ModernBlock(const PictureSurface &picture, const QString &name, bool 
     p = PutText(p, "_HEIGHT ");
     p = PutText(p, QByteArray::number(height));
     p = PutText(p, LineEnd);
+    if (shared) {
+        // Every includer sees the declarations; the one C file that defines
+        // BITVANE_IMPLEMENTATION first holds the data.
+        p = PutModernDeclarator(p, "extern ", width, id, {}, 2 * height);
+        p = PutText(p, ";\r\n");
+        if (mask) {
+            p = PutModernDeclarator(p, "extern ", width, id, "_mask", height);
+            p = PutText(p, ";\r\n");
+        }
+        p = PutText(p, "#ifdef BITVANE_IMPLEMENTATION\r\n");
+    }
     using Writer = char *(*)(char *, const PictureSurface &, std::vector<PlaneRow> &,
-                             std::vector<PlaneRow> &, const SpriteMask *, QByteArrayView);
+                             std::vector<PlaneRow> &, const SpriteMask *, QByteArrayView, bool);
     const Writer arrays = width == 8    ? (hex ? PutArrays<8, true> : PutArrays<8, false>)
                           : width == 16 ? (hex ? PutArrays<16, true> : PutArrays<16, false>)
                                         : (hex ? PutArrays<32, true> : PutArrays<32, false>);
-    p = arrays(p, picture, low, high, mask, id);
+    p = arrays(p, picture, low, high, mask, id, shared);
+    if (shared)
+        p = PutText(p, "#endif /* BITVANE_IMPLEMENTATION */\r\n");
     p = PutText(p, LineEnd);
     out.truncate(p - out.data());
     return out;
 }
 
 } // namespace
+
+const char *ModernType(int width)
+{
+    return width == 8 ? "uint8_t" : width == 16 ? "uint16_t" : "uint32_t";
+}
 
 QByteArray IncludeGuard(const QString &headerPath)
 {
@@ -223,7 +248,7 @@ QByteArray IncludeGuard(const QString &headerPath)
     return guard;
 }
 
-QByteArray ModernPreamble(const QString &headerPath, const QString &projectPath)
+QByteArray ModernPreamble(const QString &headerPath, const QString &projectPath, bool shared)
 {
     const QByteArray guard = IncludeGuard(headerPath);
     QByteArray text = "/* Sprite header file made with Bitvane 2.0";
@@ -242,6 +267,12 @@ QByteArray ModernPreamble(const QString &headerPath, const QString &projectPath)
     text += "#define BITVANE_DATA\r\n";
     text += "#endif\r\n";
     text += LineEnd;
+    if (shared) {
+        text += "/* Shared by several C files: every file that includes this one sees the\r\n"
+                "   declarations; the data is defined only in the one file that defines\r\n"
+                "   BITVANE_IMPLEMENTATION before its first include of this file. */\r\n";
+        text += LineEnd;
+    }
     return text;
 }
 
@@ -269,10 +300,10 @@ QByteArray MakeMaskArray(const SpriteMask &mask, const QString &name, bool hex)
 }
 
 QByteArray SpriteBlock(HeaderStyle style, const PictureSurface &picture, const QString &name,
-                       bool hex, const SpriteMask *mask)
+                       bool hex, const SpriteMask *mask, bool shared)
 {
     if (style == HeaderStyle::Modern)
-        return ModernBlock(picture, name, hex, mask);
+        return ModernBlock(picture, name, hex, mask, shared);
     const QByteArray array = MakeSpriteArray(picture, name, hex);
     QByteArray text = array + LineEnd;
     if (mask && !array.isEmpty()) {

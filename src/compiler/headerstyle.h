@@ -13,12 +13,18 @@ namespace bitvane {
 
 enum class HeaderStyle { Classic, Modern };
 
+// The modern header's element type for a picture of this width (8, 16 or
+// 32): "uint8_t", "uint16_t" or "uint32_t".
+const char *ModernType(int width);
+
 // The modern header's lines before its first picture: a comment naming the
 // program and the project file (its name only, so the same project gives the
 // same bytes anywhere), the include guard, <stdint.h> and BITVANE_DATA,
 // defined empty unless the including code defined it first. An empty
-// projectPath leaves the project out of the comment.
-QByteArray ModernPreamble(const QString &headerPath, const QString &projectPath);
+// projectPath leaves the project out of the comment. A shared header also
+// says how BITVANE_IMPLEMENTATION is used.
+QByteArray ModernPreamble(const QString &headerPath, const QString &projectPath,
+                          bool shared = false);
 
 // The modern header's last line, closing the include guard.
 QByteArray ModernEnding(const QString &headerPath);
@@ -34,14 +40,17 @@ QByteArray IncludeGuard(const QString &headerPath);
 // NAME_WIDTH and NAME_HEIGHT, the array with one row per line (each low
 // plane row with a comment drawing its pixels: '#' black, '+' dark, '-'
 // light, '.' white, '?' none of the shades, which also gives no bits), then
-// NAME_mask when a mask is given.
+// NAME_mask when a mask is given. A shared modern block declares its
+// arrays "extern const" and defines them (without "static") only between
+// #ifdef BITVANE_IMPLEMENTATION and its #endif, so that a program of several
+// C files holds one copy; shared is ignored in the classic style.
 //
 // The name is written as it stands in either style. Throws Error when a
 // mask does not match the picture's size, and in the modern style when the
 // picture has no rows or a width other than 8, 16 or 32, which give no
 // array there.
 QByteArray SpriteBlock(HeaderStyle style, const PictureSurface &picture, const QString &name,
-                       bool hex, const SpriteMask *mask = nullptr);
+                       bool hex, const SpriteMask *mask = nullptr, bool shared = false);
 
 // The classic mask line, "static unsigned char NAME_mask[H] = {...};" with
 // the classic digits (the element type follows the mask's width), without

@@ -1,4 +1,4 @@
-// Make-style dependency files: the text and its atomic save.
+// Make-style dependency files: the rule's text, with names make could not read refused.
 #include "project/depfile.h"
 
 #include "error.h"
@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <set>
 
@@ -19,15 +18,26 @@ namespace {
 // stays an escape; '$' is make's variable sign.
 QByteArray EscapeForMake(const QString &name)
 {
-    if (name.contains(u'\n') || name.contains(u'\r'))
-        throw Error(name, QStringLiteral("a file name with a line break cannot be written in a "
-                                         "dependency file"));
+    // Characters make reads as part of the rule's syntax whatever the
+    // escape: a target list, a variable or pattern, an order-only list, a
+    // recipe or a new line. One would stop every later make in the tree.
+    static const struct {
+        char16_t c;
+        const char *shown;
+    } unreadable[] = {{u':', "':'"},           {u';', "';'"},          {u'|', "'|'"},
+                      {u'%', "'%'"},           {u'=', "'='"},          {u'\t', "a TAB"},
+                      {u'\n', "a line break"}, {u'\r', "a line break"}};
+    for (const auto &[c, shown] : unreadable)
+        if (name.contains(QChar(c)))
+            throw Error(name, QStringLiteral("the name holds %1, which a dependency file cannot "
+                                             "hold for make")
+                                  .arg(QLatin1StringView(shown)));
     const QByteArray raw = QFile::encodeName(name);
     QByteArray out;
     out.reserve(raw.size() + 8);
     qsizetype backslashes = 0;
     for (const char c : raw) {
-        if (c == ' ' || c == '\t' || c == '#') {
+        if (c == ' ' || c == '#') {
             out.append(backslashes, '\\');
             out.append('\\');
         } else if (c == '$') {
@@ -64,15 +74,6 @@ QByteArray MakeDepfileText(const QString &headerPath, const QString &projectPath
     for (const QByteArray &p : pictures)
         text += '\n' + p + ":\n";
     return text;
-}
-
-void WriteDepfile(const QString &depfilePath, const QString &headerPath, const QString &projectPath,
-                  std::span<const PictureEntry> entries)
-{
-    const QByteArray text = MakeDepfileText(headerPath, projectPath, entries);
-    QSaveFile file(depfilePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        throw Error(depfilePath, QStringLiteral("cannot be written: %1").arg(file.errorString()));
 }
 
 } // namespace bitvane

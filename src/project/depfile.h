@@ -20,14 +20,10 @@ namespace bitvane {
 // so that the rule holds whichever folder the build tool reads it from
 // (CMake runs the compile in one folder and reads the file in another).
 // Names are in the file system's bytes, with blanks, '#' and '$' escaped
-// for make; each picture is named once. Throws Error for a name make cannot
-// read (one holding a line break).
+// for make; each picture is named once. Throws Error naming the file and
+// the character for a name make cannot read whatever the escape (one
+// holding ':', ';', '|', '%', '=', a TAB or a line break).
 QByteArray MakeDepfileText(const QString &headerPath, const QString &projectPath,
                            std::span<const PictureEntry> entries);
-
-// Writes that text to depfilePath, replacing the file only when the whole
-// text was written. Throws Error naming the file.
-void WriteDepfile(const QString &depfilePath, const QString &headerPath, const QString &projectPath,
-                  std::span<const PictureEntry> entries);
 
 } // namespace bitvane

@@ -85,7 +85,20 @@ QString fixedAlone(const QString &name)
     return fixed;
 }
 
+template <std::size_t N> QStringList listOf(const std::string_view (&keywords)[N])
+{
+    QStringList list;
+    for (const std::string_view word : keywords)
+        list << QString::fromLatin1(word.data(), qsizetype(word.size()));
+    return list;
+}
+
 } // namespace
+
+QStringList KeywordsOf(Language language)
+{
+    return language == Language::C ? listOf(CKeywords) : listOf(CppKeywords);
+}
 
 std::vector<QString> NameProblems(const QStringList &names)
 {

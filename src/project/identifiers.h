@@ -23,4 +23,9 @@ std::vector<QString> NameProblems(const QStringList &names);
 // are kept as they are, and no two results are equal.
 QStringList FixNames(const QStringList &names);
 
+// The words refused as keywords: those of C23, or those of C++23 that C
+// does not have.
+enum class Language { C, Cpp };
+QStringList KeywordsOf(Language language);
+
 } // namespace bitvane

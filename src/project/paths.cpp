@@ -3,7 +3,10 @@
 
 #include "error.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace bitvane {
 
@@ -119,7 +122,13 @@ bool SameFile(const QString &a, const QString &b)
     if (fa.absoluteFilePath() == fb.absoluteFilePath())
         return true;
     const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
-    return !ca.isEmpty() && ca == cb;
+    if (!ca.isEmpty() && ca == cb)
+        return true;
+    // Two hard links are one file under two names.
+    struct stat sa, sb;
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 } // namespace bitvane

@@ -25,8 +25,9 @@ QString GetFilePath(const QString &selection, std::int16_t n);
 // the last two characters) or the file name no dot.
 QString GetBaseName(const QString &path);
 
-// Whether two names stand for one file: relative and absolute paths and
-// symbolic links are recognised, or a second save would replace the first.
+// Whether two names stand for one file: relative and absolute paths,
+// symbolic and hard links are recognised, or a second save would replace
+// the first.
 bool SameFile(const QString &a, const QString &b);
 
 } // namespace bitvane

@@ -29,6 +29,7 @@ struct PictureEntry {
     SpriteMask Mask;  // the pixels the source draws, from its transparency; empty until loaded
     QSize SourceSize; // the picture's own size before fitting
     PictureSurface Fitted = {}; // the picture fitted, before the reduction to four shades
+    int Columns = 0;            // the fitted picture's own columns; the rest is white padding
     int ProjectLine = 0;        // its record's line in the project file it came from, if any
     // Fit, levels and shading as the record chooses them; unset ones fall to
     // the defaults (the window's are the plain defaults).

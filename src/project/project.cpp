@@ -10,9 +10,11 @@
 
 namespace bitvane {
 
-std::vector<PictureEntry> EntriesFromProjectFile(const QString &path)
+namespace {
+
+std::vector<PictureEntry> EntriesFromRecords(const std::vector<ProjectRecord> &records,
+                                             const QString &path)
 {
-    const std::vector<ProjectRecord> records = ReadProjectFile(path);
     // A project read from the working folder keeps its locations as written,
     // so that messages name the pictures as the project does.
     const QString folder = QFileInfo(path).path();
@@ -32,6 +34,39 @@ std::vector<PictureEntry> EntriesFromProjectFile(const QString &path)
         entry.Options = record.options;
     }
     return entries;
+}
+
+} // namespace
+
+std::vector<PictureEntry> EntriesFromProjectFile(const QString &path)
+{
+    return ReadProject(path).entries;
+}
+
+ProjectContents ReadProject(const QString &path)
+{
+    ProjectFileContents file = ReadProjectFileContents(path);
+    return {file.settings, EntriesFromRecords(file.records, path)};
+}
+
+QString StoredLocation(const PictureEntry &entry, const QString &projectPath, bool relative)
+{
+    const QString given = entry.ProjectLocation.isEmpty() ? entry.Location : entry.ProjectLocation;
+    const QString picture = QDir::cleanPath(QFileInfo(entry.Location).absoluteFilePath());
+    const QDir folder(QFileInfo(projectPath).absolutePath());
+    if (!relative) {
+        if (QDir::isAbsolutePath(given) ||
+            QDir::cleanPath(folder.absoluteFilePath(given)) == picture)
+            return given;
+        return picture;
+    }
+    // "../../../tmp/x.png" from a project in a home folder says less than
+    // "/tmp/x.png" and breaks as soon as the project moves.
+    const QStringList from = folder.absolutePath().split(u'/', Qt::SkipEmptyParts);
+    const QStringList to = picture.split(u'/', Qt::SkipEmptyParts);
+    const bool sharedRoot = from.isEmpty() || (!to.isEmpty() && from.front() == to.front());
+    const QString path = folder.relativeFilePath(picture);
+    return sharedRoot && !QDir::isAbsolutePath(path) ? path : picture;
 }
 
 ProjectRecord RecordOf(const PictureEntry &entry)

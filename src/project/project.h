@@ -25,6 +25,25 @@ std::vector<PictureEntry> EntriesFromProjectFile(const QString &path);
 // base name, so that a project nobody renamed keeps the three-field format.
 ProjectRecord RecordOf(const PictureEntry &entry);
 
+// A project file's settings with its entries, as EntriesFromProjectFile
+// reads them.
+struct ProjectContents {
+    ProjectSettings settings;
+    std::vector<PictureEntry> entries;
+};
+
+// The settings line and the entries of the project file at path; throws as
+// EntriesFromProjectFile does, and for a settings line it refuses.
+ProjectContents ReadProject(const QString &path);
+
+// The location an entry's record holds in the project file at projectPath.
+// Relative: the picture's path from the project file's folder, with forward
+// slashes, unless the two share nothing but the root of the file system (or
+// are on different drives): then it stays absolute. Otherwise the location
+// as the project file gave it or as it was chosen; only a relative one that
+// would not find the picture from projectPath's folder becomes absolute.
+QString StoredLocation(const PictureEntry &entry, const QString &projectPath, bool relative);
+
 // The entries' names, in order.
 QStringList EntryNames(std::span<const PictureEntry> entries);
 

@@ -3,6 +3,7 @@
 
 #include "error.h"
 #include "fileaccess.h"
+#include "filekind.h"
 #include "project/paths.h"
 
 #include <QFile>
@@ -30,6 +31,58 @@ QString shown(QByteArrayView bytes, qsizetype limit = 40)
     return bytes.size() > limit ? s + QStringLiteral("...") : s;
 }
 
+// The settings line opens with this word; the rest is key=value pairs
+// separated by semicolons.
+constexpr QByteArrayView SettingsMark = "#bitvane";
+
+// The settings line at the start of bytes (after a byte order mark), without
+// its line end, or nothing when the file has none.
+std::optional<QByteArrayView> SettingsLineOf(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    if (!bytes.startsWith(SettingsMark))
+        return std::nullopt;
+    qsizetype end = SettingsMark.size();
+    if (end < bytes.size() && !QByteArrayView(" \t\r\n").contains(bytes[end]))
+        return std::nullopt;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+        ++end;
+    return bytes.first(end);
+}
+
+// Each key of the settings line with its two values, the default first, in
+// the order the line is written; one table for both directions.
+struct SettingKey {
+    QByteArrayView key;
+    QByteArrayView values[2];
+    bool (*get)(const ProjectSettings &);
+    void (*set)(ProjectSettings &, bool);
+};
+
+constexpr SettingKey SettingKeys[] = {
+    {"style",
+     {"classic", "modern"},
+     [](const ProjectSettings &s) { return s.style == HeaderStyle::Modern; },
+     [](ProjectSettings &s, bool v) { s.style = v ? HeaderStyle::Modern : HeaderStyle::Classic; }},
+    {"masks",
+     {"off", "on"},
+     [](const ProjectSettings &s) { return s.masks; },
+     [](ProjectSettings &s, bool v) { s.masks = v; }},
+    {"notation",
+     {"hex", "binary"},
+     [](const ProjectSettings &s) { return !s.hex; },
+     [](ProjectSettings &s, bool v) { s.hex = !v; }},
+    {"locations",
+     {"absolute", "relative"},
+     [](const ProjectSettings &s) { return s.relativeLocations; },
+     [](ProjectSettings &s, bool v) { s.relativeLocations = v; }},
+    {"shared",
+     {"off", "on"},
+     [](const ProjectSettings &s) { return s.shared; },
+     [](ProjectSettings &s, bool v) { s.shared = v; }},
+};
+
 // Reads the fields of a project file one at a time, as the format's reader
 // always has: a field is not a line, and a quoted location may hold commas.
 class FieldReader {
@@ -47,6 +100,12 @@ public:
         // mark in front; it is not part of the first location.
         if (m_bytes.startsWith("\xEF\xBB\xBF"))
             m_pos = 3;
+        // The settings line is ParseProjectSettings' to read.
+        if (const std::optional<QByteArrayView> settings = SettingsLineOf(m_bytes)) {
+            m_pos = settings->size() + (m_pos == 3 ? 3 : 0);
+            if (m_pos < m_bytes.size())
+                consumeLineEnd();
+        }
     }
 
     int line() const { return m_line; }
@@ -263,6 +322,59 @@ QByteArray FormatProjectRecord(const ProjectRecord &record)
     return line;
 }
 
+QByteArray FormatSettingsLine(const ProjectSettings &settings)
+{
+    QByteArray line;
+    for (const SettingKey &k : SettingKeys) {
+        if (!k.get(settings))
+            continue;
+        line += line.isEmpty() ? ' ' : ';';
+        line += k.key;
+        line += '=';
+        line += k.values[1];
+    }
+    return line.isEmpty() ? line : SettingsMark.toByteArray() + line + "\r\n";
+}
+
+ProjectSettings ParseProjectSettings(QByteArrayView bytes, const QString &fileName)
+{
+    ProjectSettings settings;
+    const std::optional<QByteArrayView> line = SettingsLineOf(bytes);
+    if (!line)
+        return settings;
+    auto refuse = [&](const QString &reason) { return Error(fileName, 1, reason); };
+    std::vector<const SettingKey *> seen;
+    for (const QByteArray &raw : line->sliced(SettingsMark.size()).toByteArray().split(';')) {
+        const QByteArray item = raw.trimmed();
+        if (item.isEmpty())
+            continue;
+        const qsizetype equals = item.indexOf('=');
+        if (equals < 0)
+            throw refuse(
+                QStringLiteral("setting \"%1\" is not in the form key=value").arg(shown(item)));
+        const QByteArray key = item.first(equals).trimmed();
+        const QByteArray value = item.sliced(equals + 1).trimmed();
+        const auto known = std::find_if(std::begin(SettingKeys), std::end(SettingKeys),
+                                        [&](const SettingKey &k) { return k.key == key; });
+        if (known == std::end(SettingKeys))
+            throw refuse(QStringLiteral("unknown setting \"%1\" (known: style, masks, notation, "
+                                        "locations, shared)")
+                             .arg(shown(key)));
+        if (std::find(seen.begin(), seen.end(), known) != seen.end())
+            throw refuse(QStringLiteral("%1 is set twice").arg(QLatin1StringView(key)));
+        seen.push_back(known);
+        if (value != known->values[0] && value != known->values[1])
+            throw refuse(QStringLiteral("%1 \"%2\" is neither %3 nor %4")
+                             .arg(QLatin1StringView(key), shown(value),
+                                  QLatin1StringView(known->values[0]),
+                                  QLatin1StringView(known->values[1])));
+        known->set(settings, value == known->values[1]);
+    }
+    if (settings.shared && settings.style != HeaderStyle::Modern)
+        throw refuse(QStringLiteral("shared=on needs style=modern"));
+    return settings;
+}
+
 std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName)
 {
     std::vector<ProjectRecord> records;
@@ -326,15 +438,41 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
     return records;
 }
 
-std::vector<ProjectRecord> ReadProjectFile(const QString &path)
+namespace {
+
+QByteArray ReadProjectBytes(const QString &path)
 {
     // The longest file a project can be: every record with the longest
     // location the system allows. Anything longer is not a project file, and
     // a device that reads for ever is refused before it is read at all.
     constexpr qint64 LongestRecord =
         PATH_MAX + MaxNameBytes + MaxOptionBytes + sizeof("\"\",-255,-100,\"\",\"\"\r\n");
-    constexpr qint64 MaxProjectBytes = 3 + MaxProjectRecords * LongestRecord;
-    return ParseProject(ReadRegularFile(path, path, MaxProjectBytes, u"project file"), path);
+    constexpr qint64 LongestSettings = 128;
+    constexpr qint64 MaxProjectBytes = 3 + LongestSettings + MaxProjectRecords * LongestRecord;
+    return ReadRegularFile(path, path, MaxProjectBytes, u"project file");
+}
+
+} // namespace
+
+std::vector<ProjectRecord> ReadProjectFile(const QString &path)
+{
+    return ReadProjectFileContents(path).records;
+}
+
+ProjectFileContents ReadProjectFileContents(const QString &path)
+{
+    const QByteArray bytes = ReadProjectBytes(path);
+    try {
+        return {ParseProjectSettings(bytes, path), ParseProject(bytes, path)};
+    } catch (const Error &) {
+        // A file that fails as a project and plainly is something else (a
+        // picture, a header) is called what it is: the line's complaint
+        // would only puzzle.
+        const QString kind = FileKind(bytes);
+        if (kind.isEmpty())
+            throw;
+        throw Error(path, QStringLiteral("not a project file (%1)").arg(kind));
+    }
 }
 
 } // namespace bitvane

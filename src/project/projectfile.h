@@ -1,6 +1,7 @@
 // ProjectRecord and the .bvp project file's writer and reader.
 #pragma once
 
+#include "compiler/headerstyle.h"
 #include "project/optionfield.h"
 
 #include <QByteArray>
@@ -47,13 +48,53 @@ QString NameStorageProblem(const QString &name);
 // name the format cannot hold (a double quote or a line break in it).
 QByteArray FormatProjectRecord(const ProjectRecord &record);
 
+// What a project remembers of its output besides the pictures: the header's
+// style, masks and notation, whether a modern header is shared by several C
+// files, and how the project file stores picture locations. Relative
+// locations are written relative to the project file's folder; otherwise
+// each location is kept as the project file gave it or as it was chosen.
+struct ProjectSettings {
+    HeaderStyle style = HeaderStyle::Classic;
+    bool masks = false;
+    bool hex = true;
+    bool relativeLocations = false;
+    bool shared = false; // modern only: extern declarations, one definition
+
+    friend bool operator==(const ProjectSettings &, const ProjectSettings &) = default;
+};
+
+// The project file's first line,
+// "#bitvane style=modern;masks=on;notation=binary;locations=relative;shared=on"
+// CR LF with only the keys whose value differs from the default, in that
+// order; empty when every setting is the default, so that such projects keep
+// the record-only format byte for byte.
+QByteArray FormatSettingsLine(const ProjectSettings &settings);
+
+// The settings a project file's first line holds, or the defaults when it
+// has no settings line. Throws Error naming the file and line 1 for an
+// unknown key, a value the key does not take, a key given twice, or shared
+// without the modern style.
+ProjectSettings ParseProjectSettings(QByteArrayView bytes, const QString &fileName);
+
 // Parses a whole project file; fileName only names the file in errors.
+// The settings line is passed over (ParseProjectSettings reads it).
 // Throws Error naming the file, the line and what is wrong; there is never a
 // partial result.
 std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &fileName);
 
-// Reads and parses the file at path. Throws Error (missing, not an ordinary
-// file, unreadable, longer than a project can be, malformed).
+// A project file's settings and records together.
+struct ProjectFileContents {
+    ProjectSettings settings;
+    std::vector<ProjectRecord> records;
+};
+
+// Reads the file at path and parses its settings line and records. Throws
+// Error (missing, not an ordinary file, unreadable, longer than a project
+// can be, malformed, a settings line refused, a picture or header rather
+// than a project).
+ProjectFileContents ReadProjectFileContents(const QString &path);
+
+// ReadProjectFileContents' records.
 std::vector<ProjectRecord> ReadProjectFile(const QString &path);
 
 } // namespace bitvane

@@ -1,4 +1,7 @@
-// The widget tests' start: one QApplication, and a configuration folder of their own.
+// The widget tests' start: one QApplication, a configuration folder of their own, no real
+// dialog left waiting.
+#include "scriptedseam.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -19,7 +22,11 @@ int main(int argc, char **argv)
         QDir().mkpath(folder);
         qputenv(variable, QFile::encodeName(folder));
     }
+    // Qt's own dialogs, never a platform's: the guard sees every one shown.
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
+    bitvane::testing::RealDialogGuard guard;
+    app.installEventFilter(&guard);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

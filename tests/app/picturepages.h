@@ -5,7 +5,7 @@
 #include "windowfixture.h"
 
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <random>
 
 namespace bitvane::testing {
@@ -117,26 +118,35 @@ inline PictureSurface expectedSprite(const TestPicture &p)
     return spriteOf(p.greys, p.width, p.height);
 }
 
-// The sprite a preview has drawn, read back from its pixels: every device
-// pixel of a sprite pixel's square holds its colour, the grid lines (from
-// 4x) its grid colour, the frame the frame colour. A pixel that breaks this
-// fails the test.
+// The sprite a preview has drawn, read back from its pixels. What any
+// drawing must be, whatever colours the preview picks: every sprite pixel a
+// square of zoom x device pixel ratio device pixels in the pixel's own
+// colour, inside a frame one pixel thick of one colour that no four-shade
+// sprite holds (no grey); from 4x up a grid line of one device pixel along
+// the left and top edge of each square after the first, a colour that is no
+// grey, the same over every square of one colour. Below 4x no grid. A pixel
+// that breaks this fails the test.
 inline PictureSurface drawnSprite(SpritePreview &preview)
 {
     const QImage image = preview.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const qreal dpr = image.devicePixelRatio();
-    const int s = preview.deviceScale(dpr), f = SpritePreview::frameWidth(dpr);
-    const bool grid = preview.zoom() >= SpritePreview::GridFromZoom;
+    const int dpr = int(image.devicePixelRatio());
+    EXPECT_EQ(dpr, image.devicePixelRatio()) << "a whole device pixel ratio";
+    const int s = preview.zoom() * dpr, f = dpr;
+    const bool grid = preview.zoom() >= 4;
     const int w = preview.surface().width(), h = preview.surface().height();
     EXPECT_GE(image.width(), w * s + 2 * f);
     EXPECT_GE(image.height(), h * s + 2 * f);
+    auto isGrey = [](QRgb c) { return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c); };
+    const QRgb frame = image.pixel(0, 0);
+    EXPECT_FALSE(isGrey(frame)) << std::hex << frame;
+    std::map<QRgb, QRgb> gridOver; // a square's colour -> its grid line's
     PictureSurface drawn(w, h);
     for (int y = 0; y < h * s + 2 * f; ++y) {
         for (int x = 0; x < w * s + 2 * f; ++x) {
             const QRgb got = image.pixel(x, y);
             const int ix = x - f, iy = y - f;
             if (ix < 0 || iy < 0 || ix >= w * s || iy >= h * s) {
-                if (got != SpritePreview::frameColour()) {
+                if (got != frame) {
                     ADD_FAILURE() << "frame at device pixel " << x << "," << y;
                     return {};
                 }
@@ -144,11 +154,17 @@ inline PictureSurface drawnSprite(SpritePreview &preview)
             }
             const int sx = ix / s, sy = iy / s;
             const bool line = grid && ((ix % s == 0 && sx > 0) || (iy % s == 0 && sy > 0));
-            // The square's colour is read where no grid line crosses it.
+            // The square's colour is read at its bottom-right corner, where
+            // no grid line runs.
             const QRgb colour = image.pixel(f + sx * s + s - 1, f + sy * s + s - 1);
-            if (got != (line ? SpritePreview::gridColour(colour) : colour)) {
-                ADD_FAILURE() << "sprite pixel " << sx << "," << sy << " at device pixel " << x
-                              << "," << y;
+            bool right = got == colour;
+            if (line) {
+                const QRgb lineColour = gridOver.try_emplace(colour, got).first->second;
+                right = got == lineColour && got != colour && !isGrey(got);
+            }
+            if (!right) {
+                ADD_FAILURE() << (line ? "grid line over" : "") << " sprite pixel " << sx << ","
+                              << sy << " at device pixel " << x << "," << y;
                 return {};
             }
             drawn.setPixel(sx, sy,
@@ -213,7 +229,20 @@ protected:
         ASSERT_EQ(w->Tab(), frmMain::PageEditPictures) << lastMessage().toStdString();
     }
 
-    void select(int row) { ui().lstPictures->setCurrentRow(row); }
+    void select(int row)
+    {
+        ui().lstPictures->setCurrentIndex(ui().lstPictures->model()->index(row, 0));
+    }
+    // Page 3's list as the user sees it: the names, and the selected row.
+    QStringList pictureNames() const
+    {
+        QStringList names;
+        const QAbstractItemModel *model = ui().lstPictures->model();
+        for (int i = 0; i < model->rowCount(); ++i)
+            names << model->index(i, ui().lstPictures->modelColumn()).data().toString();
+        return names;
+    }
+    int selectedPicture() const { return ui().lstPictures->currentIndex().row(); }
 
     // Page 3 to page 4, then "Finish" with the given answers.
     void finish(bool hex, const QString &project, const QString &header)

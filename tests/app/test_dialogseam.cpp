@@ -1,5 +1,6 @@
 // The dialog seam: filter and selection texts, and the real dialogs driven briefly.
 #include "app/dialogseam.h"
+#include "scriptedseam.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -93,6 +95,7 @@ protected:
     // Each dialog opens in this folder through the file name it is given.
     QTemporaryDir dir;
     QtDialogSeam seam;
+    testing::AllowRealDialogs realDialogs;
 };
 
 TEST_F(QtDialogs, SaveAddsTheFiltersExtensionToABareName)
@@ -167,6 +170,21 @@ TEST_F(QtDialogs, OpenOfSeveralFilesGivesTheSelectionText)
     const QString folder = QFileInfo(dir.path()).absoluteFilePath();
     EXPECT_EQ(*answer,
               folder + QChar(0) + QStringLiteral("a.bmp") + QChar(0) + QStringLiteral("b.bmp"));
+}
+
+// A real dialog that the test did not allow fails it and is closed at once,
+// whichever kind it is, instead of waiting for a click.
+TEST(RealDialogGuard, AnUnallowedDialogFailsTheTestAndIsClosed)
+{
+    QtDialogSeam real;
+    std::optional<QString> answer = QStringLiteral("not asked");
+    EXPECT_NONFATAL_FAILURE(answer = real.showOpen(nullptr, QString(), "All|*", false),
+                            "a real QFileDialog");
+    EXPECT_EQ(answer, std::nullopt);
+    EXPECT_NONFATAL_FAILURE(
+        real.showMessage(nullptr, "text", "Bitvane", QMessageBox::Information),
+        "a real QMessageBox \"Bitvane\" opened where the test scripted no answer");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 } // namespace

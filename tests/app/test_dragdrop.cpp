@@ -108,6 +108,31 @@ TEST_F(DragDrop, DraggedRowsMoveWithTheirNamesAndSettings)
     EXPECT_TRUE(readAll(path("q.bvp")).endsWith("b.bmp\",85,10\r\n"));
 }
 
+// Rows dragged from another window's list, in this program or another,
+// carry row numbers of that list: they never reorder this one.
+TEST_F(DragDrop, RowsFromAnotherWindowsListAreRefused)
+{
+    for (const char *name : {"a.bmp", "b.bmp", "c.bmp"})
+        writePicture(name);
+    newProjectWith({"a.bmp", "b.bmp", "c.bmp"});
+    std::vector<PictureEntry> otherEntries(3);
+    FileListModel otherList(otherEntries);
+    auto *otherProgram = new QMimeData;
+    otherProgram->setData(model()->mimeTypes().front(), "1:5a5a 0 2");
+    QMimeData *const foreign[] = {
+        otherList.mimeData({otherList.index(0, 0), otherList.index(2, 0)}), otherProgram};
+    QTreeView *list = ui().lvwFiles;
+    const QPoint below(10, list->viewport()->height() - 5);
+    for (QMimeData *data : foreign) {
+        EXPECT_FALSE(drop(list->viewport(), data, below, Qt::MoveAction));
+        EXPECT_EQ(column(0), (QStringList{"a", "b", "c"}));
+    }
+    // The list's own rows still move.
+    ASSERT_TRUE(
+        drop(list->viewport(), model()->mimeData({model()->index(0, 0)}), below, Qt::MoveAction));
+    EXPECT_EQ(column(0), (QStringList{"b", "c", "a"}));
+}
+
 // Rows from both ends of the list moved into its middle keep their order.
 TEST_F(DragDrop, MovingRowsKeepsTheirOrderFromAboveAndBelow)
 {
@@ -122,11 +147,75 @@ TEST_F(DragDrop, MovingRowsKeepsTheirOrderFromAboveAndBelow)
     EXPECT_EQ(column(0), (QStringList{"a", "e", "c", "d", "b"}));
 }
 
+// A dropped folder adds the pictures directly in it, sorted by name (letter
+// case aside), beside the pictures dropped with it; a folder without any is
+// named in the message.
+TEST_F(DragDrop, ADroppedFolderAddsItsOwnPicturesSortedByName)
+{
+    QDir(dir.path()).mkpath("art/deeper");
+    QDir(dir.path()).mkdir("empty");
+    for (const char *name : {"art/b.png", "art/A.bmp", "art/c.gif", "art/deeper/d.bmp", "e.bmp"})
+        writePicture(name);
+    writeFile("art/notes.txt", "words");
+    newProject();
+    ASSERT_TRUE(drop(ui().lvwFiles->viewport(), files({path("e.bmp"), path("art"), path("empty")}),
+                     QPoint(20, 40)));
+    EXPECT_EQ(column(0), (QStringList{"e", "A", "b", "c"}));
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_TRUE(seam.messages[0].text.contains(QDir::toNativeSeparators(path("empty"))));
+    EXPECT_FALSE(seam.messages[0].text.contains("notes.txt"));
+}
+
+// Pictures (or a folder of them) dropped on page 0 start a new project with
+// them, once the open one may go.
+TEST_F(DragDrop, PicturesDroppedOnPageZeroStartANewProject)
+{
+    QWidget *page = ui().tabMain->widget(frmMain::PageProjectSelect);
+    writePicture("a.png");
+    writePicture("b.bmp");
+    newProjectWith({"b.bmp"});
+    back();
+    EXPECT_FALSE(
+        drop(page, files({path("a.png"), writeFile("notes.txt", "words")}), QPoint(10, 10)));
+
+    seam.discardAnswers = {false};
+    EXPECT_TRUE(drop(page, files({path("a.png")}), QPoint(10, 10)));
+    QApplication::processEvents();
+    EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
+    EXPECT_EQ(column(0), QStringList{"b"});
+
+    ui().optExistingProject->click();
+    seam.discardAnswers = {true};
+    EXPECT_TRUE(drop(page, files({path("a.png")}), QPoint(10, 10)));
+    QApplication::processEvents();
+    EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
+    EXPECT_EQ(column(0), QStringList{"a"});
+    EXPECT_TRUE(ui().optNewProject->isChecked());
+    EXPECT_TRUE(ui().cmdNext->isEnabled());
+    EXPECT_EQ(seam.discardQuestions.size(), 2u);
+}
+
+// After a drag a name's sign stays with its name, not with the row number.
+TEST_F(DragDrop, ANamesSignMovesWithItsRow)
+{
+    for (const char *name : {"a.bmp", "b.bmp", "c.bmp"})
+        writePicture(name);
+    newProjectWith({"a.bmp", "b.bmp", "c.bmp"});
+    rename(0, "2nd");
+    QApplication::processEvents();
+    ASSERT_FALSE(model()->nameProblem(0).isEmpty());
+    model()->moveRowsTo({0}, 3);
+    QApplication::processEvents();
+    EXPECT_EQ(column(0), (QStringList{"b", "c", "2nd"}));
+    EXPECT_TRUE(model()->nameProblem(0).isEmpty());
+    EXPECT_EQ(model()->nameProblem(2), "starts with a digit");
+    EXPECT_EQ(model()->index(2, 0).data(Qt::ToolTipRole).toString(), "starts with a digit");
+}
+
 TEST_F(DragDrop, AProjectFileDroppedOnPageZeroIsChosen)
 {
     QWidget *page = ui().tabMain->widget(frmMain::PageProjectSelect);
     const QString project = writeFile("tiles.bvp", "");
-    EXPECT_FALSE(drop(page, files({writePicture("a.png")}), QPoint(10, 10)));
     EXPECT_FALSE(drop(page, files({project, project}), QPoint(10, 10)));
     EXPECT_TRUE(ui().optNewProject->isChecked());
 
@@ -151,6 +240,23 @@ TEST_F(DragDrop, AHeaderDroppedOnPageZeroIsExtractedAndOpened)
     ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
     EXPECT_EQ(column(0), QStringList{"ship"});
     EXPECT_EQ(ui().txtProjectFile->text(), path("art/ship.bvp"));
+}
+
+// The drop's handler runs queued, where nothing outside would catch: a
+// failure there is told like any other, and page 0 stays.
+TEST_F(DragDrop, AHeaderDroppedThatCannotBeExtractedIsTold)
+{
+    QWidget *page = ui().tabMain->widget(frmMain::PageProjectSelect);
+    const QString header =
+        writeFile("ship.h", Preamble + "static unsigned char ship[2] = {0x81, 0x0};\r\n\r\n");
+    writeFile("file", "not a folder");
+    seam.folderAnswers.push_back(path("file/art"));
+    EXPECT_TRUE(drop(page, files({header}), QPoint(10, 10)));
+    QApplication::processEvents();
+    EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(seam.messages[0].text, path("file/art") + ": cannot be created: not a directory");
+    EXPECT_EQ(seam.messages[0].icon, QMessageBox::Critical);
 }
 
 } // namespace

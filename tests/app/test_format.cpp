@@ -1,15 +1,17 @@
 // frmFormat: layout, keyboard and the answer of each way of closing it.
 #include "app/frmformat.h"
+#include "layoutchecks.h"
+#include "scriptedseam.h"
 
 #include <QApplication>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -129,11 +131,14 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
     }
     QWidget owner;
+    bitvane::testing::AllowRealDialogs realDialogs; // the dialog itself is what is tested
 };
 
 } // namespace
 
-TEST_F(FormatDialog, LayoutInPixels)
+// The client area is the one geometry checked as numbers; the controls lie
+// inside it without overlap, the options above each other, OK beside them.
+TEST_F(FormatDialog, Layout)
 {
     frmFormat d(&owner);
     EXPECT_EQ(d.windowTitle(), "Bitvane");
@@ -142,9 +147,10 @@ TEST_F(FormatDialog, LayoutInPixels)
     EXPECT_EQ(d.optHex->text(), "Hexidecimal");
     EXPECT_EQ(d.optBin->text(), "Binary");
     EXPECT_EQ(d.cmdOK->text(), "OK");
-    EXPECT_EQ(d.optHex->geometry(), QRect(16, 16, 81, 17));
-    EXPECT_EQ(d.optBin->geometry(), QRect(16, 40, 81, 16));
-    EXPECT_EQ(d.cmdOK->geometry(), QRect(112, 24, 57, 24));
+    bitvane::testing::ExpectInsideWithoutOverlap(&d, QRect(0, 0, 185, 65));
+    EXPECT_EQ(d.optHex->x(), d.optBin->x());
+    EXPECT_LT(d.optHex->y(), d.optBin->y());
+    EXPECT_GT(d.cmdOK->x(), std::max(d.optHex->geometry().right(), d.optBin->geometry().right()));
     EXPECT_EQ(d.font().families().value(0), "Trebuchet MS");
     EXPECT_DOUBLE_EQ(d.cmdOK->font().pointSizeF(), 8.25);
     EXPECT_TRUE(d.cmdOK->isDefault());
@@ -157,15 +163,7 @@ TEST_F(FormatDialog, LayoutInPixels)
 TEST_F(FormatDialog, CaptionsFitTheirBoxes)
 {
     frmFormat d(&owner);
-    for (QRadioButton *opt : {d.optHex, d.optBin}) {
-        const QStyle *style = opt->style();
-        const int needed = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, opt) +
-                           style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, opt) +
-                           opt->fontMetrics().horizontalAdvance(opt->text());
-        EXPECT_LE(needed, opt->width()) << opt->text().toStdString();
-        EXPECT_LE(opt->fontMetrics().height(), opt->height()) << opt->text().toStdString();
-    }
-    EXPECT_LE(d.cmdOK->fontMetrics().horizontalAdvance("OK"), d.cmdOK->width());
+    bitvane::testing::ExpectCaptionsFit(&d);
 }
 
 // One dialog asked again and again, as the compile asks once per run: each

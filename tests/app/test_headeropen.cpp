@@ -53,19 +53,42 @@ TEST_F(HeaderOpenTest, HeaderIsExtractedIntoTheChosenFolderAndOpened)
     EXPECT_EQ(w->entries()[1].Image.pixel(7, 0), ShadeLight);
 }
 
+// Beyond the warnings kept, the box counts all the rest; a name whose file
+// name is cut inside a character pair opens like any other.
+TEST_F(HeaderOpenTest, ManyWarningsAreCountedAndLongNamesOpen)
+{
+    const QString face = QStringLiteral("\U0001F600");
+    const QString header = writeFile(
+        QStringLiteral("many.h"),
+        Preamble +
+            QByteArray("int x;\r\nstatic unsigned char a[2] = {0x1, 0x0};\r\n").repeated(150) +
+            "static unsigned char z" + face.repeated(50).toUtf8() + "[2] = {0x2, 0x0};\r\n");
+    seam.folderAnswers.push_back(path(QStringLiteral("art")));
+    chooseHeader(header);
+
+    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
+    EXPECT_EQ(column(0).size(), 151);
+    EXPECT_EQ(column(0).last(), QStringLiteral("z") + face.repeated(50));
+    EXPECT_TRUE(QFileInfo::exists(
+        path(QStringLiteral("art/z") + face.repeated(49) + QStringLiteral(".png"))));
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_TRUE(seam.messages[0].text.endsWith(QStringLiteral("\n... and 138 more")))
+        << seam.messages[0].text.toStdString();
+}
+
 // A faulty header is told with its line before any folder is asked for; a
 // cancelled folder or a file already there changes nothing; page 0 stays.
 TEST_F(HeaderOpenTest, FaultsCancelAndExistingFilesLeaveEverythingAsItWas)
 {
     const QString bad = writeFile(QStringLiteral("bad.h"),
-                                  Preamble + "static unsigned char odd[3] = {0x1, 0x2, 0x3};\r\n");
+                                  Preamble + "static unsigned char wide[2] = {0x1ff, 0x0};\r\n");
     chooseHeader(bad);
     EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
     EXPECT_TRUE(seam.folderTitles.empty());
     ASSERT_EQ(seam.messages.size(), 1u);
     EXPECT_EQ(seam.messages[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(seam.messages[0].text.startsWith(
-        bad + QStringLiteral(":4: array odd has 3 elements, an odd number")))
+        bad + QStringLiteral(":4: array wide: 0x1ff does not fit unsigned char (8 bits)")))
         << seam.messages[0].text.toStdString();
 
     const QString header = writeFile(QStringLiteral("sprites.h"), Sprites);

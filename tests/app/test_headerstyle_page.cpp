@@ -2,6 +2,8 @@
 #include "picturepages.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 
 namespace bitvane::testing {
 namespace {
@@ -66,8 +68,9 @@ TEST_F(PicturePages, StyleAndMasksStartClassicUncheckedAndApplyToTheCompile)
                                 "#endif /* GHOST_H */\r\n"));
 
     // The choice stays for the rest of the run until the user changes it;
-    // the project file is the same in either style.
+    // the project file remembers it in its first line.
     const QByteArray project = readAll(path("ghost.bvp"));
+    ASSERT_TRUE(project.startsWith("#bitvane style=modern;masks=on\r\n")) << project.toStdString();
     openProject(path("ghost.bvp"));
     loadPictures();
     next();
@@ -78,7 +81,7 @@ TEST_F(PicturePages, StyleAndMasksStartClassicUncheckedAndApplyToTheCompile)
     finish(true, "ghost.bvp", "classic.h");
     EXPECT_EQ(readAll(path("classic.h")),
               Preamble + "static unsigned char ghost[4] = {0xd8, 0x0, 0xd8, 0x0};\r\n\r\n");
-    EXPECT_EQ(readAll(path("ghost.bvp")), project);
+    EXPECT_EQ(readAll(path("ghost.bvp")), project.sliced(project.indexOf('\n') + 1));
 
     // A new run starts over: the program keeps no settings.
     w = std::make_unique<frmMain>(&seam);
@@ -86,6 +89,56 @@ TEST_F(PicturePages, StyleAndMasksStartClassicUncheckedAndApplyToTheCompile)
     showPage(frmMain::PageCompile);
     EXPECT_TRUE(ui().optClassic->isChecked());
     EXPECT_FALSE(ui().chkMasks->isChecked());
+}
+
+// Page 3 shows what page 4 chose: the modern element type in the info line,
+// and with masks the pixels left out as a light checker pattern.
+TEST_F(PicturePages, TheInfoLineAndPreviewFollowTheStyleAndMasks)
+{
+    writeGhost(path("ghost.png"));
+    newProjectWith({"ghost.png"});
+    loadPictures();
+    ui().cboZoom->setCurrentIndex(ui().cboZoom->findText("8x"));
+    // The device pixel at the middle of a quarter of sprite pixel (x, y) at
+    // 8x, inside the one-pixel frame: quarters 0 to 3 left to right, top to
+    // bottom, each clear of the grid lines.
+    auto quarter = [this](int x, int y, int q) {
+        const QImage image = ui().picDisp->grab().toImage();
+        return image.pixel(1 + x * 8 + 2 + 4 * (q % 2), 1 + y * 8 + 2 + 4 * (q / 2)) & 0xFFFFFF;
+    };
+    struct Case {
+        bool modern, masks;
+        const char *info;
+        QRgb hole[4]; // the transparent pixel (2, 0), by quarter
+        QRgb padding; // pixel (6, 0), added by fitting, top left quarter
+    } cases[] = {
+        {false,
+         false,
+         "8 x 2 -> unsigned char[4]",
+         {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF},
+         0xFFFFFF},
+        {true, false, "8 x 2 -> uint8_t[4]", {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}, 0xFFFFFF},
+        {true, true, "8 x 2 -> uint8_t[4]", {0xEEEEEE, 0xCCCCCC, 0xCCCCCC, 0xEEEEEE}, 0xEEEEEE},
+        {false,
+         true,
+         "8 x 2 -> unsigned char[4]",
+         {0xEEEEEE, 0xCCCCCC, 0xCCCCCC, 0xEEEEEE},
+         0xEEEEEE},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.modern ? "modern" : "classic") + (c.masks ? ", masks" : ""));
+        next();
+        (c.modern ? ui().optModern : ui().optClassic)->click();
+        if (ui().chkMasks->isChecked() != c.masks)
+            ui().chkMasks->click();
+        back();
+        QApplication::processEvents();
+        EXPECT_EQ(ui().lblInfo->text(), QLatin1String(c.info) + "\npadded from 5 px wide");
+        for (int q = 0; q < 4; ++q)
+            EXPECT_EQ(quarter(2, 0, q), c.hole[q]) << q;
+        EXPECT_EQ(quarter(6, 0, 0), c.padding);
+        EXPECT_EQ(quarter(0, 0, 0), 0x000000u); // drawn: black either way
+    }
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QItemSelectionModel>
-#include <QListWidget>
+#include <QListView>
 
 namespace bitvane::testing {
 namespace {
@@ -85,13 +85,16 @@ TEST_F(Names, PictureListShowsTheSameSigns)
 {
     threePictures();
     loadPictures();
-    const QListWidget *list = ui().lstPictures;
-    ASSERT_EQ(list->count(), 3);
-    EXPECT_EQ(list->item(0)->toolTip(), "starts with a digit");
-    EXPECT_TRUE(isWarning(list->item(0)->icon()));
-    EXPECT_EQ(list->item(1)->toolTip(), "contains ' '");
-    EXPECT_EQ(list->item(2)->toolTip(), "");
-    EXPECT_FALSE(isWarning(list->item(2)->icon()));
+    const QListView *list = ui().lstPictures;
+    auto item = [list](int row, int role) {
+        return list->model()->index(row, list->modelColumn()).data(role);
+    };
+    ASSERT_EQ(list->model()->rowCount(), 3);
+    EXPECT_EQ(item(0, Qt::ToolTipRole).toString(), "starts with a digit");
+    EXPECT_TRUE(isWarning(item(0, Qt::DecorationRole).value<QIcon>()));
+    EXPECT_EQ(item(1, Qt::ToolTipRole).toString(), "contains ' '");
+    EXPECT_EQ(item(2, Qt::ToolTipRole).toString(), "");
+    EXPECT_FALSE(isWarning(item(2, Qt::DecorationRole).value<QIcon>()));
 }
 
 TEST_F(Names, FinishOffersFixNamesWhichReturnsToTheListWithTheChangedRowsSelected)

@@ -114,6 +114,7 @@ TEST_F(WindowTest, ARunWithTheRealDialogsWritesNoSettings)
     QTemporaryDir elsewhere;
 
     QString startedIn[4];
+    AllowRealDialogs realDialogs;
     ModalAnswers answers({
         chooseFile(picture, &startedIn[0]), // Add
         chooseFile(picture, &startedIn[1]), // Add again

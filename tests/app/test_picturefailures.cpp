@@ -137,6 +137,8 @@ TEST_F(PicturePages, ClosingWhileLoadingStopsAtOnce)
         w = std::make_unique<frmMain>(&seam);
         ASSERT_NO_FATAL_FAILURE(showWindow());
         newProjectWith(names);
+        // The new project is given up.
+        seam.discardAnswers = {true};
         int progressAtClose = -1;
         when(
             w.get(), [&] { return ui().prbLoadFiles->value() >= 3; },
@@ -210,6 +212,7 @@ TEST_F(PicturePages, TheFormatDialogsAnswerAtEachCallReachesTheHeader)
             d->cmdOK->click();
         });
         QtDialogSeam real;
+        AllowRealDialogs realDialogs;
         return real.hexOrBin(parent);
     };
     for (bool binary : {true, false, true}) {

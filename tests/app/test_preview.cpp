@@ -5,6 +5,7 @@
 #include "compiler/headerreader.h"
 
 #include <QComboBox>
+#include <QLayout>
 #include <QScrollBar>
 
 namespace bitvane::testing {
@@ -77,36 +78,48 @@ TEST_F(PreviewDoubleDensity, DrawsTheCompiledSpriteAtEightTimes)
     expectPreviewsEqualTheHeader("8x");
 }
 
-// Fit is the largest whole zoom at which both previews show whole; a zoom
-// chosen larger scrolls. The before view always follows the zoom.
-TEST_F(Preview, FitShowsBothWholeAtTheLargestZoomAndLargerZoomsScroll)
+// Fit, for every sprite size: both previews with their captions show whole
+// at the zoom chosen (or it is 1x), and would not at one step more, as laid
+// out by the page itself.
+TEST_F(Preview, FitIsTheLargestZoomAtWhichBothPreviewsShowWhole)
 {
     writePicture("a.bmp", makePicture(8, 8, 1).image);
-    writePicture("b.bmp", makePicture(16, 16, 2).image);
-    writePicture("c.bmp", makePicture(32, 240, 3).image);
-    newProjectWith({"a.bmp", "b.bmp", "c.bmp"});
+    newProjectWith({"a.bmp"});
     loadPictures();
-    const QWidget *viewport = ui().scrPreview->viewport();
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        select(i);
-        const SpritePreview *after = ui().picDisp;
-        const int zoom = after->zoom();
-        EXPECT_EQ(ui().picBefore->zoom(), zoom);
-        const QRect bothAt = ui().scrPreview->widget()->geometry();
-        EXPECT_TRUE(viewport->rect().contains(bothAt));
-        // One step larger would not fit.
-        const QSize sprite(after->surface().width(), after->surface().height());
-        const int widthAtNext = 2 * (sprite.width() * (zoom + 1) + 2) + PreviewGap;
-        const int heightAtNext = after->y() + sprite.height() * (zoom + 1) + 2;
-        EXPECT_TRUE(widthAtNext > viewport->width() || heightAtNext > viewport->height());
+    QScrollArea *area = ui().scrPreview;
+    auto fitsAt = [&](int zoom) {
+        ui().picBefore->setZoom(zoom);
+        ui().picDisp->setZoom(zoom);
+        area->widget()->layout()->activate();
+        const QSize pane = area->widget()->size(), view = area->maximumViewportSize();
+        return pane.width() <= view.width() && pane.height() <= view.height();
+    };
+    for (const int width : {8, 16, 32}) {
+        for (int height = 1; height <= 240; ++height) {
+            ui().picBefore->setSurface(PictureSurface(width, height));
+            ui().picDisp->setSurface(PictureSurface(width, height));
+            WindowProbe::cboZoom_Change(*w);
+            const int zoom = ui().picDisp->zoom();
+            ASSERT_EQ(ui().picBefore->zoom(), zoom);
+            EXPECT_TRUE(zoom == 1 || fitsAt(zoom)) << width << " x " << height << " at " << zoom;
+            EXPECT_FALSE(fitsAt(zoom + 1)) << width << " x " << height << " at " << zoom + 1;
+        }
     }
-    EXPECT_GE(ui().picDisp->zoom(), 1);
+}
+
+// A zoom chosen larger than Fit scrolls, and stays for the next picture; the
+// before view follows it.
+TEST_F(Preview, LargerZoomsScrollAndStay)
+{
+    writePicture("a.bmp", makePicture(8, 8, 1).image);
+    writePicture("c.bmp", makePicture(32, 240, 3).image);
+    newProjectWith({"a.bmp", "c.bmp"});
+    loadPictures();
+    select(1);
     chooseZoom("16x");
     QApplication::processEvents();
     EXPECT_EQ(ui().picDisp->size(), QSize(32 * 16 + 2, 240 * 16 + 2));
     EXPECT_TRUE(ui().scrPreview->verticalScrollBar()->isVisible());
-    // The choice stays for the next picture.
     select(0);
     EXPECT_EQ(ui().picDisp->zoom(), 16);
     EXPECT_EQ(ui().picBefore->zoom(), 16);

@@ -1,5 +1,6 @@
-// The window's two save answers: only ordinary files are written, and the
-// refusal comes before either dialog's answer is used.
+// The window's two save answers: only ordinary files that the compile does
+// not read are written, and the refusal comes before either dialog's answer
+// is used.
 
 #include "windowfixture.h"
 
@@ -8,7 +9,7 @@
 #include <sys/stat.h>
 
 using namespace bitvane;
-using bitvane::testing::WindowTest;
+using namespace bitvane::testing;
 
 namespace {
 
@@ -28,6 +29,10 @@ TEST_F(WindowTest, SaveAnswersThatAreNoOrdinaryFileAreRefused)
     const QString fifo = path("fifo");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
     const QString folder = dir.path();
+    const QString picture = path("hero.bmp");
+    const QString hardLink = path("hard.bvp");
+    ASSERT_EQ(
+        ::link(QFile::encodeName(picture).constData(), QFile::encodeName(hardLink).constData()), 0);
 
     struct Case {
         const char *what;
@@ -36,6 +41,10 @@ TEST_F(WindowTest, SaveAnswersThatAreNoOrdinaryFileAreRefused)
         {"a FIFO as the project", fifo, path("s.h"), fifo, "not a regular file"},
         {"a FIFO as the header", path("s.bvp"), fifo, fifo, "not a regular file"},
         {"a folder as the header", path("s.bvp"), folder, folder, "folder"},
+        {"the picture as the header", path("s.bvp"), picture, picture,
+         "is an input of this compile"},
+        {"a hard link to the picture as the project", hardLink, path("s.h"), hardLink,
+         "is an input of this compile"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -56,4 +65,35 @@ TEST_F(WindowTest, SaveAnswersThatAreNoOrdinaryFileAreRefused)
         EXPECT_FALSE(QFile::exists(path("s.bvp")));
         EXPECT_FALSE(QFile::exists(path("s.h")));
     }
+    EXPECT_EQ(w->entries()[0].Location, picture);
+    EXPECT_TRUE(QFileInfo(picture).size() > 0);
+}
+
+// The project may be saved over the one it was opened from; the header may
+// not, or the project would be lost.
+TEST_F(WindowTest, TheOpenedProjectIsTheProjectsTargetNeverTheHeaders)
+{
+    const QString opened =
+        writeFile("p.bvp", "\"" + writePicture("hero.bmp").toUtf8() + "\",0,0\r\n");
+    openProject(opened);
+    next();
+    ASSERT_EQ(w->Tab(), frmMain::PageEditPictures);
+    next();
+    seam.formatAnswers.push_back(true);
+    seam.saveAnswers.push_back(path("q.bvp"));
+    seam.saveAnswers.push_back(opened);
+    next();
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(seam.messages[0].text, opened + ": is an input of this compile");
+    EXPECT_TRUE(readAll(opened).endsWith("\",0,0\r\n"));
+    EXPECT_FALSE(QFile::exists(path("q.bvp")));
+
+    seam.formatAnswers.push_back(true);
+    seam.saveAnswers.push_back(opened);
+    seam.saveAnswers.push_back(path("s.h"));
+    next();
+    ASSERT_EQ(seam.messages.size(), 2u);
+    EXPECT_TRUE(seam.messages[1].text.startsWith("Compilation complete!"))
+        << seam.messages[1].text.toStdString();
+    EXPECT_TRUE(readAll(path("s.h")).startsWith(Preamble));
 }

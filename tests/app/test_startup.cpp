@@ -31,6 +31,25 @@ TEST(Startup, AProjectIsChosenAndWrongArgumentsAreUsageErrors)
     EXPECT_EQ(parse({"a.bvp", "-v"}).action, StartupRequest::Version);
 }
 
+// The window system's options are left for it, with their values, in either
+// form; everything else stays for the program to judge.
+TEST(Startup, WindowSystemOptionsAreSetAsideBeforeTheDisplayIsNeeded)
+{
+    const struct {
+        QStringList given, kept;
+    } cases[] = {
+        {{"-platform", "xcb", "a.bvp"}, {"a.bvp"}},
+        {{"--platform", "offscreen", "-style=fusion", "-reverse"}, {}},
+        {{"-qwindowgeometry", "100x100", "--bogus"}, {"--bogus"}},
+        {{"--", "-style", "x"}, {"--", "-style", "x"}},
+        {{"-v", "--help"}, {"-v", "--help"}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(WithoutWindowSystemOptions(QStringList{"bitvane"} + c.given),
+                  QStringList{"bitvane"} + c.kept)
+            << c.given.join(' ').toStdString();
+}
+
 struct WindowRun {
     int exitCode = -1;
     QByteArray out, err;
@@ -66,12 +85,14 @@ TEST(Startup, TheProgramAnswersHelpVersionAndWrongArguments)
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "bitvane " BITVANE_VERSION "\n");
 
-    for (const QStringList &wrong : {QStringList{"--bogus"}, QStringList{"a.bvp", "b.bvp"}}) {
-        const WindowRun r = runWindow(wrong, true);
-        EXPECT_EQ(r.exitCode, 2) << wrong.join(' ').toStdString();
-        EXPECT_TRUE(r.out.isEmpty());
-        EXPECT_TRUE(r.err.contains("Usage: bitvane [PROJECT.bvp]\n")) << r.err.toStdString();
-    }
+    // With a display or without one.
+    for (const bool display : {true, false})
+        for (const QStringList &wrong : {QStringList{"--bogus"}, QStringList{"a.bvp", "b.bvp"}}) {
+            const WindowRun r = runWindow(wrong, display);
+            EXPECT_EQ(r.exitCode, 2) << wrong.join(' ').toStdString() << display;
+            EXPECT_TRUE(r.out.isEmpty());
+            EXPECT_TRUE(r.err.contains("Usage: bitvane [PROJECT.bvp]\n")) << r.err.toStdString();
+        }
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 // The wizard's pages and buttons, from project choice to the compile page.
 #include "windowfixture.h"
 
+#include <QCheckBox>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPalette>
 #include <QProgressBar>
 #include <QTimer>
@@ -36,6 +37,7 @@ TEST_F(WizardTest, NewProjectEmptiesTheListAndWaitsForAPicture)
     expectButtons(*w, {false, true, true, "Next >"});
     EXPECT_EQ(rows(), 1) << "Back leaves the list alone";
 
+    seam.discardAnswers = {true};
     next();
     EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
     EXPECT_EQ(rows(), 0);
@@ -48,6 +50,7 @@ TEST_F(WizardTest, OpeningAProjectReplacesTheListWithItsRecords)
     newProject();
     add(writePicture(QStringLiteral("old.bmp")));
     back();
+    seam.discardAnswers = {true};
     const QString project = writeFile(
         QStringLiteral("tiles.bvp"),
         "\"/art/ship.bmp\",10,-5\r\n\"/art/alien.gif\",0,0\r\n\"/art/ship.bmp\",-255,100\r\n");
@@ -121,6 +124,7 @@ TEST_F(WizardTest, AMalformedProjectNamesFileAndLineAndKeepsTheList)
     back();
     const QString project =
         writeFile(QStringLiteral("bad.bvp"), "\"/art/ship.bmp\",10,-5\r\n\"/art/alien.gif\",7\r\n");
+    seam.discardAnswers = {true};
     openProject(project);
     EXPECT_EQ(w->Tab(), frmMain::PageProjectSelect);
     expectButtons(*w, {false, true, true, "Next >"});
@@ -249,8 +253,10 @@ TEST_F(WizardTest, AFailedOrCancelledFinishRestoresPageFour)
         busyButtons =
             ui().cmdBack->isEnabled() || ui().cmdNext->isEnabled() || ui().cmdCancel->isEnabled();
         barShown = !ui().prbCompile->isHidden();
-        labelsHidden =
-            ui().lblMSG1->isHidden() && ui().lblMSG2->isHidden() && ui().lblPic->isHidden();
+        // The style and mask choices too: they cannot change any more.
+        labelsHidden = ui().lblMSG1->isHidden() && ui().lblMSG2->isHidden() &&
+                       ui().lblPic->isHidden() && ui().optClassic->isHidden() &&
+                       ui().optModern->isHidden() && ui().chkMasks->isHidden();
         closed = w->close();
     });
     seam.saveAnswers = {std::nullopt};
@@ -268,6 +274,8 @@ TEST_F(WizardTest, AFailedOrCancelledFinishRestoresPageFour)
     EXPECT_FALSE(ui().lblMSG1->isHidden());
     EXPECT_FALSE(ui().lblMSG2->isHidden());
     EXPECT_FALSE(ui().lblPic->isHidden());
+    EXPECT_FALSE(ui().optModern->isHidden());
+    EXPECT_FALSE(ui().chkMasks->isHidden());
     for (const auto &m : seam.messages)
         EXPECT_FALSE(m.text.startsWith(QStringLiteral("Compilation complete!")));
 }

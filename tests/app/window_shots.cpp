@@ -12,7 +12,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -127,10 +127,10 @@ int main(int argc, char *argv[])
     ui.cmdNext->click();
     const char *names[] = {"page3-8x8.png", "page3-16x16.png", "page3-32x240.png"};
     for (int i = 0; i < 3; ++i) {
-        ui.lstPictures->setCurrentRow(i);
+        ui.lstPictures->setCurrentIndex(ui.lstPictures->model()->index(i, 0));
         shot(names[i]);
     }
-    ui.lstPictures->setCurrentRow(1);
+    ui.lstPictures->setCurrentIndex(ui.lstPictures->model()->index(1, 0));
     ui.sldContrast->setValue(40);
     shot("page3-16x16-contrast.png");
 
@@ -156,7 +156,7 @@ int main(int argc, char *argv[])
     seam.answers.push_back(sprites.filePath(QStringLiteral("heart.png")));
     ui.cmdAddFile->click();
     ui.cmdNext->click();
-    ui.lstPictures->setCurrentRow(3);
+    ui.lstPictures->setCurrentIndex(ui.lstPictures->model()->index(3, 0));
     shot("edit-pictures.png");
 
     seam.messageShot = out.filePath(QStringLiteral("about.png"));

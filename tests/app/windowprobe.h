@@ -20,6 +20,7 @@ struct WindowProbe {
     static void cmdAddFile_Click(frmMain &w) { w.cmdAddFile_Click(); }
     static void Picture1_Click(frmMain &w) { w.Picture1_Click(); }
     static void LoadPictures(frmMain &w) { w.LoadPictures(); }
+    static void cboZoom_Change(frmMain &w) { w.cboZoom_Change(); }
     static bool CompileProject(frmMain &w) { return w.CompileProject().has_value(); }
     static void runGuarded(frmMain &w, const std::function<void()> &f) { w.runGuarded(f); }
 

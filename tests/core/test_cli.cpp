@@ -3,14 +3,23 @@
 
 #include "testsupport.h"
 
+#include "compiler/compilerun.h"
+#include "imaging/pictureloader.h"
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <csignal>
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
+using namespace bitvane;
 using namespace bitvane::testing;
 
 namespace {
@@ -152,15 +161,22 @@ TEST_F(Cli, NameWarningsFixesAndWerror)
     EXPECT_EQ(r.err, where + QByteArray(problems).replace("%1", "warning") + padded);
     EXPECT_TRUE(readAll(header).contains(" class[2] = "));
 
-    // --fix-names wins over -Werror: nothing is left to warn about.
+    // --fix-names: nothing is left to warn about but the padded picture.
     const QByteArray projectBytes = readAll(project);
-    r = runCompile({"--fix-names", "-Werror", "-o", "-", project});
+    r = runCompile({"--fix-names", "-o", "-", project});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.err, padded);
     EXPECT_TRUE(r.out.contains(" sprite[4] = ")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(" sprite_2[4] = ")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(" class_[2] = ")) << r.out.toStdString();
     EXPECT_EQ(readAll(project), projectBytes);
+
+    // With the names fixed, -Werror still makes the padded picture an error,
+    // as compilers make every warning one; nothing is written.
+    r = runCompile({"--fix-names", "-Werror", "-o", "-", project});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QByteArray(padded).replace(": warning: ", ": error: "));
+    EXPECT_EQ(r.out, QByteArray());
 }
 
 TEST_F(Cli, AppliesEachRecordsContrastThenBrightness)
@@ -203,7 +219,8 @@ TEST_F(Cli, KeepsProjectOrderAndReportsTheFirstBadPictureInIt)
     for (int attempt = 0; attempt < 3; ++attempt) {
         r = runCompile({"-o", header, project});
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(r.err.startsWith("bitvane-compile: " + dir.filePath("p41.bmp").toUtf8()))
+        EXPECT_TRUE(r.err.startsWith("bitvane-compile: " + project.toUtf8() +
+                                     ":42: " + dir.filePath("p41.bmp").toUtf8()))
             << r.err.toStdString();
         EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
         EXPECT_TRUE(r.err.endsWith('\n'));
@@ -225,8 +242,15 @@ TEST_F(Cli, FailuresLeaveTheHeaderAndSayWhereOnOneLine)
          ":2: the record ends early: the contrast is missing\n"},
         {"a contrast out of range", record(dir.filePath("sprite.bmp"), 0, 140),
          ":1: contrast 140 is outside -100 to 100\n"},
-        {"a picture that is missing",
-         record(dir.filePath("sprite.bmp")) + record(dir.filePath("gone.bmp")), ""},
+        {"a picture that is missing, named at its record",
+         record(dir.filePath("sprite.bmp")) + record(dir.filePath("gone.bmp")),
+         ":2: " + dir.filePath("gone.bmp").toUtf8() + ": file not found\n"},
+        {"a picture given as the project", readAll(dir.filePath("wide.one.png")),
+         ": not a project file (a PNG picture)\n"},
+        {"a header given as the project", Preamble + "static unsigned char a[2] = {0x1, 0x0};\r\n",
+         ": not a project file (a C header)\n"},
+        {"a settings line with an unknown key", "#bitvane style=modern;colour=grey\r\n",
+         ":1: unknown setting \"colour\" (known: style, masks, notation, locations, shared)\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -236,10 +260,7 @@ TEST_F(Cli, FailuresLeaveTheHeaderAndSayWhereOnOneLine)
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
         EXPECT_TRUE(r.err.startsWith("bitvane-compile: ")) << r.err.toStdString();
-        if (!c.message.isEmpty())
-            EXPECT_EQ(r.err, "bitvane-compile: " + project.toUtf8() + c.message);
-        else
-            EXPECT_TRUE(r.err.contains(dir.filePath("gone.bmp").toUtf8())) << r.err.toStdString();
+        EXPECT_EQ(r.err, "bitvane-compile: " + project.toUtf8() + c.message);
         EXPECT_EQ(readAll(header), old);
         EXPECT_EQ(readAll(project), c.project);
     }
@@ -295,13 +316,14 @@ TEST_F(Cli, AnswersHelpVersionAndUsageErrors)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.contains("--binary")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("PROJECT.bvp"));
-    for (const char *text :
-         {"--style <STYLE>", "--mask", "C23", "--fit <FIT>", "--levels <LO,HI>", "--shade <MODE>",
-          "bitvane-compile --fit scale -o sprites.h photos.bvp",
-          "bitvane-compile --levels 40,200 -o sprites.h photos.bvp",
-          "bitvane-compile --shade diffuse -o sprites.h photos.bvp",
-          "static unsigned char ship[4] = {0xa1, 0x0, 0xc1, 0x0};",
-          "static const uint8_t ship[4] BITVANE_DATA = {"})
+    for (const char *text : {"--style <STYLE>", "--mask", "C23", "--hex", "--shared", "--watch",
+                             "#bitvane style=modern;masks=on;notation=binary;locations=relative",
+                             "--fit <FIT>", "--levels <LO,HI>", "--shade <MODE>",
+                             "bitvane-compile --fit scale -o sprites.h photos.bvp",
+                             "bitvane-compile --levels 40,200 -o sprites.h photos.bvp",
+                             "bitvane-compile --shade diffuse -o sprites.h photos.bvp",
+                             "static unsigned char ship[4] = {0xa1, 0x0, 0xc1, 0x0};",
+                             "static const uint8_t ship[4] BITVANE_DATA = {"})
         EXPECT_TRUE(r.out.contains(text)) << text;
 
     r = runCompile({"--version"});
@@ -330,6 +352,10 @@ TEST_F(Cli, AnswersHelpVersionAndUsageErrors)
         {"--levels", "-1,200", "-o", header, project},
         {"--levels", "10,10", "-o", header, project},
         {"--levels", " 1,2", "-o", header, project},
+        {"--hex", "--binary", "-o", header, project},
+        {"--mask", "--no-mask", "-o", header, project},
+        {"--shared", "--style", "classic", "-o", header, project},
+        {"--watch", "-o", "-", project},
     };
     for (const QStringList &args : bad) {
         r = runCompile(args);
@@ -405,4 +431,180 @@ TEST_F(Cli, StyleAndMaskOptions)
     EXPECT_TRUE(r.err.contains("p.bvp:2: warning: name 'wide.one' is not a C identifier "
                                "(contains '.')\n"))
         << r.err.toStdString();
+}
+
+// The window compiles through RunCompile with its choices and writes them
+// into the project; bitvane-compile given only that project writes the same
+// header, for every combination. Relative locations are written from the
+// project's folder and found again.
+TEST_F(Cli, TheProjectsSettingsGiveTheHeaderTheWindowWrote)
+{
+    const QDir golden(QStringLiteral(BITVANE_GOLDEN_DIR) + "/style_classic_hex");
+    ASSERT_TRUE(QDir(dir.path()).mkpath("art") && QDir(dir.path()).mkpath("game/window") &&
+                QDir(dir.path()).mkpath("game/cli"));
+    std::vector<PictureEntry> entries;
+    for (const char *file : {"transparent.gif", "fading.png", "five.bmp"}) {
+        const QString path = dir.filePath(QStringLiteral("art/") + file);
+        ASSERT_TRUE(QFile::copy(golden.filePath(file), path));
+        const LoadedSprite sprite = LoadSprite(path);
+        PictureEntry entry;
+        entry.Name = QFileInfo(path).completeBaseName();
+        entry.Location = path;
+        entry.Image = sprite.Image;
+        entry.Mask = sprite.Mask;
+        entry.Contrast = 20;
+        entry.Brightness = -10;
+        entries.push_back(std::move(entry));
+    }
+    const QString projectPath = dir.filePath("game/p.bvp");
+    int combinations = 0;
+    for (const HeaderStyle style : {HeaderStyle::Classic, HeaderStyle::Modern})
+        for (const bool hex : {true, false})
+            for (const bool masks : {false, true})
+                for (const bool relative : {false, true})
+                    for (const bool shared : {false, true}) {
+                        if (shared && style == HeaderStyle::Classic)
+                            continue;
+                        ++combinations;
+                        const ProjectSettings settings{style, masks, hex, relative, shared};
+                        const QByteArray line = FormatSettingsLine(settings);
+                        SCOPED_TRACE(line.isEmpty() ? "defaults" : line.toStdString());
+                        CompileJob job;
+                        job.entries = entries;
+                        job.settings = settings;
+                        job.headerPath = dir.filePath("game/window/sprites.h");
+                        job.projectPath = projectPath;
+                        RunCompile(job);
+                        const QByteArray project = readAll(projectPath);
+                        EXPECT_TRUE(project.startsWith(line + (relative ? "\"../art/" : "\"/")))
+                            << project.toStdString();
+
+                        const QString cliHeader = dir.filePath("game/cli/sprites.h");
+                        const Outcome r = runCompile({"-o", cliHeader, projectPath});
+                        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+                        EXPECT_EQ(readAll(cliHeader), readAll(job.headerPath));
+                    }
+    EXPECT_EQ(combinations, 24);
+}
+
+namespace {
+
+// A --watch child, read a line at a time; every wait is bounded.
+class WatchedChild {
+public:
+    explicit WatchedChild(const QStringList &args)
+    {
+        m_p.start(QStringLiteral(BITVANE_COMPILE_EXE), args);
+        m_p.waitForStarted(10000);
+    }
+    ~WatchedChild()
+    {
+        if (m_p.state() != QProcess::NotRunning) {
+            m_p.kill();
+            m_p.waitForFinished(10000);
+        }
+    }
+    // The next line on stdout or stderr ("out: ..." or "err: ..."), or
+    // empty when none comes within the time.
+    QByteArray nextLine(int ms = 10000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        for (;;) {
+            m_out += m_p.readAllStandardOutput();
+            m_err += m_p.readAllStandardError();
+            for (auto [buffer, tag] : {std::pair{&m_out, "out: "}, std::pair{&m_err, "err: "}})
+                if (const qsizetype end = buffer->indexOf('\n'); end >= 0) {
+                    const QByteArray line = tag + buffer->left(end);
+                    buffer->remove(0, end + 1);
+                    return line;
+                }
+            const qint64 left = ms - clock.elapsed();
+            if (left <= 0)
+                return {};
+            m_p.waitForReadyRead(int(std::min<qint64>(left, 100)));
+        }
+    }
+    QProcess &process() { return m_p; }
+
+private:
+    QProcess m_p;
+    QByteArray m_out, m_err;
+};
+
+// Writes a file the way editors and paint programs save: a new file renamed
+// over the old one.
+void replaceFile(const QString &path, const QByteArray &bytes)
+{
+    writeFile(path + ".new", bytes);
+    ASSERT_TRUE(::rename(QFile::encodeName(path + ".new").constData(),
+                         QFile::encodeName(path).constData()) == 0);
+}
+
+} // namespace
+
+// --watch end to end: a run at once, another for each change to a picture
+// or the project (a failed one keeps the last good header), none for the
+// header it writes itself, and a clean exit on SIGTERM and SIGINT.
+TEST_F(Cli, WatchCompilesAgainAfterEachChangeUntilStopped)
+{
+    const QRegularExpression done(QStringLiteral("^out: %1: (\\d+) sprites?, \\d+ ms$")
+                                      .arg(QRegularExpression::escape(header)));
+    auto sprites = [&](const QByteArray &line) {
+        const QRegularExpressionMatch m = done.match(QString::fromUtf8(line));
+        return m.hasMatch() ? m.captured(1).toInt() : -1;
+    };
+    writeFile(project, record(dir.filePath("sprite.bmp")));
+    {
+        WatchedChild child({"--watch", "-o", header, project});
+        ASSERT_EQ(sprites(child.nextLine()), 1);
+        const QByteArray first = readAll(header);
+        EXPECT_EQ(first,
+                  Preamble + "static unsigned char sprite[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n\r\n");
+        // Its own header, written into the watched folder, starts no run.
+        EXPECT_EQ(child.nextLine(600), QByteArray());
+
+        // The picture saved again, by a rename.
+        QImage black(8, 1, QImage::Format_RGB32);
+        black.fill(Qt::black);
+        ASSERT_TRUE(black.save(dir.filePath("drawn.bmp")));
+        replaceFile(dir.filePath("sprite.bmp"), readAll(dir.filePath("drawn.bmp")));
+        ASSERT_EQ(sprites(child.nextLine()), 1);
+        EXPECT_EQ(readAll(header),
+                  Preamble + "static unsigned char sprite[2] = {0xff, 0xff};\r\n\r\n");
+
+        // A broken project: the error, and the header stays.
+        const QByteArray good = readAll(header);
+        replaceFile(project, record(dir.filePath("sprite.bmp")) + "\"x.bmp\",1\r\n");
+        EXPECT_EQ(child.nextLine(), "err: bitvane-compile: " + project.toUtf8() +
+                                        ":2: the record ends early: the contrast is missing");
+        EXPECT_EQ(readAll(header), good);
+
+        // Mended, with a second picture that is watched from now on; its
+        // warning and the run's result come on two streams, in either order.
+        ASSERT_TRUE(QFile::copy(dir.filePath("wide.one.png"), dir.filePath("wide.png")));
+        replaceFile(project, record(dir.filePath("sprite.bmp")) + record(dir.filePath("wide.png")));
+        QByteArrayList lines{child.nextLine(), child.nextLine()};
+        std::sort(lines.begin(), lines.end());
+        EXPECT_TRUE(lines[0].startsWith("err: " + project.toUtf8() + ":2: warning: "))
+            << lines[0].toStdString();
+        ASSERT_EQ(sprites(lines[1]), 2) << lines[1].toStdString();
+        QFile::remove(dir.filePath("wide.png"));
+        EXPECT_EQ(child.nextLine(), "err: bitvane-compile: " + project.toUtf8() + ":2: " +
+                                        dir.filePath("wide.png").toUtf8() + ": file not found");
+        EXPECT_TRUE(readAll(header).contains(" wide[2] = "));
+
+        ::kill(pid_t(child.process().processId()), SIGTERM);
+        ASSERT_TRUE(child.process().waitForFinished(10000));
+        EXPECT_EQ(child.process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(child.process().exitCode(), 0);
+    }
+    WatchedChild child({"--watch", "-o", header, project});
+    EXPECT_TRUE(child.nextLine().startsWith("err: bitvane-compile: "));
+    ::kill(pid_t(child.process().processId()), SIGINT);
+    ASSERT_TRUE(child.process().waitForFinished(10000));
+    EXPECT_EQ(child.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.process().exitCode(), 0);
+    EXPECT_EQ(entriesOf(dir.path()),
+              (QStringList{"drawn.bmp", "out.h", "p.bvp", "sprite.bmp", "wide.one.png"}));
 }

@@ -45,7 +45,7 @@ protected:
             entries.push_back(
                 MakeEntry(QStringLiteral("p%1").arg(i), QStringLiteral("/art/p%1.bmp").arg(i)));
         CompileJob j;
-        j.hex = hex;
+        j.settings.hex = hex;
         j.headerPath = header;
         j.entries = entries;
         j.sprite = [images = std::move(images)](int i) {
@@ -66,7 +66,7 @@ TEST_F(CompileRun, OnePictureGivesExactlyFiveLines)
               Preamble + "static unsigned char sprite[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n\r\n");
     EXPECT_FALSE(QFile::exists(project));
 
-    j.hex = false;
+    j.settings.hex = false;
     RunCompile(j);
     EXPECT_EQ(readAll(header),
               Preamble + "static unsigned char sprite[4] = {0b10100001, 0b00000000, 0b11000001, "
@@ -265,7 +265,7 @@ TEST_F(CompileRun, MasksComeFromTheSpritesOrDrawTheWholePicture)
     RunCompile(j);
     EXPECT_FALSE(readAll(header).contains("_mask"));
 
-    j.masks = true;
+    j.settings.masks = true;
     RunCompile(j);
     EXPECT_EQ(readAll(header), Preamble + "static unsigned char a[4] = {0xa1, 0x0, 0xc1, 0x0};\r\n"
                                           "static unsigned char a_mask[2] = {0xf0, 0xf};\r\n\r\n"
@@ -277,7 +277,7 @@ TEST_F(CompileRun, MasksComeFromTheSpritesOrDrawTheWholePicture)
         return i == 0 ? LoadedSprite{workedExample(), SpriteMask{8, {0x80, 0x01}}, {}}
                       : LoadedSprite{PictureSurface(16, 1, ShadeBlack), {}, {}};
     };
-    j.style = HeaderStyle::Modern;
+    j.settings.style = HeaderStyle::Modern;
     RunCompile(j);
     const QByteArray text = readAll(header);
     EXPECT_TRUE(text.contains("static const uint8_t a_mask[2] BITVANE_DATA = {\r\n"

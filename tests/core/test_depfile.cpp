@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace bitvane;
 using namespace bitvane::testing;
 
@@ -51,12 +53,31 @@ TEST(Depfile, NamesAreEscapedForMake)
               "  /g\\h.bmp \\\n  /\xc3\xa9t\xc3\xa9.bmp\n"
               "\n/a\\ b.bmp:\n\n/c$$d.bmp:\n\n/e\\\\\\ f.bmp:\n\n/g\\h.bmp:\n"
               "\n/\xc3\xa9t\xc3\xa9.bmp:\n");
-    // make cannot read a line break in a name: refused, naming it.
-    try {
-        MakeDepfileText("s.h", "/s.bvp", Entries({"/a\nb.bmp"}));
-        ADD_FAILURE() << "a line break was written";
-    } catch (const Error &e) {
-        EXPECT_EQ(e.file(), "/a\nb.bmp");
+}
+
+// Characters make reads as syntax whatever the escape: refused, naming the
+// picture and the character.
+TEST(Depfile, NamesMakeCannotReadAreRefused)
+{
+    const struct {
+        const char *picture;
+        const char *told;
+    } cases[] = {
+        {"/a:b.bmp", "':'"},           {"/a;b.bmp", "';'"},           {"/a|b.bmp", "'|'"},
+        {"/100%.bmp", "'%'"},          {"/a=b.bmp", "'='"},           {"/a\tb.bmp", "a TAB"},
+        {"/a\nb.bmp", "a line break"}, {"/a\rb.bmp", "a line break"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.picture);
+        try {
+            MakeDepfileText("s.h", "/s.bvp", Entries({"/ok.bmp", c.picture}));
+            ADD_FAILURE() << "written";
+        } catch (const Error &e) {
+            EXPECT_EQ(e.file(), QString::fromUtf8(c.picture));
+            EXPECT_EQ(e.reason(), QStringLiteral("the name holds %1, which a dependency file "
+                                                 "cannot hold for make")
+                                      .arg(QLatin1StringView(c.told)));
+        }
     }
 }
 
@@ -99,13 +120,64 @@ TEST_F(DepfileCli, NothingWrittenWhenTheCompileFailsOrTheNamesClash)
     EXPECT_EQ(readAll(dir.filePath("s.d")), "old");
     EXPECT_FALSE(QFile::exists(dir.filePath("s.h")));
 
-    for (const char *clash : {"s.h", "s.bvp", "./s.bvp"}) {
+    const struct {
+        const char *depfile;
+        const char *line;
+    } clashes[] = {
+        {"s.h", "s.h: is named twice among the files to write"},
+        {"s.bvp", "s.bvp: is an input of this compile"},
+        {"./s.bvp", "./s.bvp: is an input of this compile"},
+        {"a b.bmp", "a b.bmp: is an input of this compile"},
+    };
+    for (const auto &[clash, line] : clashes) {
         r = Compile(dir.path(), {"-M", clash, "-o", "s.h", "s.bvp"});
         EXPECT_EQ(r.exitCode, 1) << clash;
-        EXPECT_TRUE(r.err.contains("the dependency file would replace")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.endsWith("bitvane-compile: " + QByteArray(line) + "\n"))
+            << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(dir.filePath("s.h"))) << clash;
         EXPECT_EQ(readAll(dir.filePath("s.bvp")), "\"./a b.bmp\",0,0\r\n");
     }
+}
+
+// The header and the dependency file are replaced together or not at all:
+// a dependency file that cannot be written, or a picture name make could
+// not read, leaves the previous header, so that make never takes it for up
+// to date; a device is refused as -o refuses it.
+TEST_F(DepfileCli, HeaderAndDependencyFileTogetherOrNeither)
+{
+    QImage picture(8, 2, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    ASSERT_TRUE(picture.save(dir.filePath("a:b.bmp")));
+    writeFile(dir.filePath("colon.bvp"), "\"a:b.bmp\",0,0\r\n");
+    const QString fifo = dir.filePath("fifo.d");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const struct {
+        const char *what;
+        QStringList args;
+        QByteArray line;
+    } cases[] = {
+        {"no such folder",
+         {"-M", "no/such/s.d", "-o", "s.h", "s.bvp"},
+         "no/such/s.d: cannot be written"},
+        {"a FIFO",
+         {"-M", "fifo.d", "-o", "s.h", "s.bvp"},
+         "fifo.d: cannot be written: not a regular file"},
+        {"a colon in a picture's name",
+         {"-M", "s.d", "-o", "s.h", "colon.bvp"},
+         QFile::encodeName(dir.filePath("a:b.bmp")) + ": the name holds ':'"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(dir.filePath("s.h"), "old header");
+        const Outcome r = Compile(dir.path(), c.args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains("bitvane-compile: " + c.line)) << r.err.toStdString();
+        EXPECT_EQ(readAll(dir.filePath("s.h")), "old header");
+        EXPECT_FALSE(QFile::exists(dir.filePath("s.d")));
+    }
+    struct stat status;
+    EXPECT_TRUE(::lstat(QFile::encodeName(fifo).constData(), &status) == 0 &&
+                S_ISFIFO(status.st_mode));
 }
 
 } // namespace

@@ -10,6 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/time.h>
+#include <unistd.h>
+
 using namespace bitvane::testing;
 using hostile::ChildRun;
 using hostile::runLimited;
@@ -131,6 +138,32 @@ TEST_F(ExtractCli, OtherCodeIsAWarningNamingHeaderAndLine)
     EXPECT_EQ(entriesOf(path("out")), (QStringList{"a.png", "mixed.bvp"}));
 }
 
+// A header of many warnings, a table no sprite can be and a name cut in
+// the middle of a character: the first hundred warnings and a count, and
+// every array written.
+TEST_F(ExtractCli, WarningsAreBoundedAndOddTablesAndLongNamesDoNotStopIt)
+{
+    const QByteArray face = "\xF0\x9F\x98\x80"; // one character, two UTF-16 halves
+    writeFile(
+        path("big.h"),
+        Preamble + "static unsigned short crc[512] = {0x0};\r\n" +
+            QByteArray("int x;\r\nstatic unsigned char a[2] = {0x1, 0x0};\r\n").repeated(150) +
+            "static unsigned char z" + face.repeated(50) + "[2] = {0x2, 0x0};\r\n");
+    const ChildRun r = runIn(tmp.path(), {"--extract", "big.h", "-o", "out"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.left(400).toStdString();
+    const QList<QByteArray> lines = r.err.split('\n');
+    ASSERT_EQ(lines.size(), 102); // 101 lines and the empty rest
+    EXPECT_EQ(lines[0], "big.h:4: warning: skipped array crc: no sprite has 512 elements, more "
+                        "than the 480 of 240 rows");
+    EXPECT_EQ(lines[1], "big.h:5: warning: skipped, not a sprite array: int x;");
+    EXPECT_EQ(lines[99], "big.h:201: warning: skipped, not a sprite array: int x;");
+    EXPECT_EQ(lines[100], "big.h: warning: ... and 51 more");
+    const QStringList files = entriesOf(path("out"));
+    EXPECT_EQ(files.size(), 152);
+    EXPECT_TRUE(files.contains(QStringLiteral("a_150.png")));
+    EXPECT_TRUE(files.contains(QString::fromUtf8("z" + face.repeated(49) + ".png")));
+}
+
 // A faulty array is one failure line naming header, line and reason (every
 // fault is in the header reader's tests), and the folder is not made, or
 // left as it was.
@@ -157,6 +190,15 @@ TEST_F(ExtractCli, FaultyArraysFailAndLeaveTheFolderAsItWas)
     writeFile(path("none.h"), Preamble);
     r = runIn(tmp.path(), {"--extract", "none.h", "-o", "new"});
     EXPECT_EQ(r.err, "bitvane-compile: none.h: holds no sprite array\n");
+    // A file that is no text says so alone, without a warning per "line".
+    writeFile(path("ship.png"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\n\n", 18));
+    writeFile(path("data.h"), QByteArray("static\0\x01\n\n", 10));
+    for (const char *file : {"ship.png", "data.h"}) {
+        r = runIn(tmp.path(), {"--extract", file, "-o", "new"});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, "bitvane-compile: " + QByteArray(file) + ": not a text file (" +
+                             (file[0] == 's' ? "a PNG picture" : "binary data") + ")\n");
+    }
     EXPECT_FALSE(QFileInfo::exists(path("new")));
 }
 
@@ -203,6 +245,9 @@ TEST_F(ExtractCli, CompileOptionsAreUsageErrors)
         {{"--fit", "scale"}, "--fit cannot be used with --extract"},
         {{"--levels", "0,255"}, "--levels cannot be used with --extract"},
         {{"--shade", "diffuse"}, "--shade cannot be used with --extract"},
+        {{"--hex"}, "--hex cannot be used with --extract"},
+        {{"--shared"}, "--shared cannot be used with --extract"},
+        {{"--watch"}, "--watch cannot be used with --extract"},
         {{"p.bvp"}, "--extract takes no project file: it writes one"},
         {{"--extract", "t.h"}, "--extract is given more than once"},
     };
@@ -222,4 +267,72 @@ TEST_F(ExtractCli, CompileOptionsAreUsageErrors)
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.startsWith("bitvane-compile: --force is only used with --extract\n"));
     EXPECT_EQ(entriesOf(tmp.path()), QStringList{"s.h"});
+}
+
+// A symbolic link named like a file to write is a name already there, even
+// when it leads nowhere; with --force the link itself is replaced and
+// nothing is written where it led.
+TEST_F(ExtractCli, SymbolicLinksInTheFolderAreReplacedNeverFollowed)
+{
+    writeFile(path("s.h"), Preamble + "static unsigned char a[2] = {0x1, 0x0};\r\n");
+    ASSERT_TRUE(QDir().mkpath(path("out")) && QDir().mkpath(path("elsewhere")));
+    writeFile(path("elsewhere/mine.bvp"), "mine");
+    ASSERT_TRUE(QFile::link(path("elsewhere/a.png"), path("out/a.png"))); // leads nowhere
+    ASSERT_TRUE(QFile::link(path("elsewhere/mine.bvp"), path("out/s.bvp")));
+
+    ChildRun r = runIn(tmp.path(), {"--extract", "s.h", "-o", "out"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "bitvane-compile: out/a.png: exists already and is not overwritten\n");
+    EXPECT_TRUE(QFileInfo(path("out/a.png")).isSymLink());
+
+    r = runIn(tmp.path(), {"--extract", "s.h", "--force", "-o", "out"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    for (const char *name : {"out/a.png", "out/s.bvp"}) {
+        EXPECT_FALSE(QFileInfo(path(name)).isSymLink()) << name;
+        EXPECT_TRUE(QFileInfo(path(name)).isFile()) << name;
+    }
+    EXPECT_EQ(entriesOf(path("elsewhere")), QStringList{"mine.bvp"});
+    EXPECT_EQ(readAll(path("elsewhere/mine.bvp")), "mine");
+}
+
+// Staging folders a killed run left are removed by the next extraction into
+// that folder once ten minutes old, with one line saying so; a young one
+// and one a running extraction holds stay.
+TEST_F(ExtractCli, StagingFoldersOfKilledRunsAreRemovedOnceOld)
+{
+    writeFile(path("s.h"), Preamble + "static unsigned char a[2] = {0x1, 0x0};\r\n");
+    const QStringList staging{".bitvane-extract-old111", ".bitvane-extract-run222",
+                              ".bitvane-extract-new333"};
+    const timeval elevenMinutesAgo[2] = {{::time(nullptr) - 660, 0}, {::time(nullptr) - 660, 0}};
+    for (const QString &name : staging) {
+        ASSERT_TRUE(QDir().mkpath(path("out/" + name)));
+        writeFile(path("out/" + name + "/a.png"), "half written");
+        if (!name.endsWith("333"))
+            ASSERT_EQ(
+                ::utimes(QFile::encodeName(path("out/" + name)).constData(), elevenMinutesAgo), 0);
+    }
+    const int running =
+        ::open(QFile::encodeName(path("out/" + staging[1])).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(running, 0);
+    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+
+    const ChildRun r = runIn(tmp.path(), {"--extract", "s.h", "-o", "out"});
+    ::close(running);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "out: note: removed .bitvane-extract-old111, left by an interrupted "
+                     "extraction\n");
+    EXPECT_EQ(
+        QDir(path("out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        (QStringList{".bitvane-extract-new333", ".bitvane-extract-run222", "a.png", "s.bvp"}));
+}
+
+// A folder that cannot be made is told with the system's reason.
+TEST_F(ExtractCli, AFolderThatCannotBeMadeSaysWhy)
+{
+    writeFile(path("s.h"), Preamble + "static unsigned char a[2] = {0x1, 0x0};\r\n");
+    writeFile(path("file"), "not a folder");
+    const ChildRun r = runIn(tmp.path(), {"--extract", "s.h", "-o", "file/sub/deeper"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "bitvane-compile: file/sub/deeper: cannot be created: not a directory\n");
+    EXPECT_EQ(entriesOf(tmp.path()), (QStringList{"file", "s.h"}));
 }

@@ -61,7 +61,8 @@ QByteArray Header(HeaderStyle style, bool hex, const std::vector<Sprite> &sprite
 
 // Copies each array into unsigned longs and draws it: one character per
 // pixel by its two plane bits, ' ' where the mask leaves it out. The modern
-// header also answers its element size and NAME_WIDTH/NAME_HEIGHT.
+// header also answers its element size and NAME_WIDTH/NAME_HEIGHT; each mask
+// its declared element count.
 QByteArray Program(HeaderStyle style, const std::vector<Sprite> &sprites)
 {
     const bool modern = style == HeaderStyle::Modern;
@@ -96,6 +97,9 @@ QByteArray Program(HeaderStyle style, const std::vector<Sprite> &sprites)
              "[0]), " + w + ", " + h + ");\n";
         if (modern)
             c += "    printf(\"%d bits\\n\", (int)(sizeof " + n + "[0] * 8));\n";
+        if (s.mask)
+            c += "    printf(\"" + n + "_mask %d\\n\", (int)(sizeof " + n + "_mask / sizeof " + n +
+                 "_mask[0]));\n";
         c += "    draw(" + w + ", " + h + ", p, " + (s.mask ? "m" : "0") + ");\n";
     }
     return c + "    return 0;\n}\n";
@@ -110,6 +114,9 @@ QByteArray Expected(HeaderStyle style, const std::vector<Sprite> &sprites)
                ' ' + QByteArray::number(h) + '\n';
         if (style == HeaderStyle::Modern)
             out += QByteArray::number(w) + " bits\n";
+        // A mask holds one element per row, whatever its element type.
+        if (s.mask)
+            out += s.name.toLatin1() + "_mask " + QByteArray::number(h) + '\n';
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
                 const ColorValue v = s.picture.pixel(x, y);

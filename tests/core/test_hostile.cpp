@@ -1,11 +1,12 @@
 // The core on hostile and unusual files: output targets, targets replaced
-// together, special inputs, BMP colour masks, camera-sized pictures.
+// together (a failure at each step of the commit), inputs as targets,
+// special inputs, BMP colour masks, camera-sized pictures.
 
 #include "hostilehelpers.h"
 #include "testsupport.h"
 
 #include "compiler/compilerun.h"
-#include "compiler/outputfile.h"
+#include "compiler/outputset.h"
 #include "error.h"
 #include "imaging/pictureloader.h"
 #include "imaging/shadereduction.h"
@@ -17,6 +18,8 @@
 #include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 using namespace bitvane;
 using namespace bitvane::testing;
@@ -110,13 +113,16 @@ TEST_F(HostileCore, OnlyOrdinaryFilesAreOutputTargets)
     writeFile(header, "old");
     EXPECT_TRUE(refusal([&] { CheckOutputTarget(header); }).isEmpty());
 
-    // The compile checks both targets before it asks for any picture.
-    for (bool fifoIsHeader : {true, false}) {
+    // The compile checks every target before it asks for any picture: the
+    // header, the project and the dependency file.
+    for (int fifoIs : {0, 1, 2}) {
         CompileJob j = job(2);
-        if (fifoIsHeader)
+        if (fifoIs == 0)
             j.headerPath = fifo;
-        else
+        else if (fifoIs == 1)
             j.projectPath = fifo;
+        else
+            j.alsoWritten.push_back({fifo, "rule"});
         EXPECT_TRUE(refusal([&] { RunCompile(j); }).startsWith(fifo + ": "));
         EXPECT_EQ(asked, 0);
         EXPECT_TRUE(isFifo(fifo));
@@ -140,10 +146,8 @@ TEST_F(HostileCore, BothTargetsAreReplacedTogetherOrNotAtAll)
             }
         };
         const QString message = refusal([&] { RunCompile(j); });
-        EXPECT_TRUE(message.startsWith(project + ": cannot be written: ")) << message.toStdString();
+        EXPECT_EQ(message, project + ": cannot be written: it is a folder");
         if (headerExisted) {
-            EXPECT_TRUE(message.endsWith(header + " was put back as it was"))
-                << message.toStdString();
             EXPECT_EQ(readAll(header), "// the previous header\r\n");
         } else {
             EXPECT_FALSE(QFile::exists(header));
@@ -160,6 +164,147 @@ TEST_F(HostileCore, BothTargetsAreReplacedTogetherOrNotAtAll)
     RunCompile(j);
     EXPECT_EQ(entriesOf(dir.path()), QStringList({"sprites.bvp", "sprites.h"}));
     EXPECT_TRUE(readAll(header).startsWith("// Sprite header"));
+}
+
+// Three targets (two with previous files, one new), the commit failing
+// just before each one is replaced, by the project's error and by any other
+// exception, in both kinds of set: every target is as it was, nothing else
+// is left in the folder.
+TEST(OutputSetCommit, AFailureAtEachPositionPutsEveryTargetBack)
+{
+    const QStringList names{"a.h", "b.bvp", "new.d"};
+    for (const bool staged : {false, true}) {
+        for (std::size_t failAt = 0; failAt < 3; ++failAt) {
+            for (const bool ownError : {true, false}) {
+                SCOPED_TRACE(::testing::Message() << "staging folder " << staged << ", failing at "
+                                                  << failAt << ", Error " << ownError);
+                QTemporaryDir dir;
+                writeFile(dir.filePath("a.h"), "old a");
+                writeFile(dir.filePath("b.bvp"), "old b");
+                const QString stagingFolder = dir.filePath(".staging");
+                {
+                    OutputSet set(staged ? OutputSet::Links::Replace : OutputSet::Links::Follow);
+                    if (staged) {
+                        ASSERT_TRUE(QDir().mkdir(stagingFolder));
+                        set.stageIn(stagingFolder);
+                    }
+                    set.add(dir.filePath("a.h")).write("new a");
+                    set.add(dir.filePath("b.bvp"), "new b");
+                    set.add(dir.filePath("new.d"), "new d");
+                    set.beforeReplacing = [&](std::size_t i) {
+                        if (i != failAt)
+                            return;
+                        if (ownError)
+                            throw Error(dir.filePath(names[qsizetype(i)]), "injected");
+                        throw std::runtime_error("injected");
+                    };
+                    try {
+                        set.commit();
+                        ADD_FAILURE() << "the commit succeeded";
+                    } catch (const Error &e) {
+                        EXPECT_TRUE(ownError);
+                        const QString told = e.message();
+                        EXPECT_TRUE(
+                            told.startsWith(dir.filePath(names[qsizetype(failAt)]) + ": injected"))
+                            << told.toStdString();
+                        if (failAt == 1)
+                            EXPECT_TRUE(told.endsWith("; " + dir.filePath("a.h") +
+                                                      " was put back as it was"))
+                                << told.toStdString();
+                        if (failAt == 2)
+                            EXPECT_TRUE(told.endsWith("; the 2 files replaced before were put "
+                                                      "back as they were"))
+                                << told.toStdString();
+                    } catch (const std::runtime_error &) {
+                        EXPECT_FALSE(ownError);
+                    }
+                }
+                if (staged)
+                    EXPECT_EQ(
+                        QDir(stagingFolder)
+                            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                        QStringList());
+                QDir(stagingFolder).removeRecursively();
+                EXPECT_EQ(readAll(dir.filePath("a.h")), "old a");
+                EXPECT_EQ(readAll(dir.filePath("b.bvp")), "old b");
+                EXPECT_EQ(QDir(dir.path())
+                              .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                          (QStringList{"a.h", "b.bvp"}));
+            }
+        }
+    }
+}
+
+// A target that is a file the compile reads, by any name, is refused before
+// any picture is asked for, and so is one named twice.
+TEST_F(HostileCore, TargetsThatAreInputsOrNamedTwiceAreRefused)
+{
+    const QString picture = dir.filePath("p0.bmp");
+    writeFile(picture, "picture bytes");
+    writeFile(project, "project bytes");
+    ASSERT_TRUE(QFile::link(picture, dir.filePath("soft.h")));
+    ASSERT_EQ(::link(QFile::encodeName(picture).constData(),
+                     QFile::encodeName(dir.filePath("hard.h")).constData()),
+              0);
+    const struct {
+        const char *what;
+        QString header, projectTarget, extra, refused, reason;
+    } cases[] = {
+        {"the picture", picture, {}, {}, picture, "is an input of this compile"},
+        {"the picture by another path",
+         dir.filePath("./p0.bmp"),
+         {},
+         {},
+         dir.filePath("./p0.bmp"),
+         "is an input of this compile"},
+        {"a symbolic link to it",
+         dir.filePath("soft.h"),
+         {},
+         {},
+         dir.filePath("soft.h"),
+         "is an input of this compile"},
+        {"a hard link to it",
+         dir.filePath("hard.h"),
+         {},
+         {},
+         dir.filePath("hard.h"),
+         "is an input of this compile"},
+        {"the project read", project, {}, {}, project, "is an input of this compile"},
+        {"the picture as the extra file",
+         header,
+         {},
+         picture,
+         picture,
+         "is an input of this compile"},
+        {"header and extra file one",
+         header,
+         {},
+         header,
+         header,
+         "is named twice among the files to write"},
+        {"header and project one",
+         header,
+         header,
+         {},
+         header,
+         "is named twice among the files to write"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        CompileJob j = job(1);
+        entries[0].Location = picture;
+        j.headerPath = c.header;
+        j.projectPath = c.projectTarget;
+        j.inputs = {project};
+        if (!c.extra.isEmpty())
+            j.alsoWritten.push_back({c.extra, "extra"});
+        asked = 0;
+        EXPECT_EQ(refusal([&] { RunCompile(j); }), c.refused + ": " + c.reason);
+        EXPECT_EQ(asked, 0);
+        EXPECT_EQ(readAll(picture), "picture bytes");
+        EXPECT_EQ(readAll(project), "project bytes");
+        EXPECT_FALSE(QFile::exists(header));
+    }
 }
 
 TEST_F(HostileCore, SpecialInputsAreRefusedWithoutBeingRead)

@@ -7,7 +7,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iostream>
+#include <optional>
+#include <set>
 
 using namespace bitvane;
 using namespace bitvane::testing;
@@ -102,7 +109,7 @@ TEST(Identifiers, FixedNamesCompileAsCAndCpp)
     for (const bool hex : {true, false}) {
         CompileJob job;
         job.entries = entries;
-        job.hex = hex;
+        job.settings.hex = hex;
         job.headerPath = dir.filePath("sprites.h");
         RunCompile(job);
         writeFile(dir.filePath("use.c"), uses);
@@ -119,4 +126,193 @@ TEST(Identifiers, FixedNamesCompileAsCAndCpp)
                 << compiler.readAll().toStdString();
         }
     }
+}
+
+namespace {
+
+// The keywords of C23 and C++23 (alternative tokens included), written out
+// here from the standards' lists, and words near them that are none: the
+// compilers below decide which of these and of the rule's own tables a
+// name may be.
+// clang-format off
+const char *const ReferenceWords[] = {
+    "alignas", "alignof", "auto", "bool", "break", "case", "char", "const", "constexpr", "continue",
+    "default", "do", "double", "else", "enum", "extern", "false", "float", "for", "goto", "if",
+    "inline", "int", "long", "nullptr", "register", "restrict", "return", "short", "signed",
+    "sizeof", "static", "static_assert", "struct", "switch", "thread_local", "true", "typedef",
+    "typeof", "typeof_unqual", "union", "unsigned", "void", "volatile", "while", "_Alignas",
+    "_Alignof", "_Atomic", "_BitInt", "_Bool", "_Complex", "_Decimal128", "_Decimal32",
+    "_Decimal64", "_Generic", "_Imaginary", "_Noreturn", "_Static_assert", "_Thread_local",
+    "asm", "catch", "char8_t", "char16_t", "char32_t", "class", "concept", "consteval",
+    "constinit", "const_cast", "co_await", "co_return", "co_yield", "decltype", "delete",
+    "dynamic_cast", "explicit", "export", "friend", "mutable", "namespace", "new", "noexcept",
+    "operator", "private", "protected", "public", "reinterpret_cast", "requires", "static_cast",
+    "template", "this", "throw", "try", "typeid", "typename", "using", "virtual", "wchar_t",
+    "and", "and_eq", "bitand", "bitor", "compl", "not", "not_eq", "or", "or_eq", "xor", "xor_eq",
+    // No keywords: identifiers with a special meaning only in some places.
+    "final", "override", "import", "module", "defined", "Int",
+};
+// clang-format on
+
+// A compiler in the newest language mode it knows, asked which words it
+// refuses as the name of a variable.
+struct Compiler {
+    QString name;
+    QString path;
+    QStringList mode;
+    bool cpp = false;
+    bool knowsC23 = false; // a C compiler that has C23's keywords
+    std::set<QString> refusedTogether;
+
+    // Runs the compiler on one file of the declarations given, one a line:
+    // the 1-based lines it reports an error on, or nullopt when it did not
+    // run.
+    std::optional<std::set<int>> errorLines(const QTemporaryDir &dir,
+                                            const QByteArray &source) const
+    {
+        const QString file = dir.filePath(cpp ? "words.cpp" : "words.c");
+        writeFile(file, source);
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        const QString limit =
+            name.startsWith("clang") ? QStringLiteral("-ferror-limit=0") : "-fmax-errors=0";
+        process.start(
+            path, mode + QStringList{"-fsyntax-only", "-fdiagnostics-color=never", limit, file});
+        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+            return std::nullopt;
+        static const QRegularExpression error(QStringLiteral(":(\\d+):\\d+: (fatal )?error"));
+        std::set<int> lines;
+        for (const QString &line : QString::fromLocal8Bit(process.readAll()).split(u'\n'))
+            if (const QRegularExpressionMatch m = error.match(line); m.hasMatch())
+                lines.insert(m.captured(1).toInt());
+        if (lines.empty() && process.exitCode() != 0)
+            return std::nullopt;
+        return lines;
+    }
+
+    static QByteArray declaration(const QString &word)
+    {
+        return "int " + word.toLatin1() + " = 1;\n";
+    }
+
+    // All words in one run; a complaint about one line can spill over onto
+    // the next, so a verdict that matters is asked again with the word alone.
+    bool readAll(const QTemporaryDir &dir, const QStringList &words)
+    {
+        QByteArray source;
+        for (const QString &word : words)
+            source += declaration(word);
+        const std::optional<std::set<int>> lines = errorLines(dir, source);
+        if (!lines)
+            return false;
+        for (const int line : *lines)
+            if (line >= 1 && line <= words.size())
+                refusedTogether.insert(words[line - 1]);
+        return true;
+    }
+
+    bool refuses(const QTemporaryDir &dir, const QString &word, bool alone) const
+    {
+        if (!alone)
+            return refusedTogether.count(word) != 0;
+        const std::optional<std::set<int>> lines = errorLines(dir, declaration(word));
+        return !lines || !lines->empty();
+    }
+};
+
+// The compilers on the PATH that take their language mode.
+std::vector<Compiler> AvailableCompilers(const QTemporaryDir &dir)
+{
+    const struct {
+        const char *name;
+        bool cpp;
+    } candidates[] = {{"gcc", false}, {"clang", false}, {"g++", true}, {"clang++", true}};
+    // C23's keywords in use; an older compiler takes "-std=c2x" without them.
+    const QByteArray c23 = "constexpr int a = 1;\n"
+                           "typeof_unqual(const int) b = a;\n"
+                           "thread_local bool c = true;\n"
+                           "alignas(8) int d = alignof(int);\n"
+                           "static_assert(sizeof(int) > 1);\n"
+                           "void *e = nullptr;\n";
+    std::vector<Compiler> found;
+    for (const auto &candidate : candidates) {
+        Compiler c;
+        c.name = QLatin1String(candidate.name);
+        c.path = QStandardPaths::findExecutable(c.name);
+        c.cpp = candidate.cpp;
+        c.mode =
+            c.cpp ? QStringList{"-x", "c++", "-std=c++2b"} : QStringList{"-x", "c", "-std=c2x"};
+        if (c.path.isEmpty() || c.errorLines(dir, "int usable = 1;\n") != std::set<int>{})
+            continue;
+        c.knowsC23 = !c.cpp && c.errorLines(dir, c23) == std::set<int>{};
+        found.push_back(std::move(c));
+    }
+    return found;
+}
+
+} // namespace
+
+// Every word that a C or C++ compiler refuses as a name is refused by the
+// rule, with the reason of the language that refuses it, and every word of
+// the rule's tables is refused by a compiler of its language: a keyword
+// left out of the tables, or a word that is none put in, is caught. A C
+// compiler without C23's keywords cannot tell those apart; it says nothing
+// about them, and the C++ compilers still catch those C++ shares.
+TEST(Identifiers, KeywordsAreTheWordsTheCompilersRefuse)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    std::vector<Compiler> compilers = AvailableCompilers(dir);
+    if (compilers.empty())
+        GTEST_SKIP() << "no gcc, clang, g++ or clang++ taking -std=c2x or -std=c++2b on the PATH";
+
+    QStringList words;
+    for (const char *word : ReferenceWords)
+        words << QLatin1String(word);
+    for (const QString &word : KeywordsOf(Language::C) + KeywordsOf(Language::Cpp))
+        if (!words.contains(word))
+            words << word;
+    for (Compiler &c : compilers)
+        ASSERT_TRUE(c.readAll(dir, words)) << c.name.toStdString() << " did not run";
+    const bool c23 = std::any_of(compilers.begin(), compilers.end(),
+                                 [](const Compiler &c) { return c.knowsC23; });
+
+    // What is wrong with the rule's reason for word, or nothing.
+    auto fault = [&](const QString &word, bool alone) -> std::string {
+        const QString reason = NameProblems({word}).front();
+        QStringList refusedByC, refusedByCpp, acceptedByCpp, acceptedByC23;
+        for (const Compiler &c : compilers) {
+            const bool refused = c.refuses(dir, word, alone);
+            if (c.cpp)
+                (refused ? refusedByCpp : acceptedByCpp) << c.name;
+            else if (refused)
+                refusedByC << c.name;
+            else if (c.knowsC23)
+                acceptedByC23 << c.name;
+        }
+        const std::string what = word.toStdString() + ": the rule says \"" + reason.toStdString() +
+                                 "\"; refused by C " + refusedByC.join(',').toStdString() +
+                                 ", by C++ " + refusedByCpp.join(',').toStdString();
+        const QString ofC = QStringLiteral("is a keyword of C");
+        const QString ofCpp = QStringLiteral("is a keyword of C++");
+        if (!refusedByC.isEmpty() && reason != ofC)
+            return what;
+        if (refusedByC.isEmpty() && !refusedByCpp.isEmpty() && reason != ofCpp &&
+            !(reason == ofC && !c23))
+            return what;
+        if (reason == ofCpp && !acceptedByCpp.isEmpty())
+            return what + "; accepted by " + acceptedByCpp.join(',').toStdString();
+        if (reason == ofC && !acceptedByC23.isEmpty())
+            return what + "; accepted by " + acceptedByC23.join(',').toStdString();
+        return {};
+    };
+    for (const QString &word : words) {
+        if (fault(word, false).empty())
+            continue;
+        if (const std::string f = fault(word, true); !f.empty())
+            ADD_FAILURE() << f;
+    }
+    if (!c23)
+        std::cout << "no C compiler here has C23's keywords; the C keywords that C++ lacks are "
+                     "checked only where a compiler refuses them\n";
 }

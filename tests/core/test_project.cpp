@@ -59,3 +59,41 @@ TEST_F(PictureList, RelativeLocationsAreTakenFromTheProjectsFolder)
 }
 
 } // namespace
+
+// Where each picture is stored from a project file at /home/ann/game/p.bvp:
+// relative with forward slashes when asked and there is a common folder;
+// otherwise as given, unless a relative one would lose its picture.
+TEST(StoredLocations, RelativeToTheProjectsFolderOrAsGiven)
+{
+    const QString project = "/home/ann/game/p.bvp";
+    const struct {
+        const char *location;        // as opened
+        const char *projectLocation; // as the project file gave it ("" for chosen)
+        bool relative;
+        const char *stored;
+    } cases[] = {
+        {"/home/ann/game/ship.png", "", true, "ship.png"},
+        {"/home/ann/game/art/ship.png", "", true, "art/ship.png"},
+        {"/home/ann/art/ship.png", "", true, "../art/ship.png"},
+        {"/home/ann/game/./art/../ship.png", "", true, "ship.png"},
+        {"/tmp/ship.png", "", true, "/tmp/ship.png"}, // only the root in common
+        {"/home/ann/game/art/ship.png", "art/ship.png", true, "art/ship.png"},
+        {"/home/ann/game/ship.png", "", false, "/home/ann/game/ship.png"},
+        {"/home/ann/game/art/ship.png", "art/ship.png", false, "art/ship.png"},
+        {"/home/ann/game/art/ship.png", "./art/ship.png", false, "./art/ship.png"},
+        // Read from /home/ann/old/q.bvp: "art/ship.png" would not find it here.
+        {"/home/ann/old/art/ship.png", "art/ship.png", false, "/home/ann/old/art/ship.png"},
+        {"/srv/ship.png", "/srv/ship.png", false, "/srv/ship.png"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.location);
+        PictureEntry entry;
+        entry.Location = QString::fromUtf8(c.location);
+        entry.ProjectLocation = QString::fromUtf8(c.projectLocation);
+        EXPECT_EQ(StoredLocation(entry, project, c.relative), QString::fromUtf8(c.stored));
+    }
+    // From the root folder every picture shares it.
+    PictureEntry entry;
+    entry.Location = "/tmp/ship.png";
+    EXPECT_EQ(StoredLocation(entry, "/p.bvp", true), "tmp/ship.png");
+}

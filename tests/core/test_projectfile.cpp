@@ -233,3 +233,119 @@ TEST(ProjectFile, ReadProjectFileNamesTheFileThatCannotBeRead)
         EXPECT_EQ(e.message(), path + ":2: the record ends early: the contrast is missing");
     }
 }
+
+// The settings line: each choice that differs from the default, keys in one
+// order, and nothing at all for the defaults, so that such files keep their
+// bytes. Read back, the line gives the settings and is no record.
+TEST(ProjectSettingsLine, RoundTripsEachCombinationAndIsNoRecord)
+{
+    const struct {
+        ProjectSettings settings;
+        QByteArray line;
+    } cases[] = {
+        {{}, ""},
+        {{HeaderStyle::Modern}, "#bitvane style=modern\r\n"},
+        {{HeaderStyle::Classic, true}, "#bitvane masks=on\r\n"},
+        {{HeaderStyle::Classic, false, false}, "#bitvane notation=binary\r\n"},
+        {{HeaderStyle::Classic, false, true, true}, "#bitvane locations=relative\r\n"},
+        {{HeaderStyle::Modern, false, true, false, true}, "#bitvane style=modern;shared=on\r\n"},
+        {{HeaderStyle::Modern, true, false, true},
+         "#bitvane style=modern;masks=on;notation=binary;locations=relative\r\n"},
+        {{HeaderStyle::Modern, true, false, true, true},
+         "#bitvane style=modern;masks=on;notation=binary;locations=relative;shared=on\r\n"},
+    };
+    const QByteArray records = "\"/a/b.bmp\",1,2\r\n\"/a/c.bmp\",0,0,\"hero\"\r\n";
+    const std::vector<ProjectRecord> expected = ParseProject(records, "p.bvp");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        EXPECT_EQ(FormatSettingsLine(c.settings), c.line);
+        for (const QByteArray &bom : {QByteArray(), QByteArray("\xEF\xBB\xBF")}) {
+            const QByteArray file = bom + c.line + records;
+            EXPECT_EQ(ParseProjectSettings(file, "p.bvp"), c.settings);
+            const std::vector<ProjectRecord> read = ParseProject(file, "p.bvp");
+            EXPECT_EQ(read, expected);
+            ASSERT_EQ(read.size(), 2u);
+            EXPECT_EQ(read[1].line, c.line.isEmpty() ? 2 : 3);
+        }
+    }
+    // Written by hand: any order, blanks, the defaults named, a bare mark,
+    // a lone LF, and a project of settings only.
+    ProjectSettings binaryMasks;
+    binaryMasks.masks = true;
+    binaryMasks.hex = false;
+    EXPECT_EQ(ParseProjectSettings(" #bitvane masks=on", "p.bvp"), ProjectSettings{});
+    EXPECT_EQ(ParseProjectSettings("#bitvane notation = binary ; style=classic;masks=on;\n"
+                                   "\"/a/b.bmp\",0,0\n",
+                                   "p.bvp"),
+              binaryMasks);
+    EXPECT_EQ(ParseProjectSettings("#bitvane\r\n", "p.bvp"), ProjectSettings{});
+    EXPECT_TRUE(ParseProject("#bitvane style=modern", "p.bvp").empty());
+}
+
+TEST(ProjectSettingsLine, RefusesWhatItDoesNotKnowWithItsLine)
+{
+    const struct {
+        QByteArray line;
+        const char *reason;
+    } cases[] = {
+        {"#bitvane colour=grey",
+         "unknown setting \"colour\" (known: style, masks, notation, locations, shared)"},
+        {"#bitvane style=modern;Masks=on",
+         "unknown setting \"Masks\" (known: style, masks, notation, locations, shared)"},
+        {"#bitvane style=c99", "style \"c99\" is neither classic nor modern"},
+        {"#bitvane masks=yes", "masks \"yes\" is neither off nor on"},
+        {"#bitvane notation=", "notation \"\" is neither hex nor binary"},
+        {"#bitvane locations", "setting \"locations\" is not in the form key=value"},
+        {"#bitvane style=modern;style=classic", "style is set twice"},
+        {"#bitvane shared=on", "shared=on needs style=modern"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        try {
+            ParseProjectSettings(c.line + "\r\n\"/a/b.bmp\",0,0\r\n", "game.bvp");
+            ADD_FAILURE() << "accepted";
+        } catch (const Error &e) {
+            EXPECT_EQ(e.message(), QStringLiteral("game.bvp:1: ") + QLatin1StringView(c.reason));
+        }
+    }
+}
+
+// A picture or a header given as the project is called what it is; a broken
+// project keeps its line's message, and a project is never refused for what
+// it looks like.
+TEST(ProjectSettingsLine, FilesOfAnotherKindAreNamedAsSuch)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const struct {
+        const char *file;
+        QByteArray bytes;
+        const char *message; // after "PATH"
+    } cases[] = {
+        {"ship.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+         ": not a project file (a PNG picture)"},
+        {"ship.gif", "GIF89a\x08\x00\x02\x00", ": not a project file (a GIF picture)"},
+        {"ship.jpg", "\xFF\xD8\xFF\xE0", ": not a project file (a JPEG picture)"},
+        {"ship.bmp", QByteArray("BM\x46\0\0\0", 6), ": not a project file (a BMP picture)"},
+        {"sprites.h", "// Sprite header file made with Bitvane 2.0\r\n",
+         ": not a project file (a C header)"},
+        {"modern.h", "\n/* Sprite header */\r\n#ifndef X\r\n", ": not a project file (a C header)"},
+        {"data.bin", QByteArray("\"a\0b", 4), ": not a project file (binary data)"},
+        {"broken.bvp", "\"/a/b.bmp\",0\r\n", ":1: the record ends early: the contrast is missing"},
+        {"BMs.bvp", "BMs.bmp,0\r\n", ":1: the record ends early: the contrast is missing"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = dir.filePath(QString::fromLatin1(c.file));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.bytes);
+        f.close();
+        try {
+            ReadProjectFileContents(path);
+            ADD_FAILURE() << "read as a project";
+        } catch (const Error &e) {
+            EXPECT_EQ(e.message(), path + QLatin1StringView(c.message));
+        }
+    }
+}

@@ -16,6 +16,7 @@ mask from the source's alpha), not from the program's code. The test writes
 the header as "out.h", which gives the modern style's guard. Re-running gives
 the same bytes (fixed seeds).
 """
+import io
 import os
 import random
 import shutil
@@ -251,19 +252,29 @@ def modern_digits(bits, hexa):
     return "0x%0*X" % (len(bits) // 4, int(bits, 2)) if hexa else "0b" + bits
 
 
-def modern_block(rows, name, hexa, bits):
+def modern_block(rows, name, hexa, bits, shared=False):
+    """shared: extern declarations for every includer, the definitions (no
+    static) only under BITVANE_IMPLEMENTATION."""
     w, h = len(rows[0]), len(rows)
     ctype = {8: "uint8_t", 16: "uint16_t", 32: "uint32_t"}[w]
     out = "#define %s_WIDTH %d\r\n#define %s_HEIGHT %d\r\n" % (name, w, name, h)
-    out += "static const %s %s[%d] BITVANE_DATA = {\r\n" % (ctype, name, 2 * h)
+    storage = "" if shared else "static "
+    if shared:
+        out += "extern const %s %s[%d] BITVANE_DATA;\r\n" % (ctype, name, 2 * h)
+        if bits is not None:
+            out += "extern const %s %s_mask[%d] BITVANE_DATA;\r\n" % (ctype, name, h)
+        out += "#ifdef BITVANE_IMPLEMENTATION\r\n"
+    out += "%sconst %s %s[%d] BITVANE_DATA = {\r\n" % (storage, ctype, name, 2 * h)
     for row in rows:
         low = "".join(CODES[v][1] for v in row)
         out += "    %s, /* %s */\r\n" % (modern_digits(low, hexa), "".join(DRAWN[v] for v in row))
     highs = [modern_digits("".join(CODES[v][0] for v in row), hexa) for row in rows]
     out += ",\r\n".join("    " + x for x in highs) + "\r\n};\r\n"
     if bits is not None:
-        out += "static const %s %s_mask[%d] BITVANE_DATA = {\r\n" % (ctype, name, h)
+        out += "%sconst %s %s_mask[%d] BITVANE_DATA = {\r\n" % (storage, ctype, name, h)
         out += ",\r\n".join("    " + modern_digits(b, hexa) for b in bits) + "\r\n};\r\n"
+    if shared:
+        out += "#endif /* BITVANE_IMPLEMENTATION */\r\n"
     return out + "\r\n"
 
 
@@ -274,15 +285,20 @@ MODERN_PREAMBLE = ("/* Sprite header file made with Bitvane 2.0 from project.bvp
                    "#ifndef BITVANE_DATA\r\n#define BITVANE_DATA\r\n#endif\r\n\r\n")
 
 
-def expected_header(folder, records, hexa, modern=False, masks=False, names=None):
-    text = MODERN_PREAMBLE if modern else PREAMBLE
+SHARED_NOTE = ("/* Shared by several C files: every file that includes this one sees the\r\n"
+               "   declarations; the data is defined only in the one file that defines\r\n"
+               "   BITVANE_IMPLEMENTATION before its first include of this file. */\r\n\r\n")
+
+
+def expected_header(folder, records, hexa, modern=False, masks=False, names=None, shared=False):
+    text = (MODERN_PREAMBLE + (SHARED_NOTE if shared else "")) if modern else PREAMBLE
     for i, (location, b, c) in enumerate(records):
         name = names[i] if names else os.path.splitext(os.path.basename(location))[0]
         path = os.path.join(folder, location)
         rows = brightness(contrast(reduce(fit(decode(path))), c), b)
         bits = mask_bits(alpha_rows(path)) if masks else None
         if modern:
-            text += modern_block(rows, name, hexa, bits)
+            text += modern_block(rows, name, hexa, bits, shared)
         else:
             text += array_line(rows, name, hexa) + "\r\n"
             if masks:
@@ -349,8 +365,9 @@ def new_case(name):
     return folder
 
 
-def write_project(folder, records, extra=b""):
+def write_project(folder, records, extra=b"", settings_line=b""):
     with open(os.path.join(folder, "project.bvp"), "wb") as f:
+        f.write(settings_line)
         for location, b, c in records:
             f.write(b'"%s",%d,%d\r\n' % (location.encode("utf-8"), b, c))
         f.write(extra)
@@ -388,21 +405,28 @@ def write_warnings(folder, warnings, fitted=()):
             f.write("".join(lines).encode("utf-8"))
 
 
-def success_case(name, pictures, settings, hexa=True, modern=False, masks=False, warnings=()):
+def success_case(name, pictures, settings, hexa=True, modern=False, masks=False, warnings=(),
+                 shared=False, settings_line=b"", args=None):
+    """hexa, modern, masks, shared: what the header must be. The arguments
+    that ask for it are made from them unless args gives them (with a
+    settings_line, the project's first line, saying the rest)."""
     folder = new_case(name)
     records = []
     for (fname, save), (b, c) in zip(pictures, settings):
         save(os.path.join(folder, fname))
         records.append(("./" + fname, b, c))
-    write_project(folder, records)
-    write_warnings(folder, warnings, [(i + 1, r[0]) for i, r in enumerate(records)])
-    args = ([] if hexa else ["--binary"]) + (["--style", "modern"] if modern else []) + \
-        (["--mask"] if masks else [])
+    write_project(folder, records, settings_line=settings_line)
+    first = 2 if settings_line else 1
+    write_warnings(folder, warnings, [(i + first, r[0]) for i, r in enumerate(records)])
+    if args is None:
+        args = ([] if hexa else ["--binary"]) + (["--style", "modern"] if modern else []) + \
+            (["--mask"] if masks else [])
     if args:
         with open(os.path.join(folder, "args.txt"), "w") as f:
             f.write("".join(a + "\n" for a in args))
     with open(os.path.join(folder, "expected.h"), "wb") as f:
-        f.write(expected_header(folder, records, hexa, modern, masks).encode("utf-8"))
+        f.write(expected_header(folder, records, hexa, modern, masks,
+                                shared=shared).encode("utf-8"))
 
 
 def error_case(name, pictures, project_bytes, message, warnings=()):
@@ -609,7 +633,7 @@ def options_cases():
             five.putpixel((x, y), c)
     error_case("error_palette_five_colours", [("five.png", png(five))],
                b'"./five.png",0,0,"five","shade=palette"\r\n',
-               "./five.png: has 5 colours; palette order takes at most 4")
+               "project.bvp:1: ./five.png: has 5 colours; palette order takes at most 4")
     error_case("error_bad_option", [("a.bmp", bmp(worked_example()))],
                b'"./a.bmp",0,0\r\n"./a.bmp",0,0,"a","fit=scale;width=12"\r\n',
                "project.bvp:2: bad option 'width=12'")
@@ -694,11 +718,34 @@ def main():
                'project.bvp:2: location "./noext": no name can be taken: "noext" has no extension')
     error_case("error_missing_picture", [("a.bmp", bmp(worked_example()))],
                b'"./a.bmp",0,0\r\n"./gone.bmp",0,0\r\n"./a.bmp",0,0\r\n',
-               "./gone.bmp: file not found", warnings=[(3, "a", "also the name of row 1")])
+               "project.bvp:2: ./gone.bmp: file not found",
+               warnings=[(3, "a", "also the name of row 1")])
     error_case("error_not_a_picture", [("a.bmp", bmp(worked_example())),
                                        ("text.gif", lambda p: open(p, "w").write("hello\n"))],
                b'"./a.bmp",0,0\r\n"./text.gif",0,0\r\n',
-               "./text.gif: not a picture (not a BMP, GIF, JPEG or PNG file)")
+               "project.bvp:2: ./text.gif: not a picture (not a BMP, GIF, JPEG or PNG file)")
+    # A picture given where the project belongs is called what it is.
+    png_bytes = io.BytesIO()
+    worked_example().save(png_bytes, "PNG")
+    error_case("error_picture_as_project", [], png_bytes.getvalue(),
+               "project.bvp: not a project file (a PNG picture)")
+
+    # The project's first line chooses the header, the options override it.
+    success_case("settings_line_modern_binary_mask", style_pictures, style_settings,
+                 hexa=False, modern=True, masks=True, args=[],
+                 settings_line=b"#bitvane style=modern;masks=on;notation=binary\r\n")
+    success_case("settings_line_classic_binary", style_pictures, style_settings, hexa=False,
+                 args=[], settings_line=b"#bitvane notation=binary\r\n")
+    success_case("settings_line_overridden", style_pictures, style_settings, args=[
+        "--style", "classic", "--hex", "--no-mask"], settings_line=(
+        b"#bitvane style=modern;masks=on;notation=binary;locations=relative;shared=on\r\n"))
+    # Shared headers, asked by the project and by the option; the first is
+    # also compiled as two C files linked together (shared_c/).
+    success_case("shared_modern_hex_mask", style_pictures, style_settings, modern=True,
+                 masks=True, shared=True, args=[],
+                 settings_line=b"#bitvane style=modern;masks=on;shared=on\r\n")
+    success_case("shared_binary_option", style_pictures, style_settings, hexa=False,
+                 modern=True, shared=True, args=["--shared", "--binary"])
 
     options_cases()
 

@@ -1,0 +1,139 @@
+/* Sprite header file made with Bitvane 2.0 from project.bvp */
+#ifndef OUT_H
+#define OUT_H
+
+#include <stdint.h>
+
+/* Define BITVANE_DATA before including this file to place the sprites,
+   for example in program memory. */
+#ifndef BITVANE_DATA
+#define BITVANE_DATA
+#endif
+
+/* Shared by several C files: every file that includes this one sees the
+   declarations; the data is defined only in the one file that defines
+   BITVANE_IMPLEMENTATION before its first include of this file. */
+
+#define transparent_WIDTH 16
+#define transparent_HEIGHT 10
+extern const uint16_t transparent[20] BITVANE_DATA;
+#ifdef BITVANE_IMPLEMENTATION
+const uint16_t transparent[20] BITVANE_DATA = {
+    0b0000001111111100, /* ++++++--------++ */
+    0b0000001101101000, /* ++++++--+--+-... */
+    0b0000001111011100, /* ++++++----+---++ */
+    0b0100001111010101, /* +-++++----+-+-+- */
+    0b0000000000000000, /* +++++.++++++++++ */
+    0b0000000000000000, /* ++++++++++++++++ */
+    0b0110000000000000, /* .--.+++++.+.++++ */
+    0b1000100000000001, /* -+++-++++++++++- */
+    0b0000000000000000, /* ++++++++++.+.+++ */
+    0b0000000010000000, /* ++++++++-+++.+++ */
+    0b1111110000000011,
+    0b1111110010010000,
+    0b1111110000100011,
+    0b1011110000101010,
+    0b1111101111111111,
+    0b1111111111111111,
+    0b0000111110101111,
+    0b0111011111111110,
+    0b1111111111010111,
+    0b1111111101110111
+};
+#endif /* BITVANE_IMPLEMENTATION */
+
+#define fading_WIDTH 16
+#define fading_HEIGHT 20
+extern const uint16_t fading[40] BITVANE_DATA;
+#ifdef BITVANE_IMPLEMENTATION
+const uint16_t fading[40] BITVANE_DATA = {
+    0b0000111110110000, /* ....-----+--.... */
+    0b0000111111100000, /* ....-------..... */
+    0b0000111111100000, /* ....-------..... */
+    0b0001111111000000, /* ...-------...... */
+    0b0001111110000000, /* ...------+...... */
+    0b0011111100000000, /* ..------+....... */
+    0b0010111110000000, /* ..-.-----....... */
+    0b1111111100010000, /* --------...-.... */
+    0b0111111100010000, /* .-------...-.... */
+    0b1111111000010000, /* -------....-.... */
+    0b1111001000010000, /* ----++-....-.... */
+    0b1111110000010000, /* ------.....-.... */
+    0b1111110000110000, /* ------....--.... */
+    0b1011100000110000, /* -+---.....--.... */
+    0b1101100000110000, /* --.--.....--.... */
+    0b1111000000110000, /* ----......--.... */
+    0b1011000101110000, /* -+--...-.---.... */
+    0b1110000111110000, /* ---....-----.... */
+    0b0110010111110000, /* +--..-.-----.... */
+    0b1110000111110000, /* ---....-----.... */
+    0b0000000001000000,
+    0b0000000000000000,
+    0b0000000000000000,
+    0b0000000000000000,
+    0b0000000001000000,
+    0b0000000010000000,
+    0b0000000000000000,
+    0b0000000000000000,
+    0b0000000000000000,
+    0b0000000000000000,
+    0b0000110000000000,
+    0b0000000000000000,
+    0b0000000000000000,
+    0b0100000000000000,
+    0b0000000000000000,
+    0b0000000000000000,
+    0b0100000000000000,
+    0b0000000000000000,
+    0b1000000000000000,
+    0b0000000000000000
+};
+#endif /* BITVANE_IMPLEMENTATION */
+
+#define five_WIDTH 8
+#define five_HEIGHT 6
+extern const uint8_t five[12] BITVANE_DATA;
+#ifdef BITVANE_IMPLEMENTATION
+const uint8_t five[12] BITVANE_DATA = {
+    0b10111000, /* -.---... */
+    0b11110000, /* ----.... */
+    0b01111000, /* .----... */
+    0b11111000, /* -----... */
+    0b11111000, /* -----... */
+    0b11000000, /* --...... */
+    0b00000000,
+    0b00000000,
+    0b00000000,
+    0b00000000,
+    0b00000000,
+    0b00000000
+};
+#endif /* BITVANE_IMPLEMENTATION */
+
+#define five_alpha_WIDTH 8
+#define five_alpha_HEIGHT 2
+extern const uint8_t five_alpha[4] BITVANE_DATA;
+#ifdef BITVANE_IMPLEMENTATION
+const uint8_t five_alpha[4] BITVANE_DATA = {
+    0b11111000, /* #####... */
+    0b11111000, /* #####... */
+    0b11111000,
+    0b11111000
+};
+#endif /* BITVANE_IMPLEMENTATION */
+
+#define wide_WIDTH 32
+#define wide_HEIGHT 3
+extern const uint32_t wide[6] BITVANE_DATA;
+#ifdef BITVANE_IMPLEMENTATION
+const uint32_t wide[6] BITVANE_DATA = {
+    0b10000001001001000000000000000000, /* -++++++-++-++-++++++++++++++++++ */
+    0b00000000000000000000000000000000, /* .++.++.++.++.++.++.++.++.++.++.+ */
+    0b10000010100111111110000000100000, /* -+.+++-+#++########+++++++-+++++ */
+    0b01111110110110111111111111111111,
+    0b01101101101101101101101101101101,
+    0b01011101111111111111111111011111
+};
+#endif /* BITVANE_IMPLEMENTATION */
+
+#endif /* OUT_H */
