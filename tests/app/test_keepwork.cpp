@@ -3,6 +3,8 @@
 
 #include "app/filelistmodel.h"
 
+#include <QComboBox>
+
 namespace bitvane::testing {
 namespace {
 
@@ -68,6 +70,19 @@ TEST_F(KeepWork, TheQuestionComesExactlyWhenSomethingWouldBeLost)
              select(1);
              ui().sldBrightness->setValue(0);
              ui().sldBrightness->setValue(85);
+         },
+         false},
+        {"shading chosen",
+         [this] {
+             loadPictures();
+             ui().cboShading->setCurrentIndex(2);
+         },
+         true},
+        {"fit chosen and chosen back",
+         [this] {
+             loadPictures();
+             ui().cboFit->setCurrentIndex(1);
+             ui().cboFit->setCurrentIndex(0);
          },
          false},
         {"changed, then compiled",
