@@ -8,8 +8,9 @@
 # CORPUS_SCRIPT (default ../shared/bench/make_corpus.py beside the
 # repository), then measures with hyperfine and /usr/bin/time -v:
 #   corpus  the corpus' project.bvp           target < 0.15 s, < 60 MB
-#   styles  the corpus in the modern style, with and without masks, against
-#           the classic one, round by round             target <= 1.3 x
+#   styles  the corpus in the modern style, with and without masks, and
+#           scaled with error diffusion (--fit scale --shade diffuse),
+#           against the classic one, round by round      target <= 1.3 x
 #   max     32767 records, the corpus repeated target < 5 s,    < 300 MB
 #   start   --version and a one-picture project (start-up cost)
 # Needs hyperfine, GNU time and /usr/bin/python3 with PIL (Debian: hyperfine,
@@ -73,12 +74,13 @@ for round in 1 2 3 4 5; do
     hyperfine -N -w 2 -r 10 --export-json "$work/styles$round.json" \
         "$exe -o $work/classic.h $work/corpus/project.bvp" \
         "$exe --style modern -o $work/modern.h $work/corpus/project.bvp" \
-        "$exe --style modern --mask -o $work/masks.h $work/corpus/project.bvp" >/dev/null
+        "$exe --style modern --mask -o $work/masks.h $work/corpus/project.bvp" \
+        "$exe --fit scale --shade diffuse -o $work/diffuse.h $work/corpus/project.bvp" >/dev/null
 done
 /usr/bin/python3 - "$work"/styles?.json <<'PY'
 import json, statistics, sys
 rounds = [[r["median"] for r in json.load(open(f))["results"]] for f in sys.argv[1:]]
-for i, name in enumerate(["classic", "modern", "modern --mask"]):
+for i, name in enumerate(["classic", "modern", "modern --mask", "scale diffuse"]):
     ratio = statistics.median(r[i] / r[0] for r in rounds)
     print("corpus, %-14s %.3f s median of rounds, %.2f x classic (median of %d rounds)%s" % (
         name + ":", statistics.median(r[i] for r in rounds), ratio, len(rounds),

@@ -1,4 +1,5 @@
-# bash completion for bitvane-compile: options, the styles after --style, headers and
+# bash completion for bitvane-compile: options, the values after --style, --fit and
+# --shade, headers and
 # dependency files after -o and -M (folders too, for --extract), headers after
 # --extract, project files otherwise.
 
@@ -24,13 +25,24 @@ _bitvane_compile()
         COMPREPLY=($(compgen -W 'classic modern' -- "$cur"))
         return
         ;;
+    --fit)
+        COMPREPLY=($(compgen -W 'cut scale' -- "$cur"))
+        return
+        ;;
+    --shade)
+        COMPREPLY=($(compgen -W 'threshold ordered diffuse palette' -- "$cur"))
+        return
+        ;;
+    --levels)
+        return
+        ;;
     -h | --help | -v | --version)
         return
         ;;
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--hex --binary --style --shared --no-shared --mask --no-mask --fix-names -Werror -M --watch -o --output --extract --force -h --help -v --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--hex --binary --style --shared --no-shared --mask --no-mask --fix-names -Werror --fit --levels --shade -M --watch -o --output --extract --force -h --help -v --version' -- "$cur"))
         return
     fi
     compopt -o filenames 2>/dev/null

@@ -167,6 +167,11 @@ void frmMain::connectHandlers()
     connect(ui->spnBrightness, &QSpinBox::valueChanged, this,
             guarded(&frmMain::spnBrightness_Change));
     connect(ui->spnContrast, &QSpinBox::valueChanged, this, guarded(&frmMain::spnContrast_Change));
+    for (QComboBox *choice : {ui->cboFit, ui->cboWidth, ui->cboShading})
+        connect(choice, &QComboBox::currentIndexChanged, this,
+                guarded(&frmMain::pictureOptions_Change));
+    for (QSpinBox *point : {ui->spnBlack, ui->spnWhite})
+        connect(point, &QSpinBox::valueChanged, this, guarded(&frmMain::pictureOptions_Change));
     connect(ui->cboZoom, &QComboBox::currentIndexChanged, this, [this] {
         if (Tab() == PageEditPictures)
             runGuarded([this] { cboZoom_Change(); });

@@ -137,6 +137,13 @@ private:
     // Store both sliders into the selected entry, then redraw the preview.
     void sldBrightness_Change();
     void sldContrast_Change();
+    // The fit, levels or shading chosen for the selected entry: its picture
+    // loaded again with them and both previews redrawn. A choice the picture
+    // cannot take is refused with its reason, the entry's own shown again.
+    void pictureOptions_Change();
+    // The selected entry's options in the controls, without storing; palette
+    // order offered only where the picture has at most four colours.
+    void showPictureOptions(const PictureEntry &entry);
     // Pictures written again or gone while the project is open: each entry
     // of such a location is loaded again with its settings kept, or marked
     // with the reason it could not be; the preview follows. Waits while a

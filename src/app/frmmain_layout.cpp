@@ -3,6 +3,7 @@
 #include "app/namewarnings.h"
 
 #include "app/fonts.h"
+#include "imaging/pictureoptions.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +22,8 @@
 #include <QTreeView>
 
 #include <cmath>
+#include <initializer_list>
+#include <utility>
 
 namespace bitvane {
 
@@ -161,6 +164,71 @@ void buildPreviewPane(QWidget *page, frmMainUi &ui)
     ui.scrPreview->setWidget(pane);
 }
 
+// A combo box of captions, each item's data its value.
+QComboBox *makeChoiceBox(QWidget *parent, const QString &name,
+                         std::initializer_list<std::pair<QString, int>> items)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(name);
+    for (const auto &[caption, value] : items)
+        box->addItem(caption, value);
+    return box;
+}
+
+// The picture's fit, levels and shading in a column right of the previews,
+// each under a caption whose mnemonic reaches it.
+void buildPictureChoices(QWidget *page, frmMainUi &ui)
+{
+    constexpr int Left = 7455, Width = 2040, Half = 975;
+    QLabel *lblFit = makeLabel(page, QStringLiteral("lblFit"), QStringLiteral("&Fit:"));
+    place(lblFit, Left, 420, Width, 240);
+    ui.cboFit = makeChoiceBox(page, QStringLiteral("cboFit"),
+                              {{QStringLiteral("Cut"), int(FitMode::Cut)},
+                               {QStringLiteral("Scale"), int(FitMode::Scale)}});
+    ui.cboFit->setToolTip(
+        QStringLiteral("Cut: the top-left part at sprite size; Scale: the whole picture "
+                       "reduced, keeping its aspect"));
+    place(ui.cboFit, Left, 660, Width, 330);
+    QLabel *lblWidth = makeLabel(page, QStringLiteral("lblWidth"), QStringLiteral("&Width:"));
+    place(lblWidth, Left, 1080, Width, 240);
+    ui.cboWidth = makeChoiceBox(page, QStringLiteral("cboWidth"),
+                                {{QStringLiteral("Its own"), 0},
+                                 {QStringLiteral("8"), 8},
+                                 {QStringLiteral("16"), 16},
+                                 {QStringLiteral("32"), 32}});
+    ui.cboWidth->setToolTip(QStringLiteral("The width a scaled picture is reduced to"));
+    place(ui.cboWidth, Left, 1320, Width, 330);
+    QLabel *lblLevels = makeLabel(page, QStringLiteral("lblLevels"), QStringLiteral("&Levels:"));
+    place(lblLevels, Left, 1740, Width, 240);
+    ui.spnBlack = new QSpinBox(page);
+    ui.spnBlack->setObjectName(QStringLiteral("spnBlack"));
+    ui.spnBlack->setRange(0, 254);
+    ui.spnBlack->setToolTip(QStringLiteral("Black point: this grey and darker become black"));
+    place(ui.spnBlack, Left, 1980, Half, 330);
+    ui.spnWhite = new QSpinBox(page);
+    ui.spnWhite->setObjectName(QStringLiteral("spnWhite"));
+    ui.spnWhite->setRange(1, 255);
+    ui.spnWhite->setValue(255);
+    ui.spnWhite->setToolTip(QStringLiteral("White point: this grey and lighter become white"));
+    place(ui.spnWhite, Left + Width - Half, 1980, Half, 330);
+    for (QSpinBox *box : {ui.spnBlack, ui.spnWhite}) {
+        box->setKeyboardTracking(false);
+        box->setAlignment(Qt::AlignRight);
+    }
+    QLabel *lblShading = makeLabel(page, QStringLiteral("lblShading"), QStringLiteral("&Shading:"));
+    place(lblShading, Left, 2400, Width, 240);
+    ui.cboShading = makeChoiceBox(page, QStringLiteral("cboShading"),
+                                  {{QStringLiteral("Threshold"), int(ShadeMode::Threshold)},
+                                   {QStringLiteral("Ordered"), int(ShadeMode::Ordered)},
+                                   {QStringLiteral("Diffusion"), int(ShadeMode::Diffuse)},
+                                   {QStringLiteral("Palette order"), int(ShadeMode::Palette)}});
+    place(ui.cboShading, Left, 2640, Width, 330);
+    lblFit->setBuddy(ui.cboFit);
+    lblWidth->setBuddy(ui.cboWidth);
+    lblLevels->setBuddy(ui.spnBlack);
+    lblShading->setBuddy(ui.cboShading);
+}
+
 void buildTabOrder(const frmMainUi &ui)
 {
     // The keyboard order of the layout; controls that take no focus
@@ -181,6 +249,11 @@ void buildTabOrder(const frmMainUi &ui)
                               ui.spnBrightness,
                               ui.sldContrast,
                               ui.spnContrast,
+                              ui.cboFit,
+                              ui.cboWidth,
+                              ui.spnBlack,
+                              ui.spnWhite,
+                              ui.cboShading,
                               ui.optClassic,
                               ui.optModern,
                               ui.chkMasks,
@@ -325,10 +398,11 @@ void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
         ui.cboZoom->addItem(QStringLiteral("%1x").arg(zoom), zoom);
     lblZoom->setBuddy(ui.cboZoom);
     buildPreviewPane(frames[3], ui);
-    place(ui.scrPreview, 2160, 360, 7335, 3930);
+    place(ui.scrPreview, 2160, 360, 5175, 3930);
+    buildPictureChoices(frames[3], ui);
     ui.lblInfo = makeLabel(frames[3], QStringLiteral("lblInfo"), QString());
     ui.lblInfo->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    place(ui.lblInfo, 2160, 4335, 7335, 480);
+    place(ui.lblInfo, 2160, 4335, 5175, 480);
     QLabel *Label3 = makeLabel(frames[3], QStringLiteral("Label3"), QStringLiteral("Contrast"));
     place(Label3, 2400, 4860, 675, 240);
     ui.sldContrast = makeSlider(frames[3], QStringLiteral("sldContrast"), 100, 10);

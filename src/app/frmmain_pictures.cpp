@@ -10,6 +10,7 @@
 #include "error.h"
 #include "imaging/adjustments.h"
 #include "imaging/pictureloader.h"
+#include "imaging/shading.h"
 #include "project/paths.h"
 
 #include <QCheckBox>
@@ -27,6 +28,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStandardItemModel>
 #include <QTimer>
 
 namespace bitvane {
@@ -71,7 +73,8 @@ void frmMain::LoadPictures()
     const auto hideLoad = qScopeGuard([this] { ui->picLoad->hide(); });
     for (int i = 0; i < count; ++i) {
         LoadedSprite &sprite = sprites[std::size_t(i)];
-        sprite = LoadSprite(Entries[std::size_t(i)].Location, KeepFitted::Yes);
+        const PictureEntry &entry = Entries[std::size_t(i)];
+        sprite = LoadSprite(entry.Location, ResolveOptions(entry.Options), KeepFitted::Yes);
         ui->picLoad->setSurface(sprite.Image);
         centreIn(ui->picLoad, width(), ui->tabMain->height());
         QCoreApplication::processEvents();
@@ -102,7 +105,9 @@ void frmMain::lstPictures_Click()
     ui->picBefore->setSurface(entry.Sprite.Fitted);
     ui->lblInfo->setText(
         SpriteInfoText(QSize(image.width(), image.height()), entry.Sprite.SourceSize,
-                       ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic));
+                       ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic,
+                       ResolveOptions(entry.Options)));
+    showPictureOptions(entry);
     cboZoom_Change();
 
     // Showing a picture's settings is not choosing them: the change handlers
@@ -116,6 +121,70 @@ void frmMain::lstPictures_Click()
     showNumber(ui->spnBrightness, entry.Brightness);
     showNumber(ui->spnContrast, entry.Contrast);
     QCoreApplication::processEvents();
+}
+
+void frmMain::showPictureOptions(const PictureEntry &entry)
+{
+    const PictureOptions options = ResolveOptions(entry.Options);
+    const QSignalBlocker quietFit(ui->cboFit);
+    const QSignalBlocker quietWidth(ui->cboWidth);
+    const QSignalBlocker quietBlack(ui->spnBlack);
+    const QSignalBlocker quietWhite(ui->spnWhite);
+    const QSignalBlocker quietShading(ui->cboShading);
+    ui->cboFit->setCurrentIndex(ui->cboFit->findData(int(options.fit)));
+    ui->cboWidth->setCurrentIndex(ui->cboWidth->findData(options.width));
+    ui->cboWidth->setEnabled(options.fit == FitMode::Scale);
+    // Each point keeps the other's side: black stays below white.
+    ui->spnBlack->setMaximum(254);
+    ui->spnWhite->setMinimum(1);
+    ui->spnBlack->setValue(options.black);
+    ui->spnWhite->setValue(options.white);
+    ui->spnBlack->setMaximum(options.white - 1);
+    ui->spnWhite->setMinimum(options.black + 1);
+    ui->cboShading->setCurrentIndex(ui->cboShading->findData(int(options.shade)));
+
+    // Palette order ranks the fitted picture's own colours, at most four.
+    QString tooManyColours;
+    try {
+        PaletteLevels(entry.Sprite.Fitted, entry.Sprite.Columns,
+                      QFileInfo(entry.Location).fileName());
+    } catch (const Error &e) {
+        tooManyColours = e.message();
+    }
+    auto *shadings = qobject_cast<QStandardItemModel *>(ui->cboShading->model());
+    QStandardItem *palette = shadings->item(ui->cboShading->findData(int(ShadeMode::Palette)));
+    palette->setEnabled(tooManyColours.isEmpty());
+    palette->setToolTip(tooManyColours);
+    ui->cboShading->setToolTip(tooManyColours);
+}
+
+void frmMain::pictureOptions_Change()
+{
+    const int k = currentPicture();
+    if (k < 0)
+        return;
+    PictureEntry &entry = Entries[std::size_t(k)];
+    PictureOptions chosen;
+    chosen.fit = FitMode(ui->cboFit->currentData().toInt());
+    chosen.width = chosen.fit == FitMode::Scale ? ui->cboWidth->currentData().toInt() : 0;
+    chosen.black = ui->spnBlack->value();
+    chosen.white = ui->spnWhite->value();
+    chosen.shade = ShadeMode(ui->cboShading->currentData().toInt());
+    if (chosen == ResolveOptions(entry.Options))
+        return;
+    setCursor(Qt::WaitCursor);
+    const auto normalPointer = qScopeGuard([this] { unsetCursor(); });
+
+    LoadedSprite sprite;
+    try {
+        sprite = LoadSprite(entry.Location, chosen, KeepFitted::Yes);
+    } catch (const Error &) {
+        showPictureOptions(entry);
+        throw;
+    }
+    entry.Options = ChoicesOf(chosen);
+    entry.Sprite = std::move(sprite);
+    lstPictures_Click();
 }
 
 void frmMain::cboZoom_Change()
@@ -185,12 +254,12 @@ void frmMain::picturesChanged(const QStringList &locations)
     for (const QString &location : locations) {
         QString problem;
         try {
-            const LoadedSprite sprite = LoadSprite(location, KeepFitted::Yes);
+            // Each entry of the file with its own fit, levels and shading.
             for (std::size_t i = 0; i < Entries.size(); ++i) {
                 PictureEntry &entry = Entries[i];
                 if (entry.Location != location)
                     continue;
-                entry.Sprite = sprite;
+                entry.Sprite = LoadSprite(location, ResolveOptions(entry.Options), KeepFitted::Yes);
                 shownChanged = shownChanged || int(i) == currentPicture();
             }
         } catch (const Error &e) {

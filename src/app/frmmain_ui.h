@@ -62,6 +62,12 @@ struct frmMainUi {
     QSpinBox *spnContrast = nullptr;    // the same value, typed
     QSlider *sldBrightness = nullptr;   // -255..255, steps of 85
     QSpinBox *spnBrightness = nullptr;
+    // The picture's fit, levels and shading, beside the previews.
+    QComboBox *cboFit = nullptr;   // Cut, Scale
+    QComboBox *cboWidth = nullptr; // with Scale: its own width class, 8, 16 or 32 (the item's data)
+    QSpinBox *spnBlack = nullptr;  // the black point, 0..254
+    QSpinBox *spnWhite = nullptr;  // the white point, 1..255
+    QComboBox *cboShading = nullptr; // Threshold, Ordered, Diffusion, Palette order
 
     // Page 4 "compile pictures".
     PictureBox *picCompile = nullptr; // shows the picture being written

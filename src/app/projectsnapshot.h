@@ -10,9 +10,9 @@
 namespace bitvane {
 
 // A project as the project file would record it: its settings line and its
-// pictures' order, locations, names and settings. Two snapshots are equal
-// exactly when nothing worth keeping differs, so that a slider moved and
-// moved back is no change.
+// pictures' order, locations, names and settings (fit, levels and shading
+// too). Two snapshots are equal exactly when nothing worth keeping differs,
+// so that a slider moved and moved back is no change.
 class ProjectSnapshot {
 public:
     ProjectSnapshot() = default;
@@ -21,7 +21,8 @@ public:
     {
         m_rows.reserve(entries.size());
         for (const PictureEntry &e : entries)
-            m_rows.push_back({e.Location, e.Name, e.Brightness, e.Contrast});
+            m_rows.push_back(
+                {e.Location, e.Name, e.Brightness, e.Contrast, ResolveOptions(e.Options)});
     }
 
     friend bool operator==(const ProjectSnapshot &, const ProjectSnapshot &) = default;
@@ -32,6 +33,7 @@ private:
         QString name;
         std::int16_t brightness;
         std::int16_t contrast;
+        PictureOptions options; // fit, levels and shading as they take effect
         friend bool operator==(const Row &, const Row &) = default;
     };
     ProjectSettings m_settings;

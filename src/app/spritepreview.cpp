@@ -194,7 +194,7 @@ void SpritePreview::paintEvent(QPaintEvent *event)
     painter.drawImage(QPointF(device.left() / dpr, device.top() / dpr), image);
 }
 
-QString SpriteInfoText(QSize fitted, QSize source, HeaderStyle style)
+QString SpriteInfoText(QSize fitted, QSize source, HeaderStyle style, const PictureOptions &options)
 {
     QString type;
     if (style == HeaderStyle::Modern) {
@@ -208,7 +208,7 @@ QString SpriteInfoText(QSize fitted, QSize source, HeaderStyle style)
                        .arg(fitted.height())
                        .arg(type)
                        .arg(2 * fitted.height());
-    const QString note = FittingNote(source);
+    const QString note = FittingNote(source, options);
     if (!note.isEmpty())
         text += u'\n' + note;
     return text;

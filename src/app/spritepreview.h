@@ -2,6 +2,7 @@
 #pragma once
 
 #include "compiler/headerstyle.h"
+#include "imaging/pictureoptions.h"
 #include "imaging/spritemask.h"
 #include "imaging/surface.h"
 
@@ -72,8 +73,10 @@ private:
 // What a header of this style will hold for a sprite of this fitted size,
 // and what fitting did to a source of this size: "16 x 16 -> unsigned
 // short[32]" (modern: "uint16_t[32]"), then on a line of its own "cut from
-// 160 x 120" or "padded from 5 px wide" when it did anything.
-QString SpriteInfoText(QSize fitted, QSize source, HeaderStyle style = HeaderStyle::Classic);
+// 160 x 120" or "padded from 5 px wide" when it did anything ("scaled from
+// 640 x 480" for a picture whose options scale it).
+QString SpriteInfoText(QSize fitted, QSize source, HeaderStyle style = HeaderStyle::Classic,
+                       const PictureOptions &options = {});
 
 // The largest whole zoom at which two previews of a sprite, side by side with
 // a gap between them, fit into area; at least 1.

@@ -5,7 +5,9 @@
 #include "fileaccess.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <utility>
 
 namespace bitvane {
@@ -14,8 +16,9 @@ namespace {
 
 constexpr char Usage[] =
     "Usage: bitvane-compile [--hex|--binary] [--style classic|modern] [--shared]\n"
-    "                       [--mask|--no-mask] [--fix-names] [-Werror] [-M DEPFILE]\n"
-    "                       [--watch] -o HEADER PROJECT.bvp\n"
+    "                       [--mask|--no-mask] [--fix-names] [-Werror] [--fit cut|scale]\n"
+    "                       [--levels LO,HI] [--shade threshold|ordered|diffuse|palette]\n"
+    "                       [-M DEPFILE] [--watch] -o HEADER PROJECT.bvp\n"
     "       bitvane-compile --extract HEADER [--force] -o FOLDER";
 
 // After the options in --help: what each style looks like.
@@ -49,7 +52,21 @@ constexpr char StylesHelp[] =
     "\n"
     "A project file's first line may hold its settings, which these options\n"
     "override:\n"
-    "  #bitvane style=modern;masks=on;notation=binary;locations=relative;shared=on\n";
+    "  #bitvane style=modern;masks=on;notation=binary;locations=relative;shared=on\n"
+    "\n"
+    "Pictures: --fit, --levels and --shade apply to every record that does not\n"
+    "choose for itself in its fifth field (\"fit=scale;shade=diffuse\"); a record's\n"
+    "own choice wins, and its levels are one choice.\n"
+    "  --fit scale      reduce each whole picture to its width class (at most 240\n"
+    "                   rows), keeping its aspect, instead of cutting it:\n"
+    "                     bitvane-compile --fit scale -o sprites.h photos.bvp\n"
+    "  --levels LO,HI   grey LO and below becomes black, HI and above white, before\n"
+    "                   the four shades are chosen:\n"
+    "                     bitvane-compile --levels 40,200 -o sprites.h photos.bvp\n"
+    "  --shade MODE     threshold (the nearest shade), ordered (a 4 x 4 pattern),\n"
+    "                   diffuse (error diffusion) or palette (the four colours of\n"
+    "                   a picture drawn in at most four, darkest first):\n"
+    "                     bitvane-compile --shade diffuse -o sprites.h photos.bvp\n";
 
 // A command-line argument with every byte outside printable ASCII written
 // as \xNN, so that the one line shows what was given.
@@ -64,6 +81,53 @@ QByteArray ShownBytes(const QByteArray &given)
             shown += "\\x" + QByteArray::number(byte, 16).rightJustified(2, '0');
     }
     return shown;
+}
+
+// --fit, --levels and --shade into the defaults for records that do not
+// choose; the reason when one is wrong.
+std::optional<QString> pictureDefaults(const QCommandLineParser &parser,
+                                       const QCommandLineOption &fit,
+                                       const QCommandLineOption &levels,
+                                       const QCommandLineOption &shade, PictureOptions &defaults)
+{
+    for (const QCommandLineOption *option : {&fit, &levels, &shade})
+        if (parser.values(*option).size() > 1)
+            return QStringLiteral("--%1 is given more than once").arg(option->names().front());
+    if (parser.isSet(fit)) {
+        const QString value = parser.value(fit);
+        if (value != u"cut" && value != u"scale")
+            return QStringLiteral("unknown fit \"%1\": give --fit cut or --fit scale").arg(value);
+        defaults.fit = value == u"scale" ? FitMode::Scale : FitMode::Cut;
+    }
+    if (parser.isSet(shade)) {
+        const QString value = parser.value(shade);
+        const std::pair<const char16_t *, ShadeMode> modes[] = {
+            {u"threshold", ShadeMode::Threshold},
+            {u"ordered", ShadeMode::Ordered},
+            {u"diffuse", ShadeMode::Diffuse},
+            {u"palette", ShadeMode::Palette}};
+        const auto *mode = std::find_if(std::begin(modes), std::end(modes),
+                                        [&](const auto &m) { return value == m.first; });
+        if (mode == std::end(modes))
+            return QStringLiteral("unknown shading \"%1\": give --shade threshold, ordered, "
+                                  "diffuse or palette")
+                .arg(value);
+        defaults.shade = mode->second;
+    }
+    if (parser.isSet(levels)) {
+        const QString value = parser.value(levels);
+        static const QRegularExpression pattern(QStringLiteral("^([0-9]{1,3}),([0-9]{1,3})$"));
+        const QRegularExpressionMatch match = pattern.match(value);
+        const int lo = match.hasMatch() ? match.captured(1).toInt() : -1;
+        const int hi = match.hasMatch() ? match.captured(2).toInt() : -1;
+        if (lo < 0 || lo >= hi || hi > 255)
+            return QStringLiteral("bad levels \"%1\": give --levels LO,HI with "
+                                  "0 <= LO < HI <= 255")
+                .arg(value);
+        defaults.black = lo;
+        defaults.white = hi;
+    }
+    return std::nullopt;
 }
 
 CommandLine answered(int status)
@@ -158,6 +222,20 @@ CommandLine ParseArguments(std::FILE *err, int argc, char *argv[])
     const QCommandLineOption forceOption(
         QStringLiteral("force"),
         QStringLiteral("With --extract, replace files already in the folder."));
+    const QCommandLineOption fitOption(
+        QStringLiteral("fit"),
+        QStringLiteral("Fit pictures by <FIT>: cut (the default) or scale; see Pictures below."),
+        QStringLiteral("FIT"));
+    const QCommandLineOption levelsOption(
+        QStringLiteral("levels"),
+        QStringLiteral("Black and white points <LO,HI>, 0 <= LO < HI <= 255 (the default "
+                       "0,255 changes nothing)."),
+        QStringLiteral("LO,HI"));
+    const QCommandLineOption shadeOption(
+        QStringLiteral("shade"),
+        QStringLiteral("Reduce to the four shades by <MODE>: threshold (the default), ordered, "
+                       "diffuse or palette."),
+        QStringLiteral("MODE"));
     parser.addOption(hexOption);
     parser.addOption(binaryOption);
     parser.addOption(styleOption);
@@ -167,6 +245,9 @@ CommandLine ParseArguments(std::FILE *err, int argc, char *argv[])
     parser.addOption(noMaskOption);
     parser.addOption(fixNamesOption);
     parser.addOption(werrorOption);
+    parser.addOption(fitOption);
+    parser.addOption(levelsOption);
+    parser.addOption(shadeOption);
     parser.addOption(outputOption);
     parser.addOption(depfileOption);
     parser.addOption(extractOption);
@@ -204,11 +285,19 @@ CommandLine ParseArguments(std::FILE *err, int argc, char *argv[])
     const bool extracting = parser.isSet(extractOption);
     if (extracting) {
         const std::pair<const QCommandLineOption *, const char *> compileOnly[] = {
-            {&binaryOption, "--binary"}, {&styleOption, "--style"},
-            {&maskOption, "--mask"},     {&fixNamesOption, "--fix-names"},
-            {&werrorOption, "-Werror"},  {&depfileOption, "-M"},
-            {&hexOption, "--hex"},       {&noMaskOption, "--no-mask"},
-            {&sharedOption, "--shared"}, {&noSharedOption, "--no-shared"},
+            {&binaryOption, "--binary"},
+            {&styleOption, "--style"},
+            {&maskOption, "--mask"},
+            {&fixNamesOption, "--fix-names"},
+            {&werrorOption, "-Werror"},
+            {&depfileOption, "-M"},
+            {&fitOption, "--fit"},
+            {&levelsOption, "--levels"},
+            {&shadeOption, "--shade"},
+            {&hexOption, "--hex"},
+            {&noMaskOption, "--no-mask"},
+            {&sharedOption, "--shared"},
+            {&noSharedOption, "--no-shared"},
             {&watchOption, "--watch"}};
         for (const auto &[option, shown] : compileOnly)
             if (parser.isSet(*option))
@@ -287,6 +376,10 @@ CommandLine ParseArguments(std::FILE *err, int argc, char *argv[])
                                                "used with --style classic"));
         options.style = HeaderStyle::Modern;
     }
+
+    if (const std::optional<QString> problem =
+            pictureDefaults(parser, fitOption, levelsOption, shadeOption, options.pictures))
+        return refused(err, *problem);
 
     options.nameRule = parser.isSet(fixNamesOption) ? NameRule::Fix
                        : parser.isSet(werrorOption) ? NameRule::Fail

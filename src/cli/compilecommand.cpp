@@ -53,11 +53,12 @@ bool checkNames(std::FILE *err, const QString &projectPath, std::vector<PictureE
 // The workers decode side by side, so the decoders' own words cannot be told
 // apart while they run. Once they have stopped, the picture that failed is
 // decoded again, alone, and what the decoder said joins its failure.
-Error ExplainPictureFailure(const QString &location, const Error &failure)
+Error ExplainPictureFailure(const QString &location, const PictureOptions &options,
+                            const Error &failure)
 {
     ClearThreadDiagnostics();
     try {
-        LoadPicture(location);
+        LoadPicture(location, options);
     } catch (const Error &again) {
         return WithDiagnostics(again);
     }
@@ -77,10 +78,13 @@ Error AtRecord(const QString &projectPath, const PictureEntry &entry, const Erro
 
 // A picture that fitting cut or padded still compiles, but its author is
 // told, in the compiler's PROJECT:LINE: warning: form; under -Werror it is
-// an error, and true comes back.
+// an error, and true comes back. A scaled picture is as its author chose,
+// and gets none.
 bool warnIfFitted(std::FILE *err, const QString &projectPath, const PictureEntry &entry,
-                  QSize source, bool werror)
+                  const PictureOptions &options, QSize source, bool werror)
 {
+    if (options.fit == FitMode::Scale)
+        return false;
     const QString warning = FittingWarning(entry.Location, source);
     if (!warning.isEmpty())
         PrintLine(err, QStringLiteral("%1:%2: %3: %4")
@@ -144,21 +148,22 @@ int CompileCommand(std::FILE *err, const QString &projectPath, const QString &he
     if (toStandardOutput)
         job.headerDevice = &standardOutput;
     job.entries = entries;
-    std::vector<QString> locations;
-    locations.reserve(entries.size());
+    std::vector<PictureQueue::Picture> pictures;
+    pictures.reserve(entries.size());
     for (const PictureEntry &entry : entries)
-        locations.push_back(entry.Location);
+        pictures.push_back({entry.Location, ResolveOptions(entry.Options, options.pictures)});
     int failed = -1; // the picture being taken when the compile failed
     std::optional<Error> pictureFailure;
     bool warningsWereErrors = false;
     {
-        PictureQueue pictures(locations);
+        PictureQueue queue(pictures);
         LoadedSprite sprite; // the one being written
         job.sprite = [&](int index) -> const LoadedSprite & {
             failed = index;
-            sprite = pictures.take(index);
+            sprite = queue.take(index);
             failed = -1;
-            if (warnIfFitted(err, projectPath, entries[std::size_t(index)], sprite.SourceSize,
+            if (warnIfFitted(err, projectPath, entries[std::size_t(index)],
+                             pictures[std::size_t(index)].options, sprite.SourceSize,
                              options.werror))
                 warningsWereErrors = true;
             return sprite;
@@ -179,7 +184,9 @@ int CompileCommand(std::FILE *err, const QString &projectPath, const QString &he
     }
     if (pictureFailure)
         throw AtRecord(projectPath, entries[std::size_t(failed)],
-                       ExplainPictureFailure(locations[std::size_t(failed)], *pictureFailure));
+                       ExplainPictureFailure(pictures[std::size_t(failed)].path,
+                                             pictures[std::size_t(failed)].options,
+                                             *pictureFailure));
     if (report)
         report->sprites = int(entries.size());
     return 0;

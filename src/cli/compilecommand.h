@@ -3,6 +3,7 @@
 #pragma once
 
 #include "compiler/headerstyle.h"
+#include "imaging/pictureoptions.h"
 
 #include <QString>
 
@@ -24,6 +25,7 @@ struct CompileOptions {
     std::optional<bool> shared;
     QString depfilePath;
     NameRule nameRule = NameRule::Warn;
+    PictureOptions pictures;           // for records that do not choose
     bool standardOutputClosed = false; // and opened on /dev/null since
     bool werror = false;               // every warning an error, also with --fix-names
 };

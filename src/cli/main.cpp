@@ -1,7 +1,9 @@
 // bitvane-compile: the window's compile without the window, for makefiles.
 //
 //     bitvane-compile [--hex|--binary] [--style classic|modern] [--shared] [--mask]
-//                     [--fix-names] [-Werror] [-M DEPFILE] [--watch] -o HEADER PROJECT.bvp
+//                     [--fix-names] [-Werror] [--fit cut|scale] [--levels LO,HI]
+//                     [--shade threshold|ordered|diffuse|palette] [-M DEPFILE] [--watch]
+//                     -o HEADER PROJECT.bvp
 //     bitvane-compile --extract HEADER [--force] -o FOLDER
 //
 // Reads the project as the window opens one (stored names, relative locations

@@ -27,7 +27,7 @@ LoadedSprite PictureQueue::take(int index)
     if (!readyUpTo(index, index)) {
         // The compile writes faster than pictures decode, so it would
         // sleep and wake once per picture; it waits for a few instead.
-        m_wantedUpTo = std::min(index + WakeBatch, int(m_paths.size())) - 1;
+        m_wantedUpTo = std::min(index + WakeBatch, int(m_pictures.size())) - 1;
         m_ready.wait(lock, [&] { return readyUpTo(index, m_wantedUpTo); });
         m_wantedUpTo = -1;
     }
@@ -53,7 +53,7 @@ void PictureQueue::start()
 
 void PictureQueue::work()
 {
-    const int total = int(m_paths.size());
+    const int total = int(m_pictures.size());
     for (;;) {
         int index;
         {
@@ -71,7 +71,8 @@ void PictureQueue::work()
         // here, it does not pile up over a long project.
         ClearThreadDiagnostics();
         try {
-            done.sprite = LoadSprite(m_paths[std::size_t(index)]);
+            const Picture &picture = m_pictures[std::size_t(index)];
+            done.sprite = LoadSprite(picture.path, picture.options);
         } catch (...) {
             done.error = std::current_exception();
         }

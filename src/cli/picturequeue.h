@@ -21,7 +21,12 @@ namespace bitvane {
 // with the size of the project.
 class PictureQueue {
 public:
-    explicit PictureQueue(std::vector<QString> paths) : m_paths(std::move(paths)) {}
+    struct Picture {
+        QString path;
+        PictureOptions options;
+    };
+
+    explicit PictureQueue(std::vector<Picture> pictures) : m_pictures(std::move(pictures)) {}
 
     ~PictureQueue();
 
@@ -53,7 +58,7 @@ private:
 
     void work();
 
-    std::vector<QString> m_paths;
+    std::vector<Picture> m_pictures;
     std::vector<Slot> m_slots;
     std::vector<std::thread> m_workers;
     std::mutex m_mutex;

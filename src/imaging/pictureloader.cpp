@@ -5,11 +5,12 @@
 #include "fileaccess.h"
 #include "imaging/bmpdecoder.h"
 #include "imaging/directbmp.h"
+#include "imaging/fit.h"
 #include "imaging/formatchecks.h"
 #include "imaging/gifdecoder.h"
 #include "imaging/jpegdecoder.h"
 #include "imaging/pngdecoder.h"
-#include "imaging/shadereduction.h"
+#include "imaging/shading.h"
 
 #include <QDir>
 #include <QStringList>
@@ -127,20 +128,33 @@ void FitToSprite(PictureSurface &picture)
                    ShadeWhite);
 }
 
-LoadedSprite LoadSprite(const QString &path, KeepFitted keepFitted, DecodeBudget &budget)
+LoadedSprite LoadSprite(const QString &path, const PictureOptions &options, KeepFitted keepFitted,
+                        DecodeBudget &budget)
 {
-    // Fitting keeps at most the top-left 32 x 240 pixels, so no more are
-    // decoded.
-    DecodedPicture decoded =
-        DecodeKept(ReadPictureFile(path), Named(path), QSize(32, MaxSpriteHeight), budget);
+    const QString name = Named(path);
     LoadedSprite sprite;
-    sprite.Mask = MaskFromAlpha(decoded);
-    sprite.SourceSize = decoded.SourceSize;
-    sprite.Image = std::move(decoded.Picture);
-    FitToSprite(sprite.Image);
+    if (options.fit == FitMode::Scale) {
+        // Scaling averages every pixel, so the whole picture is decoded.
+        const DecodedPicture whole = DecodeKept(ReadPictureFile(path), name, WholePicture, budget);
+        ScaledSprite scaled = ScalePicture(whole, options.width);
+        sprite.Image = std::move(scaled.picture);
+        sprite.Mask = std::move(scaled.mask);
+        sprite.SourceSize = whole.SourceSize;
+        sprite.Columns = scaled.columns;
+    } else {
+        // Fitting keeps at most the top-left 32 x 240 pixels, so no more are
+        // decoded.
+        DecodedPicture decoded =
+            DecodeKept(ReadPictureFile(path), name, QSize(32, MaxSpriteHeight), budget);
+        sprite.Mask = MaskFromAlpha(decoded);
+        sprite.SourceSize = decoded.SourceSize;
+        sprite.Columns = decoded.Picture.width();
+        sprite.Image = std::move(decoded.Picture);
+        FitToSprite(sprite.Image);
+    }
     if (keepFitted == KeepFitted::Yes)
         sprite.Fitted = sprite.Image;
-    ReduceToShades(sprite.Image, sprite.Image);
+    ShadePicture(sprite.Image, sprite.Columns, options, name);
     return sprite;
 }
 
@@ -151,6 +165,20 @@ QString FittingNote(QSize source)
         notes << QStringLiteral("padded from %1 px wide").arg(source.width());
     if (source.width() > 32 || source.height() > MaxSpriteHeight)
         notes << QStringLiteral("cut from %1 x %2").arg(source.width()).arg(source.height());
+    return notes.join(QStringLiteral("; "));
+}
+
+QString FittingNote(QSize source, const PictureOptions &options)
+{
+    if (options.fit != FitMode::Scale)
+        return FittingNote(source);
+    const int widthClass = ScaleWidthClass(source.width(), options.width);
+    const QSize scaled = ScaledSize(source, widthClass);
+    QStringList notes;
+    if (scaled != source)
+        notes << QStringLiteral("scaled from %1 x %2").arg(source.width()).arg(source.height());
+    if (scaled.width() < widthClass)
+        notes << QStringLiteral("padded from %1 px wide").arg(scaled.width());
     return notes.join(QStringLiteral("; "));
 }
 
@@ -178,9 +206,9 @@ QString FittingWarning(const QString &fileName, QSize source)
     return text;
 }
 
-PictureSurface LoadPicture(const QString &path, DecodeBudget &budget)
+PictureSurface LoadPicture(const QString &path, const PictureOptions &options, DecodeBudget &budget)
 {
-    return LoadSprite(path, KeepFitted::No, budget).Image;
+    return LoadSprite(path, options, KeepFitted::No, budget).Image;
 }
 
 } // namespace bitvane

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "imaging/decodedpicture.h"
+#include "imaging/pictureoptions.h"
 #include "imaging/spritemask.h"
 #include "imaging/surface.h"
 
@@ -49,12 +50,13 @@ void FitToSprite(PictureSurface &picture);
 // draws, and the source's own size, to tell the user what fitting did. A
 // picture entry holds it as it comes.
 struct LoadedSprite {
-    PictureSurface Image = {}; // fitted and reduced to the four shades
+    PictureSurface Image = {}; // fitted (cut or scaled) and reduced to the four shades
     SpriteMask Mask = {};      // alpha of at least half; padding never drawn
     QSize SourceSize = {};     // as the file declares it, before any cut
     // Fitted, not yet reduced: what the window's "before" view shows; only
     // kept when asked for.
     PictureSurface Fitted = {};
+    int Columns = 0; // the fitted picture's own columns; the rest is white padding
 };
 
 enum class KeepFitted { No, Yes };
@@ -63,17 +65,26 @@ enum class KeepFitted { No, Yes };
 // 160 x 120", "padded from 5 px wide", both joined by "; ", or empty when the
 // picture is used whole.
 QString FittingNote(QSize source);
+// The same for a picture fitted with these options: a scaled one is "scaled
+// from 640 x 480", with the padding note when it is padded.
+QString FittingNote(QSize source, const PictureOptions &options);
 
 // The same for bitvane-compile's warning: "picture.png is 160 x 120; only the
 // left 32 x 120 is used", or empty when the picture is used whole.
 QString FittingWarning(const QString &fileName, QSize source);
 
-// Decode, fit and reduce to the four shades, keeping the mask of the source's
-// transparency (the shades themselves see it composited over white).
-LoadedSprite LoadSprite(const QString &path, KeepFitted keepFitted = KeepFitted::No,
+// Decode, fit (cut, or scale the whole picture), apply the levels and shade
+// to the four shades as the options say, keeping the mask of the source's
+// transparency (the shades themselves see it composited over white). The
+// default options give the sprite of every earlier version. Cutting decodes
+// only the corner it keeps; scaling decodes the whole picture, within the
+// budget.
+LoadedSprite LoadSprite(const QString &path, const PictureOptions &options = {},
+                        KeepFitted keepFitted = KeepFitted::No,
                         DecodeBudget &budget = RunDecodeBudget());
 
 // LoadSprite's image alone.
-PictureSurface LoadPicture(const QString &path, DecodeBudget &budget = RunDecodeBudget());
+PictureSurface LoadPicture(const QString &path, const PictureOptions &options = {},
+                           DecodeBudget &budget = RunDecodeBudget());
 
 } // namespace bitvane

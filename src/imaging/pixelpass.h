@@ -1,4 +1,5 @@
-// The walk every pixel pass shares: over the source's extent, in place allowed.
+// What the pixel passes share: the walk over the source's extent (in place allowed) and the grey
+// sum in hundredths.
 #pragma once
 
 #include "imaging/colormodel.h"
@@ -38,6 +39,25 @@ inline void CheckColorValues(const PictureSurface &src)
     for (i = 0; i < n; ++i)
         SplitColor(p[i]);
 }
+
+// The grey of a colour value in hundredths, s = 59 green + 30 red + 11 blue:
+// the weighted sum of the grey rule, exact in whole numbers.
+constexpr int GreyHundredths(ColorValue v)
+{
+    return 59 * ((v >> 8) & 0xFF) + 30 * (v & 0xFF) + 11 * ((v >> 16) & 0xFF);
+}
+
+#if defined(__SSE2__)
+// The same for four colour values, one 32-bit lane each.
+inline __m128i GreyHundredths(__m128i v)
+{
+    const __m128i lowBytes = _mm_set1_epi32(0x00FF00FF); // red, and blue in the upper half
+    const __m128i redBlue = _mm_and_si128(v, lowBytes);
+    const __m128i green = _mm_and_si128(_mm_srli_epi32(v, 8), _mm_set1_epi32(0xFF));
+    return _mm_add_epi32(_mm_madd_epi16(redBlue, _mm_set1_epi32(11 << 16 | 30)),
+                         _mm_mullo_epi16(green, _mm_set1_epi32(59)));
+}
+#endif
 
 // Runs kernel(in, out, count) over every row of src's extent, mapping each
 // pixel into dst at the same position. Each destination pixel depends only

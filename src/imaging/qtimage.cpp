@@ -46,4 +46,9 @@ SpriteMask MaskFromAlpha(const QImage &picture)
     return MaskFromAlpha(Decoded(picture));
 }
 
+ScaledSprite ScaleImage(const QImage &image, int chosenWidth)
+{
+    return ScalePicture(Decoded(image), chosenWidth);
+}
+
 } // namespace bitvane

@@ -2,6 +2,7 @@
 // in a library of its own so that bitvane-compile links no QtGui.
 #pragma once
 
+#include "imaging/fit.h"
 #include "imaging/spritemask.h"
 #include "imaging/surface.h"
 
@@ -26,5 +27,8 @@ QImage ImageFromSurface(const PictureSurface &surface);
 // MaskFromAlpha of an image of any format (one without alpha draws every
 // column of its own).
 SpriteMask MaskFromAlpha(const QImage &picture);
+
+// ScalePicture of an image of any format, as if the decoders had given it.
+ScaledSprite ScaleImage(const QImage &image, int chosenWidth);
 
 } // namespace bitvane

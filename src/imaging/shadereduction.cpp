@@ -32,7 +32,7 @@ constexpr int Boundary1 = 4250, Boundary2 = 12750, Boundary3 = 21250;
 
 ColorValue ReducePixel(ColorValue v)
 {
-    const int s = 59 * ((v >> 8) & 0xFF) + 30 * (v & 0xFF) + 11 * ((v >> 16) & 0xFF);
+    const int s = detail::GreyHundredths(v);
     if (s == Boundary1 || s == Boundary2 || s == Boundary3)
         return ReduceExactly(v);
     return ((s > Boundary1) + (s > Boundary2) + (s > Boundary3)) * ShadeDark;
@@ -42,19 +42,12 @@ void ReduceRun(const ColorValue *in, ColorValue *out, std::size_t n)
 {
     std::size_t i = 0;
 #if defined(__SSE2__)
-    const __m128i lowBytes = _mm_set1_epi32(0x00FF00FF); // red, and blue in the upper half
-    const __m128i oneByte = _mm_set1_epi32(0xFF);
-    const __m128i redBlueWeights = _mm_set1_epi32(11 << 16 | 30);
-    const __m128i greenWeight = _mm_set1_epi32(59);
     const __m128i b1 = _mm_set1_epi32(Boundary1), b2 = _mm_set1_epi32(Boundary2),
                   b3 = _mm_set1_epi32(Boundary3);
     const __m128i dark = _mm_set1_epi32(ShadeDark);
     for (; i + 4 <= n; i += 4) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
-        const __m128i redBlue = _mm_and_si128(v, lowBytes);
-        const __m128i green = _mm_and_si128(_mm_srli_epi32(v, 8), oneByte);
-        const __m128i s = _mm_add_epi32(_mm_madd_epi16(redBlue, redBlueWeights),
-                                        _mm_mullo_epi16(green, greenWeight));
+        const __m128i s = detail::GreyHundredths(v);
         const __m128i onBoundary = _mm_or_si128(
             _mm_or_si128(_mm_cmpeq_epi32(s, b1), _mm_cmpeq_epi32(s, b2)), _mm_cmpeq_epi32(s, b3));
         const __m128i result =

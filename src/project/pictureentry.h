@@ -2,6 +2,7 @@
 #pragma once
 
 #include "imaging/pictureloader.h"
+#include "project/optionfield.h"
 
 #include <QSize>
 #include <QString>
@@ -27,6 +28,9 @@ struct PictureEntry {
     // empty for a picture added in the window.
     QString ProjectLocation = {};
     int ProjectLine = 0; // its record's line in the project file it came from, if any
+    // Fit, levels and shading as the record chooses them; unset ones fall to
+    // the defaults (the window's are the plain defaults).
+    OptionChoices Options = {};
 };
 
 } // namespace bitvane

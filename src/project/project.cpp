@@ -31,6 +31,7 @@ std::vector<PictureEntry> EntriesFromRecords(const std::vector<ProjectRecord> &r
         entry.Brightness = record.brightness;
         entry.Contrast = record.contrast;
         entry.ProjectLine = record.line;
+        entry.Options = record.options;
     }
     return entries;
 }
@@ -75,6 +76,7 @@ ProjectRecord RecordOf(const PictureEntry &entry)
     ProjectRecord record{location, entry.Brightness, entry.Contrast, std::nullopt};
     if (entry.Name != GetBaseName(location))
         record.name = entry.Name;
+    record.options = entry.Options;
     return record;
 }
 

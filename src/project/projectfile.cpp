@@ -234,8 +234,6 @@ std::int16_t toSetting(QByteArrayView text, const char *what, int min, int max, 
 // tell an empty name from a stray comma.
 QString readName(const FieldReader::Field &field, const QString &file, int line)
 {
-    if (field.end == FieldReader::End::Comma)
-        throw Error(file, line, QStringLiteral("the record has more than four fields"));
     if (!field.quoted)
         throw Error(
             file, line,
@@ -245,6 +243,29 @@ QString readName(const FieldReader::Field &field, const QString &file, int line)
     if (!problem.isEmpty())
         throw Error(file, line, QStringLiteral("the name %1").arg(problem));
     return name;
+}
+
+// The optional fifth field, quoted like the name; the last a record has.
+OptionChoices readOptions(const FieldReader::Field &field, const QString &file, int line)
+{
+    if (field.end == FieldReader::End::Comma)
+        throw Error(file, line, QStringLiteral("the record has more than five fields"));
+    if (!field.quoted)
+        throw Error(
+            file, line,
+            QStringLiteral("the options \"%1\" are not in double quotes").arg(shown(field.value)));
+    return ParseOptionField(field.value, file, line);
+}
+
+// The name and options fields of a record whose options differ from the
+// defaults: the name is written then even when it is the base name.
+QByteArray optionFields(const ProjectRecord &record)
+{
+    const QByteArray options = FormatOptionField(ResolveOptions(record.options));
+    if (options.isEmpty())
+        return record.name ? ",\"" + record.name->toUtf8() + '"' : QByteArray();
+    const QString name = record.name ? *record.name : GetBaseName(record.location);
+    return ",\"" + name.toUtf8() + "\",\"" + options + '"';
 }
 
 } // namespace
@@ -296,11 +317,7 @@ QByteArray FormatProjectRecord(const ProjectRecord &record)
     line += QByteArray::number(record.brightness);
     line += ',';
     line += QByteArray::number(record.contrast);
-    if (record.name) {
-        line += ",\"";
-        line += record.name->toUtf8();
-        line += '"';
-    }
+    line += optionFields(record);
     line += "\r\n";
     return line;
 }
@@ -392,8 +409,13 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
             throw cutShort(brightness.end, "the contrast is");
         const FieldReader::Field contrast = reader.read(nullptr);
         std::optional<QString> name;
-        if (contrast.end == FieldReader::End::Comma)
-            name = readName(reader.read("name"), fileName, line);
+        OptionChoices options;
+        if (contrast.end == FieldReader::End::Comma) {
+            const FieldReader::Field nameField = reader.read("name");
+            name = readName(nameField, fileName, line);
+            if (nameField.end == FieldReader::End::Comma)
+                options = readOptions(reader.read("options"), fileName, line);
+        }
 
         ProjectRecord record;
         record.line = line;
@@ -403,6 +425,7 @@ std::vector<ProjectRecord> ParseProject(const QByteArray &bytes, const QString &
         record.contrast =
             toSetting(contrast.value, "contrast", MinContrast, MaxContrast, fileName, line);
         record.name = std::move(name);
+        record.options = options;
         try {
             GetBaseName(record.location);
         } catch (const Error &e) {
@@ -422,7 +445,8 @@ QByteArray ReadProjectBytes(const QString &path)
     // The longest file a project can be: every record with the longest
     // location the system allows. Anything longer is not a project file, and
     // a device that reads for ever is refused before it is read at all.
-    constexpr qint64 LongestRecord = PATH_MAX + MaxNameBytes + sizeof("\"\",-255,-100,\"\"\r\n");
+    constexpr qint64 LongestRecord =
+        PATH_MAX + MaxNameBytes + MaxOptionBytes + sizeof("\"\",-255,-100,\"\",\"\"\r\n");
     constexpr qint64 LongestSettings = 128;
     constexpr qint64 MaxProjectBytes = 3 + LongestSettings + MaxProjectRecords * LongestRecord;
     return ReadRegularFile(path, path, MaxProjectBytes, u"project file");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "compiler/headerstyle.h"
+#include "project/optionfield.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,19 +15,21 @@ namespace bitvane {
 
 // One line of a .bvp project file: "location",brightness,contrast CR LF, or
 // "location",brightness,contrast,"name" CR LF for a picture whose array name
-// is not its file's base name.
+// is not its file's base name, or "location",brightness,contrast,"name","options"
+// CR LF for a picture with options other than the defaults.
 struct ProjectRecord {
     QString location;
     std::int16_t brightness = 0;
     std::int16_t contrast = 0;
     std::optional<QString> name = {}; // none: the base name of the location
     int line = 0; // where the reader found it (1-based); 0 for a record made in memory
+    OptionChoices options = {}; // the fifth field; written as the choices resolve over the defaults
 
     // The same record wherever it stands in its file.
     friend bool operator==(const ProjectRecord &a, const ProjectRecord &b)
     {
         return a.location == b.location && a.brightness == b.brightness &&
-               a.contrast == b.contrast && a.name == b.name;
+               a.contrast == b.contrast && a.name == b.name && a.options == b.options;
     }
 };
 

@@ -4,6 +4,7 @@
 #include "app/filelistmodel.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 
 namespace bitvane::testing {
 namespace {
@@ -92,6 +93,19 @@ TEST_F(KeepWork, TheQuestionComesExactlyWhenSomethingWouldBeLost)
              next();
              ui().chkMasks->click();
              ui().chkMasks->click();
+         },
+         false},
+        {"shading chosen",
+         [this] {
+             loadPictures();
+             ui().cboShading->setCurrentIndex(2);
+         },
+         true},
+        {"fit chosen and chosen back",
+         [this] {
+             loadPictures();
+             ui().cboFit->setCurrentIndex(1);
+             ui().cboFit->setCurrentIndex(0);
          },
          false},
         {"changed, then compiled",

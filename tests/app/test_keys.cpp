@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QSpinBox>
 
 namespace bitvane::testing {
@@ -114,6 +115,30 @@ TEST_F(Keys, AltMnemonicsPressTheButtons)
         return ui().optClassic->isChecked() && !ui().chkShared->isEnabled();
     }));
     EXPECT_EQ(rows(), 1);
+}
+
+// On page 3 each caption's letter takes the focus to its control.
+TEST_F(Keys, AltMnemonicsReachThePictureChoices)
+{
+    writePicture("hero.bmp");
+    newProjectWith({"hero.bmp"});
+    loadPictures();
+    ui().cboFit->setCurrentIndex(1); // Width is offered only when scaling
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    const struct {
+        Qt::Key key;
+        QWidget *control;
+    } cases[] = {{Qt::Key_F, ui().cboFit},
+                 {Qt::Key_W, ui().cboWidth},
+                 {Qt::Key_L, ui().spnBlack},
+                 {Qt::Key_S, ui().cboShading},
+                 {Qt::Key_Z, ui().cboZoom}};
+    for (const auto &c : cases) {
+        QTest::keyClick(w.get(), c.key, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return c.control->hasFocus(); }, 2000))
+            << c.control->objectName().toStdString();
+    }
 }
 
 } // namespace

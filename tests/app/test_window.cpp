@@ -181,7 +181,8 @@ const char *const FocusOrder[] = {
     "cmdNext",        "cmdBack",        "cmdCancel",     "optNewProject", "optExistingProject",
     "txtProjectFile", "cmdProjectFile", "lvwFiles",      "cmdAddFile",    "cmdRemove",
     "lstPictures",    "cboZoom",        "sldBrightness", "spnBrightness", "sldContrast",
-    "spnContrast",    "optClassic",     "optModern",     "chkMasks",      "chkShared",
+    "spnContrast",    "cboFit",         "cboWidth",      "spnBlack",      "spnWhite",
+    "cboShading",     "optClassic",     "optModern",     "chkMasks",      "chkShared",
     "chkRelative",    "scrPreview"};
 
 TEST_F(WindowTest, FocusChainFollowsTheTabIndices)

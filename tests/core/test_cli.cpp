@@ -318,6 +318,10 @@ TEST_F(Cli, AnswersHelpVersionAndUsageErrors)
     EXPECT_TRUE(r.out.contains("PROJECT.bvp"));
     for (const char *text : {"--style <STYLE>", "--mask", "C23", "--hex", "--shared", "--watch",
                              "#bitvane style=modern;masks=on;notation=binary;locations=relative",
+                             "--fit <FIT>", "--levels <LO,HI>", "--shade <MODE>",
+                             "bitvane-compile --fit scale -o sprites.h photos.bvp",
+                             "bitvane-compile --levels 40,200 -o sprites.h photos.bvp",
+                             "bitvane-compile --shade diffuse -o sprites.h photos.bvp",
                              "static unsigned char ship[4] = {0xa1, 0x0, 0xc1, 0x0};",
                              "static const uint8_t ship[4] BITVANE_DATA = {"})
         EXPECT_TRUE(r.out.contains(text)) << text;
@@ -338,6 +342,16 @@ TEST_F(Cli, AnswersHelpVersionAndUsageErrors)
         {"--style", "Modern", "-o", header, project},
         {"--style", "modern", "--style", "classic", "-o", header, project},
         {"-o", header, project, "--style"},
+        {"--fit", "stretch", "-o", header, project},
+        {"--fit", "scale", "--fit", "cut", "-o", header, project},
+        {"--shade", "dither", "-o", header, project},
+        {"--shade", "Diffuse", "-o", header, project},
+        {"--levels", "40", "-o", header, project},
+        {"--levels", "200,100", "-o", header, project},
+        {"--levels", "0,256", "-o", header, project},
+        {"--levels", "-1,200", "-o", header, project},
+        {"--levels", "10,10", "-o", header, project},
+        {"--levels", " 1,2", "-o", header, project},
         {"--hex", "--binary", "-o", header, project},
         {"--mask", "--no-mask", "-o", header, project},
         {"--shared", "--style", "classic", "-o", header, project},

@@ -107,7 +107,7 @@ TEST(DecodedCases, EveryPictureDecodesAsRecorded)
             ReadData(base + QStringLiteral(".txt")).trimmed().split('\n');
         // The sprite's corner, decoded alone (cropped, stopped early), is the
         // whole picture's corner.
-        const LoadedSprite sprite = LoadSprite(path, KeepFitted::Yes);
+        const LoadedSprite sprite = LoadSprite(path, {}, KeepFitted::Yes);
         int wrong = 0;
         for (int y = 0; y < std::min(whole.height(), MaxSpriteHeight); ++y)
             for (int x = 0; x < std::min(whole.width(), 32); ++x)

@@ -412,6 +412,6 @@ TEST(HostileBigPictures, DecodingOnlyTheKeptCornerGivesTheSameSprite)
         // Colour for colour, before the reduction hides small differences.
         PictureSurface whole = DecodePicture(path);
         FitToSprite(whole);
-        EXPECT_EQ(LoadSprite(path, KeepFitted::Yes).Fitted, whole);
+        EXPECT_EQ(LoadSprite(path, {}, KeepFitted::Yes).Fitted, whole);
     }
 }

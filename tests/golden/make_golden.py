@@ -10,8 +10,8 @@ when the case needs extra arguments, and expected.h, or expected_error.txt
 for a case that must fail.
 
 expected.h is computed here, from the pictures as PIL decodes them, by a
-reference of the whole pipeline written from the format's rules (fit, four
-shades, contrast then brightness, the array line or the modern block, the
+reference of the whole pipeline written from the format's rules (fit or
+scale, levels, the four shadings, contrast then brightness, the array line or the modern block, the
 mask from the source's alpha), not from the program's code. The test writes
 the header as "out.h", which gives the modern style's guard. Re-running gives
 the same bytes (fixed seeds).
@@ -81,6 +81,123 @@ def reduce(rows):
             v = snap(int(round(u)))
             out[-1].append(v)
     return out
+
+
+# ---- the picture options (fit=scale, levels, shading), from their rules -------
+
+BAYER = [[0, 8, 2, 10], [12, 4, 14, 6], [3, 11, 1, 9], [15, 7, 13, 5]]
+
+
+def grey_byte(r, g, b):
+    return int(round(g * 0.59 + r * 0.30 + b * 0.11))    # round() ties to even
+
+
+def rgba_over_white(path):
+    """Rows of (r, g, b, a), colours composited over white, alpha kept."""
+    alphas = alpha_rows(path)
+    return [[c + (a,) for c, a in zip(row, arow)] for row, arow in zip(decode(path), alphas)]
+
+
+def scaled_size(w0, h0, cls):
+    if w0 <= cls and h0 <= 240:
+        return w0, h0
+    w, h = cls, (2 * h0 * cls + w0) // (2 * w0)
+    if h > 240:
+        h, w = 240, (2 * w0 * 240 + h0) // (2 * h0)
+    return max(w, 1), max(h, 1)
+
+
+def overlap(a0, a1, b0, b1):
+    return max(0, min(a1, b1) - max(a0, b0))
+
+
+def scale(pixels, chosen):
+    """Area averages with whole-number weights: source column x spans
+    [x*w, (x+1)*w), output column i spans [i*W, (i+1)*W); rows alike."""
+    h0, w0 = len(pixels), len(pixels[0])
+    cls = chosen or (8 if w0 <= 8 else 16 if w0 <= 16 else 32)
+    w, h = scaled_size(w0, h0, cls)
+    total = w0 * h0
+    out = []
+    for j in range(h):
+        ys = [(y, overlap(y * h, (y + 1) * h, j * h0, (j + 1) * h0)) for y in range(h0)]
+        row = []
+        for i in range(w):
+            xs = [(x, overlap(x * w, (x + 1) * w, i * w0, (i + 1) * w0)) for x in range(w0)]
+            sums = [0, 0, 0, 0]
+            for y, wy in ys:
+                if wy:
+                    for x, wx in xs:
+                        if wx:
+                            for k in range(4):
+                                sums[k] += wy * wx * pixels[y][x][k]
+            row.append(tuple((2 * v + total) // (2 * total) for v in sums))
+        out.append(row)
+    return out, cls
+
+
+def fitted_picture(path, fit_mode, width):
+    """(rows of (r, g, b), the picture's own columns, mask bit strings) as
+    fitting leaves them; padding is white."""
+    if fit_mode == "scale":
+        rows, cls = scale(rgba_over_white(path), width)
+        cols = len(rows[0])
+        masks = [("".join("1" if p[3] >= 128 else "0" for p in row)).ljust(cls, "0") for row in rows]
+        return [[p[:3] for p in row] + [(255, 255, 255)] * (cls - cols) for row in rows], cols, masks
+    rows = decode(path)
+    cols = min(len(rows[0]), 32)
+    return fit(rows), cols, mask_bits(alpha_rows(path))
+
+
+def apply_levels(g, lo, hi):
+    return clamp(((g - lo) * 510 + (hi - lo)) // (2 * (hi - lo)))
+
+
+def threshold_level(g):
+    return snap(g) // 85
+
+
+def diffuse(greys):
+    h, w = len(greys), len(greys[0])
+    err = [[0] * w for _ in range(h)]
+    out = [[0] * w for _ in range(h)]
+    for y in range(h):
+        d = 1 if y % 2 == 0 else -1
+        for x in (range(w) if d == 1 else range(w - 1, -1, -1)):
+            u = 16 * greys[y][x] + err[y][x]
+            level = min(3, max(0, (3 * u + 2040) // 4080))
+            out[y][x] = level
+            e = u - 1360 * level
+            parts = [(x + d, y, 7 * e // 16), (x - d, y + 1, 3 * e // 16), (x, y + 1, 5 * e // 16)]
+            parts.append((x + d, y + 1, e - sum(p[2] for p in parts)))
+            for px, py, v in parts:
+                if 0 <= px < w and py < h:
+                    err[py][px] += v
+    return out
+
+
+def shade(rows, cols, opts, location):
+    lo, hi = opts.get("black", 0), opts.get("white", 255)
+    mode = opts.get("shade", "threshold")
+    greys = [[apply_levels(grey_byte(*p), lo, hi) for p in row[:cols]] for row in rows]
+    if mode == "palette":
+        colours = sorted({p for row in rows for p in row[:cols]},
+                         key=lambda c: (grey_byte(*c), c[0], c[1], c[2]))
+        n = len(colours)
+        if n > 4:
+            raise ValueError("%s: has %d colours; palette order takes at most 4" % (location, n))
+        rank = {c: (6 * r + n - 1) // (2 * (n - 1)) if n > 1 else threshold_level(greys[0][0])
+                for r, c in enumerate(colours)}
+        levels = [[rank[p] for p in row[:cols]] for row in rows]
+    elif mode == "ordered":
+        levels = [[min(3, (96 * g + 255 * (2 * BAYER[y % 4][x % 4] + 1)) // 8160)
+                   for x, g in enumerate(row)] for y, row in enumerate(greys)]
+    elif mode == "diffuse":
+        levels = diffuse(greys)
+    else:
+        levels = [[threshold_level(g) for g in row] for row in greys]
+    width = len(rows[0])
+    return [[85 * v for v in row] + [255] * (width - cols) for row in levels]
 
 
 def contrast(rows, c):
@@ -392,6 +509,136 @@ def jpeg(im, quality):
     return lambda p: im.save(p, "JPEG", quality=quality)
 
 
+def photo(rng, w, h):
+    """A smooth two-way gradient with a little noise: what a threshold flattens."""
+    im = Image.new("RGB", (w, h))
+    px = im.load()
+    for y in range(h):
+        for x in range(w):
+            n = rng.randrange(-12, 13)
+            px[x, y] = (clamp(x * 255 // w + n), clamp(y * 255 // h + n), clamp(128 + n))
+    return im
+
+
+def four_greens():
+    """A sprite in four greens, two of them close in grey."""
+    greens = [(15, 56, 15), (48, 98, 48), (139, 172, 15), (155, 188, 15)]
+    im = Image.new("RGB", (16, 16))
+    px = im.load()
+    for y in range(16):
+        for x in range(16):
+            px[x, y] = greens[(x // 4 + y // 4) % 4]
+    return im
+
+
+def three_colours():
+    """Black, blue and white rows: palette order makes the blue light grey."""
+    im = Image.new("RGB", (8, 6), (255, 255, 255))
+    for x in range(8):
+        im.putpixel((x, 0), (0, 0, 0))
+        im.putpixel((x, 2), (0, 0, 255))
+        im.putpixel((x, 3), (0, 0, 255))
+    return im
+
+
+def options_case(name, pictures, records, args=(), warned=()):
+    """records: (location, brightness, contrast, options text or None); the
+    options are written as the fifth field, with NAME_LINE as the fourth.
+    warned: the lines whose pictures the compile reports as cut or padded."""
+    folder = new_case(name)
+    for fname, save in pictures:
+        save(os.path.join(folder, fname))
+    defaults = {}
+    for a, v in zip(args[::2], args[1::2]):
+        if a == "--levels":
+            lo, hi = v.split(",")
+            defaults["levels"] = (int(lo), int(hi))
+        elif a.startswith("--"):
+            defaults[a[2:]] = v
+    masks = "--mask" in args
+    text = PREAMBLE
+    with open(os.path.join(folder, "project.bvp"), "wb") as f:
+        for line, (location, b, c, opts) in enumerate(records, 1):
+            base = os.path.splitext(os.path.basename(location))[0]
+            f.write(b'"%s",%d,%d' % (location.encode(), b, c))
+            if opts is not None:
+                base = "%s_%d" % (base, line)
+                f.write(b',"%s","%s"' % (base.encode(), opts.encode()))
+            f.write(b"\r\n")
+            chosen = dict(p.split("=") for p in opts.split(";")) if opts else {}
+            o = {"fit": chosen.get("fit", defaults.get("fit", "cut")),
+                 "shade": chosen.get("shade", defaults.get("shade", "threshold"))}
+            lo, hi = defaults.get("levels", (0, 255))
+            if "black" in chosen or "white" in chosen:
+                lo, hi = int(chosen.get("black", 0)), int(chosen.get("white", 255))
+            o["black"], o["white"] = lo, hi
+            width = int(chosen.get("width", 0))
+            rows, cols, bits = fitted_picture(os.path.join(folder, location), o["fit"], width)
+            rows = brightness(contrast(shade(rows, cols, o, location), c), b)
+            text += array_line(rows, base, True) + "\r\n"
+            if masks:
+                text += mask_line(bits, base, True) + "\r\n"
+            text += "\r\n"
+    if args:
+        with open(os.path.join(folder, "args.txt"), "w") as f:
+            f.write("".join(a + "\n" for a in args))
+    write_warnings(folder, [], [(line, records[line - 1][0]) for line in warned])
+    with open(os.path.join(folder, "expected.h"), "wb") as f:
+        f.write(text.encode("utf-8"))
+
+
+def options_cases():
+    # Own seed: the cases before keep their pictures.
+    orng = random.Random(2020)
+    fading = photo(orng, 40, 30).convert("RGBA")
+    for y in range(30):
+        for x in range(40):
+            r, g, b, _ = fading.getpixel((x, y))
+            fading.putpixel((x, y), (r, g, b, 255 if (x // 5 + y // 5) % 3 else 0))
+    pictures = [
+        ("photo.png", png(photo(orng, 96, 72))),
+        ("tall.bmp", bmp(photo(orng, 20, 300))),
+        ("greys.bmp", bmp(grey_steps(16, 16))),
+        ("greens.png", png(four_greens())),
+        ("three.gif", gif(three_colours(), 4)),
+        ("fading.png", png(fading)),
+        ("blocky.png", png(four_greens().resize((64, 64), Image.Resampling.NEAREST))),
+    ]
+    options_case("options_in_records", pictures, [
+        ("./photo.png", 0, 0, None),
+        ("./photo.png", 0, 0, "fit=scale"),
+        ("./photo.png", 0, 0, "fit=scale;shade=diffuse"),
+        ("./photo.png", 0, 0, "shade=ordered;width=16;fit=scale"),
+        ("./photo.png", 40, 25, "fit=scale;shade=diffuse"),
+        ("./tall.bmp", 0, 0, "fit=scale;shade=diffuse"),
+        ("./greys.bmp", 0, 0, "black=30;white=220"),
+        ("./greys.bmp", 0, 0, "black=30;white=220;shade=ordered"),
+        ("./greens.png", 0, 0, None),
+        ("./greens.png", 0, 0, "shade=palette"),
+        ("./three.gif", 0, 0, "shade=palette"),
+        ("./fading.png", 0, 0, "fit=scale;shade=diffuse"),
+        ("./blocky.png", 0, 0, "fit=scale;shade=palette"),
+    ], args=("--mask",), warned=(1,))
+    options_case("options_command_line", pictures[:3], [
+        ("./photo.png", 0, 0, None),
+        ("./photo.png", 0, 0, "fit=cut"),
+        ("./photo.png", 0, 0, "black=10"),
+        ("./tall.bmp", 0, 0, "shade=threshold"),
+        ("./greys.bmp", 0, 0, None),
+    ], args=("--fit", "scale", "--levels", "20,230", "--shade", "diffuse"), warned=(2,))
+
+    five = Image.new("RGB", (8, 5))
+    for y, c in enumerate([(0, 0, 0), (85, 85, 85), (170, 170, 170), (255, 255, 255), (255, 0, 0)]):
+        for x in range(8):
+            five.putpixel((x, y), c)
+    error_case("error_palette_five_colours", [("five.png", png(five))],
+               b'"./five.png",0,0,"five","shade=palette"\r\n',
+               "project.bvp:1: ./five.png: has 5 colours; palette order takes at most 4")
+    error_case("error_bad_option", [("a.bmp", bmp(worked_example()))],
+               b'"./a.bmp",0,0\r\n"./a.bmp",0,0,"a","fit=scale;width=12"\r\n',
+               "project.bvp:2: bad option 'width=12'")
+
+
 def main():
     rng = random.Random(20261207)
 
@@ -499,6 +746,8 @@ def main():
                  settings_line=b"#bitvane style=modern;masks=on;shared=on\r\n")
     success_case("shared_binary_option", style_pictures, style_settings, hexa=False,
                  modern=True, shared=True, args=["--shared", "--binary"])
+
+    options_cases()
 
     names_case("names_warnings", [], random.Random(11))
     names_case("names_fix_names", ["--fix-names"], random.Random(11))

@@ -1,0 +1,25 @@
+// PictureOptions: how one picture is fitted, toned and reduced to the four shades.
+#pragma once
+
+namespace bitvane {
+
+enum class FitMode { Cut, Scale };
+enum class ShadeMode { Threshold, Ordered, Diffuse, Palette };
+
+// The per-picture choices of the pipeline. The defaults give the sprite every
+// earlier version wrote: cut to the width class, thresholded.
+struct PictureOptions {
+    FitMode fit = FitMode::Cut;
+    // With Scale: 8, 16 or 32, or 0 for the picture's own width class.
+    int width = 0;
+    // Levels: black and white points, 0 <= black < white <= 255.
+    int black = 0;
+    int white = 255;
+    ShadeMode shade = ShadeMode::Threshold;
+
+    bool levelsChanged() const { return black != 0 || white != 255; }
+
+    friend bool operator==(const PictureOptions &, const PictureOptions &) = default;
+};
+
+} // namespace bitvane

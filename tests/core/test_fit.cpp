@@ -1,0 +1,169 @@
+// Scaling to sprite size: target sizes and exact area averages worked out by hand.
+#include "testsupport.h"
+
+#include "imaging/fit.h"
+#include "imaging/pictureloader.h"
+#include "imaging/qtimage.h"
+
+#include <gtest/gtest.h>
+
+using namespace bitvane;
+using namespace bitvane::testing;
+
+TEST(ScaledSize, KnownAnswers)
+{
+    struct Case {
+        QSize source;
+        int widthClass;
+        QSize expected;
+    } const cases[] = {
+        {{640, 480}, 32, {32, 24}}, {{32, 240}, 32, {32, 240}}, // fits: left as it is
+        {{5, 7}, 8, {5, 7}},                                    // never enlarged
+        {{20, 300}, 32, {16, 240}}, // too tall at 32 wide: 240 rows decide
+        {{5, 480}, 8, {3, 240}},    // 2.5 columns round up
+        {{64, 3}, 32, {32, 2}},     // 1.5 rows round up
+        {{12, 10}, 8, {8, 7}},      // a chosen width below the picture's own
+        {{100, 3}, 8, {8, 1}},      // at least one row
+        {{50, 5000}, 32, {2, 240}}, {{3000, 1}, 32, {32, 1}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ScaledSize(c.source, c.widthClass), c.expected)
+            << c.source.width() << "x" << c.source.height();
+}
+
+// 16 x 2 to 8 x 1: each output pixel is the mean of a 2 x 2 block, rounded
+// half up.
+TEST(ScaleArea, TwoByTwoBlocks)
+{
+    struct Block {
+        int tl, tr, bl, br, mean;
+    } const blocks[] = {
+        {0, 0, 0, 0, 0},      {0, 1, 0, 1, 1},       {2, 3, 2, 3, 3},           {1, 1, 1, 2, 1},
+        {10, 20, 30, 41, 25}, {0, 255, 255, 0, 128}, {255, 255, 255, 255, 255}, {1, 2, 2, 2, 2},
+    };
+    PictureSurface source(16, 2);
+    for (int i = 0; i < 8; ++i) {
+        const Block &b = blocks[i];
+        source.setPixel(2 * i, 0, Rgb(b.tl, 0, 255 - b.tl));
+        source.setPixel(2 * i + 1, 0, Rgb(b.tr, 0, 255 - b.tr));
+        source.setPixel(2 * i, 1, Rgb(b.bl, 0, 255 - b.bl));
+        source.setPixel(2 * i + 1, 1, Rgb(b.br, 0, 255 - b.br));
+    }
+    const ScaledSprite scaled = ScaleSurface(source, 8);
+    ASSERT_EQ(scaled.picture.width(), 8);
+    ASSERT_EQ(scaled.picture.height(), 1);
+    EXPECT_EQ(scaled.columns, 8);
+    for (int i = 0; i < 8; ++i) {
+        const ColorTriple t = SplitColor(scaled.picture.pixel(i, 0));
+        EXPECT_EQ(t.red, blocks[i].mean) << i;
+        // Blue holds 255 - the values: its mean rounds the other way at .5.
+        const int sum = 4 * 255 - (blocks[i].tl + blocks[i].tr + blocks[i].bl + blocks[i].br);
+        EXPECT_EQ(t.blue, (2 * sum + 4) / 8) << i;
+    }
+    EXPECT_EQ(scaled.mask.rows, std::vector<std::uint32_t>{0xFFu});
+}
+
+// 48 x 3 to 32 x 2: every three source columns become two output columns,
+// weighted 2:1 and 1:2, and the three rows two rows, weighted the same way.
+TEST(ScaleArea, ThreeToTwoWithFractionalWeights)
+{
+    const int pattern[3][3] = {{0, 100, 200}, {10, 110, 210}, {20, 120, 255}};
+    PictureSurface source(48, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 48; ++x)
+            source.setPixel(x, y, Grey(pattern[y][x % 3]));
+    // (4*0 + 2*100 + 2*10 + 110) / 9 = 36.7; (2*100 + 4*200 + 110 + 2*210) / 9 = 170;
+    // (2*10 + 110 + 4*20 + 2*120) / 9 = 50; (110 + 2*210 + 2*120 + 4*255) / 9 = 198.9
+    const int expected[2][2] = {{37, 170}, {50, 199}};
+    const ScaledSprite scaled = ScaleSurface(source, 0);
+    ASSERT_EQ(scaled.picture.width(), 32);
+    ASSERT_EQ(scaled.picture.height(), 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 32; ++x)
+            EXPECT_EQ(scaled.picture.pixel(x, y), Grey(expected[y][x % 2])) << x << "," << y;
+}
+
+// Colours are averaged over white, alpha on its own; the mask draws an
+// averaged alpha of 128 or more and never the padding. 10 x 480 is scaled
+// by 2 to 5 x 240, padded to 16.
+TEST(ScaleArea, AlphaIsAveragedApartAndFeedsTheMask)
+{
+    QImage image(10, 480, QImage::Format_ARGB32);
+    image.fill(qRgba(0, 0, 0, 255));
+    // Block 0: two transparent pixels; block 1: three.
+    for (const QPoint p : {QPoint(0, 0), QPoint(1, 0), QPoint(2, 0), QPoint(3, 0), QPoint(2, 1)})
+        image.setPixel(p, qRgba(0, 0, 0, 0));
+    const ScaledSprite scaled = ScaleImage(image, 0);
+    ASSERT_EQ(scaled.picture.width(), 16);
+    ASSERT_EQ(scaled.picture.height(), 240);
+    EXPECT_EQ(scaled.columns, 5);
+    EXPECT_EQ(scaled.picture.pixel(0, 0), Grey(128)); // 2 * 255 / 4 = 127.5
+    EXPECT_EQ(scaled.picture.pixel(1, 0), Grey(191)); // 3 * 255 / 4 = 191.25
+    EXPECT_EQ(scaled.picture.pixel(2, 0), Grey(0));
+    EXPECT_EQ(scaled.picture.pixel(5, 0), ShadeWhite);
+    // Alphas 127.5 -> 128 (drawn), 63.75 -> 64 (not), then three drawn.
+    EXPECT_EQ(scaled.mask.width, 16);
+    EXPECT_EQ(scaled.mask.rows[0], 0b1011100000000000u);
+    EXPECT_EQ(scaled.mask.rows[239], 0b1111100000000000u);
+}
+
+// Half-transparent pixels come from the decoders already over white and are
+// averaged as they are, not composited a second time (which would give 192).
+TEST(ScaleArea, HalfTransparentColoursAreCompositedOnce)
+{
+    QImage image(16, 1, QImage::Format_ARGB32);
+    image.fill(qRgba(0, 0, 0, 255));
+    for (const int x : {0, 1})
+        image.setPixel(x, 0, qRgba(0, 0, 0, 127));
+    for (const int x : {2, 3})
+        image.setPixel(x, 0, qRgba(0, 0, 0, 128));
+    const ScaledSprite scaled = ScaleImage(image, 8);
+    ASSERT_EQ(scaled.picture.width(), 8);
+    ASSERT_EQ(scaled.picture.height(), 1);
+    EXPECT_EQ(scaled.picture.pixel(0, 0), Grey(128)); // 255 * 128 / 255 over white
+    EXPECT_EQ(scaled.picture.pixel(1, 0), Grey(127)); // 255 * 127 / 255
+    EXPECT_EQ(scaled.picture.pixel(2, 0), Grey(0));
+    EXPECT_EQ(scaled.mask.rows, std::vector<std::uint32_t>{0b01111111u}); // alpha 127 not drawn
+}
+
+// A picture that fits is left as it is, padded to the width chosen for it,
+// its mask as wide as the sprite.
+TEST(ScaleArea, AFittingPictureIsPaddedToTheChosenWidth)
+{
+    QImage image(5, 2, QImage::Format_ARGB32);
+    image.fill(qRgba(10, 20, 30, 255));
+    image.setPixel(1, 0, qRgba(0, 0, 0, 127));
+    const ScaledSprite scaled = ScaleImage(image, 32);
+    ASSERT_EQ(scaled.picture.width(), 32);
+    ASSERT_EQ(scaled.picture.height(), 2);
+    EXPECT_EQ(scaled.columns, 5);
+    EXPECT_EQ(scaled.picture.pixel(0, 0), Rgb(10, 20, 30));
+    EXPECT_EQ(scaled.picture.pixel(1, 0), Grey(128)); // 255 * 128 / 255 over white
+    EXPECT_EQ(scaled.picture.pixel(5, 1), ShadeWhite);
+    EXPECT_EQ(scaled.mask.width, 32);
+    EXPECT_EQ(scaled.mask.rows, (std::vector<std::uint32_t>{0xB8000000u, 0xF8000000u}));
+}
+
+// What the info line says of a scaled picture.
+TEST(ScaledSize, FittingNoteOfAScaledPicture)
+{
+    struct Case {
+        QSize source;
+        int width;
+        const char *note;
+    } const cases[] = {
+        {{640, 480}, 0, "scaled from 640 x 480"},
+        {{5, 480}, 0, "scaled from 5 x 480; padded from 3 px wide"},
+        {{12, 10}, 8, "scaled from 12 x 10"},
+        {{5, 7}, 0, "padded from 5 px wide"},
+        {{5, 7}, 32, "padded from 5 px wide"},
+        {{32, 240}, 0, ""},
+    };
+    for (const Case &c : cases) {
+        PictureOptions scale;
+        scale.fit = FitMode::Scale;
+        scale.width = c.width;
+        EXPECT_EQ(FittingNote(c.source, scale), QLatin1String(c.note)) << c.note;
+    }
+    EXPECT_EQ(FittingNote({640, 480}, PictureOptions{}), "cut from 640 x 480");
+}
