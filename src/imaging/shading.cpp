@@ -73,7 +73,8 @@ std::array<std::uint8_t, 256> LevelTable(int black, int white)
 // The grey bytes of a run of n colours. Four at a time the sum in
 // hundredths s = 59 green + 30 red + 11 blue is one 32-bit lane each, and
 // (s + 50) / 100 is (s + 50) * 5243 >> 19, exact below 43,699; a group with
-// a sum ending in .50 goes the scalar way.
+// a sum ending in .50 goes the scalar way. Sixteen at a time the four groups
+// are packed and stored together.
 void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
 {
     std::size_t i = 0;
@@ -81,6 +82,37 @@ void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
     const __m128i half = _mm_set1_epi32(50);
     const __m128i reciprocal = _mm_set1_epi32(5243);
     const __m128i hundred = _mm_set1_epi32(100);
+    // Sixteen at a time the sums fit 16-bit lanes (s <= 25,500), eight a
+    // vector, so the division and the .50 test take half the work.
+    const __m128i redBlueWeights = _mm_set1_epi32(11 << 16 | 30);
+    const __m128i lowBytes = _mm_set1_epi32(0x00FF00FF);
+    const __m128i greenMask = _mm_set1_epi32(0xFF);
+    const __m128i half16 = _mm_set1_epi16(50), reciprocal16 = _mm_set1_epi16(5243),
+                  hundred16 = _mm_set1_epi16(100), greenWeight = _mm_set1_epi16(59);
+    for (; i + 16 <= n; i += 16) {
+        __m128i q[2], onHalf = _mm_setzero_si128();
+        for (int k = 0; k < 2; ++k) {
+            __m128i redBlue[2], green[2];
+            for (int j = 0; j < 2; ++j) {
+                const __m128i v =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i + 8 * k + 4 * j));
+                redBlue[j] = _mm_madd_epi16(_mm_and_si128(v, lowBytes), redBlueWeights);
+                green[j] = _mm_and_si128(_mm_srli_epi32(v, 8), greenMask);
+            }
+            const __m128i sum =
+                _mm_add_epi16(_mm_packs_epi32(redBlue[0], redBlue[1]),
+                              _mm_mullo_epi16(_mm_packs_epi32(green[0], green[1]), greenWeight));
+            const __m128i x = _mm_add_epi16(sum, half16);
+            q[k] = _mm_srli_epi16(_mm_mulhi_epu16(x, reciprocal16), 3);
+            onHalf = _mm_or_si128(
+                onHalf, _mm_cmpeq_epi16(_mm_sub_epi16(x, _mm_mullo_epi16(q[k], hundred16)),
+                                        _mm_setzero_si128()));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(q[0], q[1]));
+        if (_mm_movemask_epi8(onHalf) != 0) [[unlikely]]
+            for (std::size_t k = i; k < i + 16; ++k)
+                out[k] = GreyOf(in[k]);
+    }
     for (; i + 4 <= n; i += 4) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
         const __m128i x = _mm_add_epi32(detail::GreyHundredths(v), half);
@@ -102,20 +134,172 @@ void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
         out[i] = GreyOf(in[i]);
 }
 
-// The grey bytes of the first `columns` columns, with the levels applied.
-ByteGrid GreysOf(const PictureSurface &picture, int columns, int black, int white)
-{
-    ByteGrid greys{columns, picture.height(),
-                   std::vector<std::uint8_t>(std::size_t(columns) * picture.height())};
-    std::uint8_t *out = greys.values.data();
-    for (int y = 0; y < picture.height(); ++y)
-        GreyRun(picture.row(y), out + std::size_t(y) * columns, std::size_t(columns));
-    if (black != 0 || white != 255) {
-        const std::array<std::uint8_t, 256> levels = LevelTable(black, white);
-        for (std::uint8_t &g : greys.values)
-            g = levels[g];
+// The ordered pattern, one row at a time. min(3, floor((96 g + 255 (2 M +
+// 1)) / 8160)) counts the k = 1, 2, 3 with g >= ceil((8160 k - 255 (2 M +
+// 1)) / 96): three greys per matrix cell, all between 3 and 253.
+class OrderedPattern {
+public:
+    // With levels, the greys are those before the levels: the level table
+    // never falls, so levels[g] >= t is g >= the first g reaching t, and
+    // the pattern compares the greys as they come.
+    explicit OrderedPattern(const std::array<std::uint8_t, 256> *levels = nullptr)
+    {
+        static constexpr int Bayer[4][4] = {
+            {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+        // firstReaching[t]: the least g with levels[g] >= t (levels[255] is
+        // 255, so there is one).
+        std::array<std::uint8_t, 256> firstReaching{};
+        if (levels) {
+            int g = 0;
+            for (int t = 0; t < 256; ++t) {
+                while ((*levels)[std::size_t(g)] < t)
+                    ++g;
+                firstReaching[std::size_t(t)] = std::uint8_t(g);
+            }
+        }
+        for (int k = 1; k <= 3; ++k)
+            for (int r = 0; r < 4; ++r)
+                for (int c = 0; c < 4; ++c) {
+                    const int n = 8160 * k - 255 * (2 * Bayer[r][c] + 1);
+                    const int step = (n + 95) / 96;
+                    const std::uint8_t t = levels ? firstReaching[std::size_t(step)] : step;
+                    for (int repeat = c; repeat < 16; repeat += 4)
+                        m_steps[k - 1][r][repeat] = t;
+                }
     }
-    return greys;
+
+    // The levels of row y's w greys.
+    void row(const std::uint8_t *in, std::uint8_t *levels, int w, int y) const
+    {
+        const int r = y % 4;
+        int x = 0;
+#if defined(__SSE2__)
+        // Sixteen columns hold the pattern four times over; g >= t is
+        // max(g, t) == g, bytes being unsigned.
+        const auto load = [](const std::uint8_t *p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        };
+        const __m128i t1 = load(m_steps[0][r]), t2 = load(m_steps[1][r]), t3 = load(m_steps[2][r]);
+        for (; x + 16 <= w; x += 16) {
+            const __m128i g = load(in + x);
+            const auto atLeast = [&](__m128i t) { return _mm_cmpeq_epi8(_mm_max_epu8(g, t), g); };
+            const __m128i count = _mm_add_epi8(_mm_add_epi8(atLeast(t1), atLeast(t2)), atLeast(t3));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(levels + x),
+                             _mm_sub_epi8(_mm_setzero_si128(), count));
+        }
+#endif
+        for (; x < w; ++x) {
+            const int c = x % 4;
+            levels[x] = std::uint8_t((in[x] >= m_steps[0][r][c]) + (in[x] >= m_steps[1][r][c]) +
+                                     (in[x] >= m_steps[2][r][c]));
+        }
+    }
+
+private:
+    std::uint8_t m_steps[3][4][16];
+};
+
+// Serpentine error diffusion, one row at a time, top to bottom. It keeps the
+// error each cell of the current row has from the row above, and what the
+// row gives the next, with a guard cell at each end for what would leave the
+// picture. Every pixel waits on the error of the one before it, so that
+// share stays in `carry`; a cell below gets its three shares (ahead of one
+// pixel, under the next, behind the one after) in `pending` and `owed` and
+// is written once, when the last has come.
+// floor(7e / 16) for each u of a range errors never leave in practice (e
+// stays within +-680, so u within -680..4760). >> on a negative int rounds
+// towards minus infinity (C++20), and 7 * 1360 = 16 * 595 comes out of the
+// shift whole.
+struct CarryTable {
+    static constexpr int Lowest = -2048;
+    static constexpr unsigned Size = 8192;
+    static int work(int u)
+    {
+        const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
+        return ((7 * u) >> 4) - 595 * level;
+    }
+    CarryTable()
+    {
+        for (unsigned i = 0; i < Size; ++i)
+            of[i] = std::int16_t(work(Lowest + int(i)));
+    }
+    std::array<std::int16_t, Size> of{};
+};
+
+class Diffuser {
+public:
+    // With levels, the greys are those before the levels, looked up with
+    // the 16 g each starts from.
+    explicit Diffuser(int width, const std::array<std::uint8_t, 256> *levels = nullptr)
+        : m_width(width), m_here(std::size_t(width) + 2, 0), m_below(std::size_t(width) + 2, 0)
+    {
+        for (int g = 0; g < 256; ++g)
+            m_start[std::size_t(g)] = 16 * (levels ? (*levels)[std::size_t(g)] : g);
+    }
+
+    // The levels of row y's greys; rows come in order from 0.
+    void row(const std::uint8_t *in, std::uint8_t *levels, int y)
+    {
+        const int w = m_width;
+        const int step = y % 2 == 0 ? 1 : -1;
+        int *here = m_here.data() + 1; // cell x at here[x]; here[-1], here[w] the guards
+        int *below = m_below.data() + 1;
+        int carry = 0, owed = 0, pending = 0;
+        for (int i = 0; i < w; ++i) {
+            const int x = step > 0 ? i : w - 1 - i;
+            const int u = m_start[in[x]] + here[x] + carry;
+            // clamp(floor((3u + 2040) / 4080), 0, 3) as three comparisons:
+            // 3u + 2040 >= 4080 k is u >= 1360 k - 680.
+            const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
+            levels[x] = std::uint8_t(level);
+            const int e = u - 1360 * level;
+            // floor(7e / 16): looked up, so that the next pixel waits on
+            // one load; worked out for a u outside the table.
+            const unsigned cell = unsigned(u - CarryTable::Lowest);
+            carry = cell < CarryTable::Size ? m_carries.of[cell] : CarryTable::work(u);
+            const int behind = (3 * e) >> 4, under = (5 * e) >> 4;
+            below[x - step] = owed + behind;
+            owed = pending + under;
+            pending = e - carry - behind - under; // ahead
+        }
+        if (w > 0)
+            below[step > 0 ? w - 1 : 0] = owed;
+        std::swap(m_here, m_below);
+    }
+
+private:
+    int m_width;
+    std::array<int, 256> m_start;
+    std::vector<int> m_here, m_below;
+    inline static const CarryTable m_carries;
+};
+
+// Row y of a picture from its levels: each own pixel its shade, the
+// padding from `columns` on white.
+void WriteShades(ColorValue *row, const std::uint8_t *levels, int columns, int width)
+{
+    int x = 0;
+#if defined(__SSE2__)
+    // Each level L becomes the grey byte 85 L = L + 4 L + 16 L + 64 L, no
+    // byte carrying into the next; the byte b then spreads to the colour
+    // b b b 0 by pairing (b, b) with (b, 0).
+    const __m128i zero = _mm_setzero_si128();
+    for (; x + 16 <= columns; x += 16) {
+        const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i *>(levels + x));
+        const __m128i l5 = _mm_add_epi8(l, _mm_slli_epi16(l, 2));
+        const __m128i b = _mm_add_epi8(l5, _mm_slli_epi16(l5, 4));
+        const __m128i bbLow = _mm_unpacklo_epi8(b, b), bbHigh = _mm_unpackhi_epi8(b, b);
+        const __m128i b0Low = _mm_unpacklo_epi8(b, zero), b0High = _mm_unpackhi_epi8(b, zero);
+        auto *out = reinterpret_cast<__m128i *>(row + x);
+        _mm_storeu_si128(out, _mm_unpacklo_epi16(bbLow, b0Low));
+        _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(bbLow, b0Low));
+        _mm_storeu_si128(out + 2, _mm_unpacklo_epi16(bbHigh, b0High));
+        _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(bbHigh, b0High));
+    }
+#endif
+    for (; x < columns; ++x)
+        row[x] = levels[x] * ShadeDark;
+    std::fill(row + columns, row + width, ShadeWhite);
 }
 
 struct RankedColour {
@@ -153,84 +337,21 @@ ByteGrid ThresholdLevels(const ByteGrid &greys)
 
 ByteGrid OrderedLevels(const ByteGrid &greys)
 {
-    static constexpr int Bayer[4][4] = {
-        {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-    // min(3, floor((96 g + 255 (2 M + 1)) / 8160)) counts the k = 1, 2, 3 with
-    // g >= ceil((8160 k - 255 (2 M + 1)) / 96): three greys per matrix cell,
-    // all between 3 and 253.
-    std::uint8_t steps[3][4][16];
-    for (int k = 1; k <= 3; ++k)
-        for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 16; ++c) {
-                const int n = 8160 * k - 255 * (2 * Bayer[r][c % 4] + 1);
-                steps[k - 1][r][c] = std::uint8_t((n + 95) / 96);
-            }
+    const OrderedPattern pattern;
     ByteGrid out = SameSize(greys);
-    for (int y = 0; y < greys.height; ++y) {
-        const std::uint8_t *in = greys.values.data() + std::size_t(y) * greys.width;
-        std::uint8_t *levels = out.values.data() + std::size_t(y) * greys.width;
-        const int r = y % 4;
-        int x = 0;
-#if defined(__SSE2__)
-        // Sixteen columns hold the pattern four times over; g >= t is
-        // max(g, t) == g, bytes being unsigned.
-        const auto load = [](const std::uint8_t *p) {
-            return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        };
-        const __m128i t1 = load(steps[0][r]), t2 = load(steps[1][r]), t3 = load(steps[2][r]);
-        for (; x + 16 <= greys.width; x += 16) {
-            const __m128i g = load(in + x);
-            const auto atLeast = [&](__m128i t) { return _mm_cmpeq_epi8(_mm_max_epu8(g, t), g); };
-            const __m128i count = _mm_add_epi8(_mm_add_epi8(atLeast(t1), atLeast(t2)), atLeast(t3));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(levels + x),
-                             _mm_sub_epi8(_mm_setzero_si128(), count));
-        }
-#endif
-        for (; x < greys.width; ++x) {
-            const int c = x % 4;
-            levels[x] = std::uint8_t((in[x] >= steps[0][r][c]) + (in[x] >= steps[1][r][c]) +
-                                     (in[x] >= steps[2][r][c]));
-        }
-    }
+    for (int y = 0; y < greys.height; ++y)
+        pattern.row(greys.values.data() + std::size_t(y) * greys.width,
+                    out.values.data() + std::size_t(y) * greys.width, greys.width, y);
     return out;
 }
 
 ByteGrid DiffusedLevels(const ByteGrid &greys)
 {
+    Diffuser diffuser(greys.width);
     ByteGrid out = SameSize(greys);
-    const int w = greys.width;
-    // The error each cell of this row has from the row above, and what the
-    // row gives the next, with a guard cell at each end for what would leave
-    // the picture. Every pixel waits on the error of the one before it, so
-    // that share stays in `carry`; a cell below gets its three shares (ahead
-    // of one pixel, under the next, behind the one after) in `pending` and
-    // `owed` and is written once, when the last has come.
-    std::vector<int> here(std::size_t(w) + 2, 0), below(std::size_t(w) + 2, 0);
-    for (int y = 0; y < greys.height; ++y) {
-        const std::uint8_t *in = greys.values.data() + std::size_t(y) * w;
-        std::uint8_t *levels = out.values.data() + std::size_t(y) * w;
-        const int step = y % 2 == 0 ? 1 : -1;
-        int carry = 0, owed = 0, pending = 0;
-        for (int i = 0; i < w; ++i) {
-            const int x = step > 0 ? i : w - 1 - i;
-            const int cell = x + 1;
-            const int u = 16 * in[x] + here[std::size_t(cell)] + carry;
-            // clamp(floor((3u + 2040) / 4080), 0, 3) as three comparisons:
-            // 3u + 2040 >= 4080 k is u >= 1360 k - 680.
-            const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
-            levels[x] = std::uint8_t(level);
-            const int e = u - 1360 * level;
-            // >> on a negative int rounds towards minus infinity (C++20).
-            carry = (7 * u - 9520 * level) >> 4; // 7e / 16
-            const int behind = (3 * e) >> 4, under = (5 * e) >> 4;
-            below[std::size_t(cell - step)] = owed + behind;
-            owed = pending + under;
-            pending = e - carry - behind - under; // ahead
-        }
-        if (w > 0)
-            below[std::size_t(step > 0 ? w : 1)] = owed;
-        std::swap(here, below);
-    }
+    for (int y = 0; y < greys.height; ++y)
+        diffuser.row(greys.values.data() + std::size_t(y) * greys.width,
+                     out.values.data() + std::size_t(y) * greys.width, y);
     return out;
 }
 
@@ -295,22 +416,44 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
         ReduceToShades(picture, picture);
         return;
     }
-    contentWidth = std::clamp(contentWidth, 0, picture.width());
-    ByteGrid levels;
+    const int columns = std::clamp(contentWidth, 0, picture.width());
     if (options.shade == ShadeMode::Palette) {
-        levels = PaletteLevels(picture, contentWidth, fileName, options.black, options.white);
-    } else {
-        const ByteGrid greys = GreysOf(picture, contentWidth, options.black, options.white);
-        levels = options.shade == ShadeMode::Ordered   ? OrderedLevels(greys)
-                 : options.shade == ShadeMode::Diffuse ? DiffusedLevels(greys)
-                                                       : ThresholdLevels(greys);
+        const ByteGrid levels =
+            PaletteLevels(picture, columns, fileName, options.black, options.white);
+        for (int y = 0; y < picture.height(); ++y)
+            WriteShades(picture.row(y), levels.values.data() + std::size_t(y) * levels.width,
+                        columns, picture.width());
+        return;
     }
+    // One row at a time, grey bytes to shades in row buffers: no grid the
+    // size of the picture is made or walked again.
+    const bool levelled = options.levelsChanged();
+    const std::array<std::uint8_t, 256> levelOf =
+        levelled ? LevelTable(options.black, options.white) : std::array<std::uint8_t, 256>{};
+    const OrderedPattern pattern(levelled ? &levelOf : nullptr);
+    Diffuser diffuser(options.shade == ShadeMode::Diffuse ? columns : 0,
+                      levelled ? &levelOf : nullptr);
+    std::vector<std::uint8_t> greys(static_cast<std::size_t>(columns)),
+        levels(static_cast<std::size_t>(columns));
     for (int y = 0; y < picture.height(); ++y) {
         ColorValue *row = picture.row(y);
-        const std::uint8_t *level = levels.values.data() + std::size_t(y) * levels.width;
-        for (int x = 0; x < contentWidth; ++x)
-            row[x] = level[x] * ShadeDark;
-        std::fill(row + contentWidth, row + picture.width(), ShadeWhite);
+        GreyRun(row, greys.data(), std::size_t(columns));
+        if (levelled && options.shade == ShadeMode::Threshold)
+            for (std::uint8_t &g : greys)
+                g = levelOf[g];
+        switch (options.shade) {
+        case ShadeMode::Ordered:
+            pattern.row(greys.data(), levels.data(), columns, y);
+            break;
+        case ShadeMode::Diffuse:
+            diffuser.row(greys.data(), levels.data(), y);
+            break;
+        default:
+            std::transform(greys.begin(), greys.end(), levels.begin(),
+                           [](std::uint8_t g) { return std::uint8_t(ThresholdLevel(g)); });
+            break;
+        }
+        WriteShades(row, levels.data(), columns, picture.width());
     }
 }
 
