@@ -89,7 +89,7 @@ TEST_F(PictureWatch, SavedAgainKeepsEachRecordsOwnOptions)
     openProject(path("p.bvp"));
     loadPictures();
     auto size = [this](int row) {
-        const PictureSurface &image = w->entries()[std::size_t(row)].Image;
+        const PictureSurface &image = w->entries()[std::size_t(row)].Sprite.Image;
         return QSize(image.width(), image.height());
     };
     ASSERT_EQ(size(0), QSize(32, 4));
