@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <tuple>
 
 namespace bitvane {
@@ -52,20 +54,28 @@ inline std::uint8_t GreyOf(ColorValue value)
     return static_cast<std::uint8_t>((s + 50) / 100);
 }
 
-// ApplyLevels for every grey, without a division per grey: from the black
-// point up the quotient only grows, so it is counted up.
+// The greys of the colours whose bits are set in `lanes`, by the rule as
+// written.
+inline void FixHalves(const ColorValue *in, std::uint8_t *out, unsigned lanes)
+{
+    for (; lanes != 0; lanes &= lanes - 1) {
+        const int k = std::countr_zero(lanes);
+        out[k] = ExactGrey(in[k] & 0xFF, (in[k] >> 8) & 0xFF, (in[k] >> 16) & 0xFF);
+    }
+}
+
+// ApplyLevels for every grey. The quotient is below 2^17 over at most 510,
+// so one a hair below a whole number is below it by more than a float's
+// rounding: a float division cut to a whole number is the floor, and the
+// loop goes four greys a vector.
 std::array<std::uint8_t, 256> LevelTable(int black, int white)
 {
     std::array<std::uint8_t, 256> table{};
-    const int twice = 2 * (white - black);
-    int level = 0, rest = white - black; // at the black point: floor(span / (2 * span))
-    for (int g = black; g < 256; ++g) {
-        while (rest >= twice && level < 255) {
-            rest -= twice;
-            ++level;
-        }
-        table[std::size_t(g)] = std::uint8_t(level);
-        rest += 510;
+    const int span = white - black;
+    const float twice = float(2 * span);
+    for (int g = 0; g < 256; ++g) {
+        const int n = std::max((g - black) * 510 + span, 0);
+        table[std::size_t(g)] = std::uint8_t(std::min(int(float(n) / twice), 255));
     }
     return table;
 }
@@ -90,7 +100,7 @@ void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
     const __m128i half16 = _mm_set1_epi16(50), reciprocal16 = _mm_set1_epi16(5243),
                   hundred16 = _mm_set1_epi16(100), greenWeight = _mm_set1_epi16(59);
     for (; i + 16 <= n; i += 16) {
-        __m128i q[2], onHalf = _mm_setzero_si128();
+        __m128i q[2], onHalf[2];
         for (int k = 0; k < 2; ++k) {
             __m128i redBlue[2], green[2];
             for (int j = 0; j < 2; ++j) {
@@ -104,14 +114,14 @@ void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
                               _mm_mullo_epi16(_mm_packs_epi32(green[0], green[1]), greenWeight));
             const __m128i x = _mm_add_epi16(sum, half16);
             q[k] = _mm_srli_epi16(_mm_mulhi_epu16(x, reciprocal16), 3);
-            onHalf = _mm_or_si128(
-                onHalf, _mm_cmpeq_epi16(_mm_sub_epi16(x, _mm_mullo_epi16(q[k], hundred16)),
-                                        _mm_setzero_si128()));
+            onHalf[k] = _mm_cmpeq_epi16(_mm_sub_epi16(x, _mm_mullo_epi16(q[k], hundred16)),
+                                        _mm_setzero_si128());
         }
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(q[0], q[1]));
-        if (_mm_movemask_epi8(onHalf) != 0) [[unlikely]]
-            for (std::size_t k = i; k < i + 16; ++k)
-                out[k] = GreyOf(in[k]);
+        // About one colour in a hundred sums to a .50: only those lanes are
+        // worked out again.
+        FixHalves(in + i, out + i,
+                  unsigned(_mm_movemask_epi8(_mm_packs_epi16(onHalf[0], onHalf[1]))));
     }
     for (; i + 4 <= n; i += 4) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
@@ -120,14 +130,10 @@ void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
         const __m128i q = _mm_srli_epi32(_mm_mulhi_epu16(x, reciprocal), 3);
         const __m128i onHalf =
             _mm_cmpeq_epi32(_mm_sub_epi32(x, _mm_mullo_epi16(q, hundred)), _mm_setzero_si128());
-        if (_mm_movemask_epi8(onHalf) != 0) {
-            for (std::size_t k = i; k < i + 4; ++k)
-                out[k] = GreyOf(in[k]);
-            continue;
-        }
         const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(q, q), q);
         const int four = _mm_cvtsi128_si32(bytes);
         std::memcpy(out + i, &four, 4);
+        FixHalves(in + i, out + i, unsigned(_mm_movemask_ps(_mm_castsi128_ps(onHalf))));
     }
 #endif
     for (; i < n; ++i)
@@ -146,23 +152,18 @@ public:
     {
         static constexpr int Bayer[4][4] = {
             {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-        // firstReaching[t]: the least g with levels[g] >= t (levels[255] is
+        // firstReaching(t): the least g with levels[g] >= t (levels[255] is
         // 255, so there is one).
-        std::array<std::uint8_t, 256> firstReaching{};
-        if (levels) {
-            int g = 0;
-            for (int t = 0; t < 256; ++t) {
-                while ((*levels)[std::size_t(g)] < t)
-                    ++g;
-                firstReaching[std::size_t(t)] = std::uint8_t(g);
-            }
-        }
+        const auto firstReaching = [levels](int t) {
+            return std::uint8_t(std::lower_bound(levels->begin(), levels->end(), t) -
+                                levels->begin());
+        };
         for (int k = 1; k <= 3; ++k)
             for (int r = 0; r < 4; ++r)
                 for (int c = 0; c < 4; ++c) {
                     const int n = 8160 * k - 255 * (2 * Bayer[r][c] + 1);
                     const int step = (n + 95) / 96;
-                    const std::uint8_t t = levels ? firstReaching[std::size_t(step)] : step;
+                    const std::uint8_t t = levels ? firstReaching(step) : step;
                     for (int repeat = c; repeat < 16; repeat += 4)
                         m_steps[k - 1][r][repeat] = t;
                 }
@@ -199,13 +200,12 @@ private:
     std::uint8_t m_steps[3][4][16];
 };
 
-// Serpentine error diffusion, one row at a time, top to bottom. It keeps the
-// error each cell of the current row has from the row above, and what the
-// row gives the next, with a guard cell at each end for what would leave the
-// picture. Every pixel waits on the error of the one before it, so that
-// share stays in `carry`; a cell below gets its three shares (ahead of one
-// pixel, under the next, behind the one after) in `pending` and `owed` and
-// is written once, when the last has come.
+// Serpentine error diffusion, one row at a time, top to bottom. Every pixel
+// waits on the share of the error of the one before it, so a row goes in
+// two passes: a scan that only follows that share, pixel after pixel, from
+// the start each pixel has (its grey plus what the row above left it) and
+// keeps each pixel's sum u; then a pass over the whole row, four pixels at a
+// time, working out from u the levels and what the row gives the next.
 // floor(7e / 16) for each u of a range errors never leave in practice (e
 // stays within +-680, so u within -680..4760). >> on a negative int rounds
 // towards minus infinity (C++20), and 7 * 1360 = 16 * 595 comes out of the
@@ -231,46 +231,127 @@ public:
     // With levels, the greys are those before the levels, looked up with
     // the 16 g each starts from.
     explicit Diffuser(int width, const std::array<std::uint8_t, 256> *levels = nullptr)
-        : m_width(width), m_here(std::size_t(width) + 2, 0), m_below(std::size_t(width) + 2, 0)
+        : m_width(width), m_padded(std::size_t(width + 3) / 4 * 4), m_here(m_padded, 0),
+          m_cells(m_padded, 0), m_under(m_padded, 0), m_behind(m_padded + 2, 0),
+          m_ahead(m_padded + 2, 0), m_levels(m_padded, 0)
     {
+        // The scan follows u - Lowest, the carry table's cell.
         for (int g = 0; g < 256; ++g)
-            m_start[std::size_t(g)] = 16 * (levels ? (*levels)[std::size_t(g)] : g);
+            m_start[std::size_t(g)] =
+                16 * (levels ? (*levels)[std::size_t(g)] : g) - CarryTable::Lowest;
     }
 
     // The levels of row y's greys; rows come in order from 0.
     void row(const std::uint8_t *in, std::uint8_t *levels, int y)
     {
         const int w = m_width;
-        const int step = y % 2 == 0 ? 1 : -1;
-        int *here = m_here.data() + 1; // cell x at here[x]; here[-1], here[w] the guards
-        int *below = m_below.data() + 1;
-        int carry = 0, owed = 0, pending = 0;
-        for (int i = 0; i < w; ++i) {
-            const int x = step > 0 ? i : w - 1 - i;
-            const int u = m_start[in[x]] + here[x] + carry;
-            // clamp(floor((3u + 2040) / 4080), 0, 3) as three comparisons:
-            // 3u + 2040 >= 4080 k is u >= 1360 k - 680.
-            const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
-            levels[x] = std::uint8_t(level);
-            const int e = u - 1360 * level;
-            // floor(7e / 16): looked up, so that the next pixel waits on
-            // one load; worked out for a u outside the table.
-            const unsigned cell = unsigned(u - CarryTable::Lowest);
-            carry = cell < CarryTable::Size ? m_carries.of[cell] : CarryTable::work(u);
-            const int behind = (3 * e) >> 4, under = (5 * e) >> 4;
-            below[x - step] = owed + behind;
-            owed = pending + under;
-            pending = e - carry - behind - under; // ahead
-        }
-        if (w > 0)
-            below[step > 0 ? w - 1 : 0] = owed;
-        std::swap(m_here, m_below);
+        if (w == 0)
+            return;
+        int *cells = m_cells.data();
+        for (int x = 0; x < w; ++x)
+            cells[x] = m_start[in[x]] + m_here[std::size_t(x)];
+        const bool rightwards = y % 2 == 0;
+        if (rightwards)
+            scan<1>(cells, w);
+        else
+            scan<-1>(cells + w - 1, w);
+        spread(rightwards);
+        std::memcpy(levels, m_levels.data(), std::size_t(w));
     }
 
 private:
+    // The sums of n pixels from `cell` on, in steps of Step: each pixel's
+    // cell plus the share of the one before, written back.
+    template <int Step> static void scan(int *cell, int n)
+    {
+        // The carry indexes the table from the pixel's own cell, so that
+        // each pixel waits on one load only.
+        std::ptrdiff_t carry = 0;
+        for (int *const end = cell + Step * n; cell != end; cell += Step) {
+            const std::int16_t *from = m_carries.of.data() + *cell;
+#if defined(__GNUC__)
+            // Hidden from the optimiser, which would otherwise add first
+            // and index the table from its start: one step more per pixel.
+            asm("" : "+r"(from));
+#endif
+            const std::ptrdiff_t c = *cell + carry;
+            *cell = int(c);
+            carry = std::size_t(c) < CarryTable::Size
+                        ? from[carry]
+                        : CarryTable::work(int(c) + CarryTable::Lowest);
+        }
+    }
+
+    // From the sums: the levels, and each pixel's error shared out to the
+    // row below. The next row's start at x is what falls under it, plus
+    // what falls behind the pixel after x and ahead of the pixel before it
+    // in scan order; shares beyond the edges fall on the guards and are
+    // dropped.
+    void spread(bool rightwards)
+    {
+        const int w = m_width;
+        int *behind = m_behind.data() + 1, *ahead = m_ahead.data() + 1;
+        int x = 0;
+#if defined(__SSE2__)
+        const __m128i lowest = _mm_set1_epi32(CarryTable::Lowest);
+        const __m128i first = _mm_set1_epi32(679), second = _mm_set1_epi32(2039),
+                      third = _mm_set1_epi32(3399), step = _mm_set1_epi32(1360);
+        const auto load = [](const int *p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        };
+        const auto store = [](int *p, __m128i v) {
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v);
+        };
+        for (; x < w; x += 4) {
+            const __m128i u = _mm_add_epi32(load(m_cells.data() + x), lowest);
+            const __m128i m1 = _mm_cmpgt_epi32(u, first), m2 = _mm_cmpgt_epi32(u, second),
+                          m3 = _mm_cmpgt_epi32(u, third);
+            const __m128i level =
+                _mm_sub_epi32(_mm_setzero_si128(), _mm_add_epi32(_mm_add_epi32(m1, m2), m3));
+            const __m128i e = _mm_sub_epi32(
+                u, _mm_add_epi32(_mm_add_epi32(_mm_and_si128(m1, step), _mm_and_si128(m2, step)),
+                                 _mm_and_si128(m3, step)));
+            const __m128i e2 = _mm_add_epi32(e, e), e4 = _mm_add_epi32(e2, e2);
+            const __m128i carry = _mm_srai_epi32(_mm_sub_epi32(_mm_add_epi32(e4, e4), e), 4);
+            const __m128i back = _mm_srai_epi32(_mm_add_epi32(e2, e), 4);
+            const __m128i under = _mm_srai_epi32(_mm_add_epi32(e4, e), 4);
+            store(m_under.data() + x, under);
+            store(behind + x, back);
+            store(ahead + x, _mm_sub_epi32(_mm_sub_epi32(e, carry), _mm_add_epi32(back, under)));
+            const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(level, level), level);
+            const int four = _mm_cvtsi128_si32(bytes);
+            std::memcpy(m_levels.data() + x, &four, 4);
+        }
+#endif
+        for (; x < w; ++x) {
+            const int u = m_cells[std::size_t(x)] + CarryTable::Lowest;
+            const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
+            const int e = u - 1360 * level;
+            m_levels[std::size_t(x)] = std::uint8_t(level);
+            m_under[std::size_t(x)] = (5 * e) >> 4;
+            behind[x] = (3 * e) >> 4;
+            ahead[x] = e - ((7 * e) >> 4) - behind[x] - m_under[std::size_t(x)];
+        }
+        behind[w] = ahead[w] = 0;
+        const int *fromRight = rightwards ? behind + 1 : ahead + 1;
+        const int *fromLeft = rightwards ? ahead - 1 : behind - 1;
+        x = 0;
+#if defined(__SSE2__)
+        for (; x < w; x += 4)
+            store(m_here.data() + x,
+                  _mm_add_epi32(load(m_under.data() + x),
+                                _mm_add_epi32(load(fromRight + x), load(fromLeft + x))));
+#endif
+        for (; x < w; ++x)
+            m_here[std::size_t(x)] = m_under[std::size_t(x)] + fromRight[x] + fromLeft[x];
+    }
+
     int m_width;
+    std::size_t m_padded;
     std::array<int, 256> m_start;
-    std::vector<int> m_here, m_below;
+    // Each m_padded long; behind and ahead with a guard at each end.
+    std::vector<int> m_here, m_cells, m_under, m_behind, m_ahead;
+    std::vector<std::uint8_t> m_levels;
     inline static const CarryTable m_carries;
 };
 
@@ -430,9 +511,14 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
     const bool levelled = options.levelsChanged();
     const std::array<std::uint8_t, 256> levelOf =
         levelled ? LevelTable(options.black, options.white) : std::array<std::uint8_t, 256>{};
-    const OrderedPattern pattern(levelled ? &levelOf : nullptr);
-    Diffuser diffuser(options.shade == ShadeMode::Diffuse ? columns : 0,
-                      levelled ? &levelOf : nullptr);
+    const std::array<std::uint8_t, 256> *levelsIn = levelled ? &levelOf : nullptr;
+    // Only the shading chosen sets up its tables.
+    std::optional<OrderedPattern> pattern;
+    std::optional<Diffuser> diffuser;
+    if (options.shade == ShadeMode::Ordered)
+        pattern.emplace(levelsIn);
+    else if (options.shade == ShadeMode::Diffuse)
+        diffuser.emplace(columns, levelsIn);
     std::vector<std::uint8_t> greys(static_cast<std::size_t>(columns)),
         levels(static_cast<std::size_t>(columns));
     for (int y = 0; y < picture.height(); ++y) {
@@ -443,10 +529,10 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
                 g = levelOf[g];
         switch (options.shade) {
         case ShadeMode::Ordered:
-            pattern.row(greys.data(), levels.data(), columns, y);
+            pattern->row(greys.data(), levels.data(), columns, y);
             break;
         case ShadeMode::Diffuse:
-            diffuser.row(greys.data(), levels.data(), y);
+            diffuser->row(greys.data(), levels.data(), y);
             break;
         default:
             std::transform(greys.begin(), greys.end(), levels.begin(),
