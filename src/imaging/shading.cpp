@@ -231,14 +231,23 @@ public:
     // With levels, the greys are those before the levels, looked up with
     // the 16 g each starts from.
     explicit Diffuser(int width, const std::array<std::uint8_t, 256> *levels = nullptr)
-        : m_width(width), m_padded(std::size_t(width + 3) / 4 * 4), m_here(m_padded, 0),
-          m_cells(m_padded, 0), m_under(m_padded, 0), m_behind(m_padded + 2, 0),
-          m_ahead(m_padded + 2, 0), m_levels(m_padded, 0)
+        : m_width(width), m_padded(std::size_t(width + 7) / 8 * 8), m_here(m_padded, 0),
+          m_cells(m_padded, 0), m_levels(m_padded, 0)
     {
         // The scan follows u - Lowest, the carry table's cell.
         for (int g = 0; g < 256; ++g)
             m_start[std::size_t(g)] =
                 16 * (levels ? (*levels)[std::size_t(g)] : g) - CarryTable::Lowest;
+#if defined(__SSE2__)
+        const std::size_t vectors = m_padded / 8;
+        m_under.resize(vectors);
+        m_behind.resize(vectors + 2);
+        m_ahead.resize(vectors + 2);
+        m_inside.resize(vectors);
+        for (std::size_t i = 0; i < vectors; ++i)
+            for (int k = 0; k < 8; ++k)
+                m_inside[i].lanes[k] = std::int16_t(int(8 * i) + k < width ? -1 : 0);
+#endif
     }
 
     // The levels of row y's greys; rows come in order from 0.
@@ -251,23 +260,29 @@ public:
         for (int x = 0; x < w; ++x)
             cells[x] = m_start[in[x]] + m_here[std::size_t(x)];
         const bool rightwards = y % 2 == 0;
+        m_outside = false;
         if (rightwards)
-            scan<1>(cells, w);
+            scan<1>(cells);
         else
-            scan<-1>(cells + w - 1, w);
-        spread(rightwards);
+            scan<-1>(cells + w - 1);
+#if defined(__SSE2__)
+        if (!m_outside)
+            spreadNarrow(rightwards);
+        else
+#endif
+            spreadWide(rightwards);
         std::memcpy(levels, m_levels.data(), std::size_t(w));
     }
 
 private:
-    // The sums of n pixels from `cell` on, in steps of Step: each pixel's
-    // cell plus the share of the one before, written back.
-    template <int Step> static void scan(int *cell, int n)
+    // The sums of the row's pixels from `cell` on, in steps of Step: each
+    // pixel's cell plus the share of the one before, written back.
+    template <int Step> void scan(int *cell)
     {
         // The carry indexes the table from the pixel's own cell, so that
         // each pixel waits on one load only.
         std::ptrdiff_t carry = 0;
-        for (int *const end = cell + Step * n; cell != end; cell += Step) {
+        for (int *const end = cell + Step * m_width; cell != end; cell += Step) {
             const std::int16_t *from = m_carries.of.data() + *cell;
 #if defined(__GNUC__)
             // Hidden from the optimiser, which would otherwise add first
@@ -276,82 +291,113 @@ private:
 #endif
             const std::ptrdiff_t c = *cell + carry;
             *cell = int(c);
-            carry = std::size_t(c) < CarryTable::Size
-                        ? from[carry]
-                        : CarryTable::work(int(c) + CarryTable::Lowest);
+            if (std::size_t(c) < CarryTable::Size) [[likely]] {
+                carry = from[carry];
+            } else {
+                m_outside = true;
+                carry = CarryTable::work(int(c) + CarryTable::Lowest);
+            }
         }
     }
 
     // From the sums: the levels, and each pixel's error shared out to the
     // row below. The next row's start at x is what falls under it, plus
     // what falls behind the pixel after x and ahead of the pixel before it
-    // in scan order; shares beyond the edges fall on the guards and are
-    // dropped.
-    void spread(bool rightwards)
+    // in scan order; shares beyond the edges are dropped.
+    void spreadWide(bool rightwards)
     {
         const int w = m_width;
-        int *behind = m_behind.data() + 1, *ahead = m_ahead.data() + 1;
-        int x = 0;
-#if defined(__SSE2__)
-        const __m128i lowest = _mm_set1_epi32(CarryTable::Lowest);
-        const __m128i first = _mm_set1_epi32(679), second = _mm_set1_epi32(2039),
-                      third = _mm_set1_epi32(3399), step = _mm_set1_epi32(1360);
-        const auto load = [](const int *p) {
-            return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        };
-        const auto store = [](int *p, __m128i v) {
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v);
-        };
-        for (; x < w; x += 4) {
-            const __m128i u = _mm_add_epi32(load(m_cells.data() + x), lowest);
-            const __m128i m1 = _mm_cmpgt_epi32(u, first), m2 = _mm_cmpgt_epi32(u, second),
-                          m3 = _mm_cmpgt_epi32(u, third);
-            const __m128i level =
-                _mm_sub_epi32(_mm_setzero_si128(), _mm_add_epi32(_mm_add_epi32(m1, m2), m3));
-            const __m128i e = _mm_sub_epi32(
-                u, _mm_add_epi32(_mm_add_epi32(_mm_and_si128(m1, step), _mm_and_si128(m2, step)),
-                                 _mm_and_si128(m3, step)));
-            const __m128i e2 = _mm_add_epi32(e, e), e4 = _mm_add_epi32(e2, e2);
-            const __m128i carry = _mm_srai_epi32(_mm_sub_epi32(_mm_add_epi32(e4, e4), e), 4);
-            const __m128i back = _mm_srai_epi32(_mm_add_epi32(e2, e), 4);
-            const __m128i under = _mm_srai_epi32(_mm_add_epi32(e4, e), 4);
-            store(m_under.data() + x, under);
-            store(behind + x, back);
-            store(ahead + x, _mm_sub_epi32(_mm_sub_epi32(e, carry), _mm_add_epi32(back, under)));
-            const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(level, level), level);
-            const int four = _mm_cvtsi128_si32(bytes);
-            std::memcpy(m_levels.data() + x, &four, 4);
-        }
-#endif
-        for (; x < w; ++x) {
+        std::vector<int> under(std::size_t(w), 0), behind(std::size_t(w) + 2, 0),
+            ahead(std::size_t(w) + 2, 0);
+        for (int x = 0; x < w; ++x) {
             const int u = m_cells[std::size_t(x)] + CarryTable::Lowest;
             const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
             const int e = u - 1360 * level;
+            const std::size_t at = std::size_t(x) + 1; // past the left guard
             m_levels[std::size_t(x)] = std::uint8_t(level);
-            m_under[std::size_t(x)] = (5 * e) >> 4;
-            behind[x] = (3 * e) >> 4;
-            ahead[x] = e - ((7 * e) >> 4) - behind[x] - m_under[std::size_t(x)];
+            under[std::size_t(x)] = (5 * e) >> 4;
+            behind[at] = (3 * e) >> 4;
+            ahead[at] = e - ((7 * e) >> 4) - behind[at] - under[std::size_t(x)];
         }
-        behind[w] = ahead[w] = 0;
-        const int *fromRight = rightwards ? behind + 1 : ahead + 1;
-        const int *fromLeft = rightwards ? ahead - 1 : behind - 1;
-        x = 0;
-#if defined(__SSE2__)
-        for (; x < w; x += 4)
-            store(m_here.data() + x,
-                  _mm_add_epi32(load(m_under.data() + x),
-                                _mm_add_epi32(load(fromRight + x), load(fromLeft + x))));
-#endif
-        for (; x < w; ++x)
-            m_here[std::size_t(x)] = m_under[std::size_t(x)] + fromRight[x] + fromLeft[x];
+        const int *fromRight = rightwards ? behind.data() + 2 : ahead.data() + 2;
+        const int *fromLeft = rightwards ? ahead.data() : behind.data();
+        for (int x = 0; x < w; ++x)
+            m_here[std::size_t(x)] = under[std::size_t(x)] + fromRight[x] + fromLeft[x];
     }
 
+#if defined(__SSE2__)
+    // The same, eight pixels a vector in 16-bit lanes, for a row whose sums
+    // all lie in the carry table's range: there |8 e| < 2^15.
+    void spreadNarrow(bool rightwards)
+    {
+        const std::size_t vectors = m_padded / 8;
+        const __m128i lowest = _mm_set1_epi16(CarryTable::Lowest);
+        const __m128i first = _mm_set1_epi16(679), second = _mm_set1_epi16(2039),
+                      third = _mm_set1_epi16(3399), step = _mm_set1_epi16(1360);
+        const auto load = [](const Lanes &p) {
+            return _mm_load_si128(reinterpret_cast<const __m128i *>(p.lanes));
+        };
+        const auto store = [](Lanes &p, __m128i v) {
+            _mm_store_si128(reinterpret_cast<__m128i *>(p.lanes), v);
+        };
+        for (std::size_t i = 0; i < vectors; ++i) {
+            const int *cells = m_cells.data() + 8 * i;
+            const __m128i u = _mm_add_epi16(
+                _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(cells)),
+                                _mm_loadu_si128(reinterpret_cast<const __m128i *>(cells + 4))),
+                lowest);
+            // Each comparison met is -1: their sum is minus the level.
+            const __m128i minusLevel =
+                _mm_add_epi16(_mm_add_epi16(_mm_cmpgt_epi16(u, first), _mm_cmpgt_epi16(u, second)),
+                              _mm_cmpgt_epi16(u, third));
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(m_levels.data() + 8 * i),
+                             _mm_packus_epi16(_mm_sub_epi16(_mm_setzero_si128(), minusLevel),
+                                              _mm_setzero_si128()));
+            // Columns past the picture keep no error.
+            const __m128i e = _mm_and_si128(_mm_add_epi16(u, _mm_mullo_epi16(minusLevel, step)),
+                                            load(m_inside[i]));
+            const __m128i e2 = _mm_add_epi16(e, e), e4 = _mm_add_epi16(e2, e2);
+            const __m128i carry = _mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(e4, e4), e), 4);
+            const __m128i back = _mm_srai_epi16(_mm_add_epi16(e2, e), 4);
+            const __m128i under = _mm_srai_epi16(_mm_add_epi16(e4, e), 4);
+            store(m_under[i], under);
+            store(m_behind[i + 1], back);
+            store(m_ahead[i + 1],
+                  _mm_sub_epi16(_mm_sub_epi16(e, carry), _mm_add_epi16(back, under)));
+        }
+        const Lanes *fromRight = rightwards ? m_behind.data() : m_ahead.data();
+        const Lanes *fromLeft = rightwards ? m_ahead.data() : m_behind.data();
+        for (std::size_t i = 0; i < vectors; ++i) {
+            // Lane k + 1 of vector i + 1 (its own and the next one's lanes
+            // moved down one), and lane k - 1 (moved up one, from the one
+            // before).
+            const __m128i right = _mm_or_si128(_mm_srli_si128(load(fromRight[i + 1]), 2),
+                                               _mm_slli_si128(load(fromRight[i + 2]), 14));
+            const __m128i left = _mm_or_si128(_mm_slli_si128(load(fromLeft[i + 1]), 2),
+                                              _mm_srli_si128(load(fromLeft[i]), 14));
+            const __m128i here = _mm_add_epi16(load(m_under[i]), _mm_add_epi16(right, left));
+            // Widened to 32 bits with the sign, for the next row's cells.
+            auto *out = reinterpret_cast<__m128i *>(m_here.data() + 8 * i);
+            _mm_storeu_si128(out, _mm_srai_epi32(_mm_unpacklo_epi16(here, here), 16));
+            _mm_storeu_si128(out + 1, _mm_srai_epi32(_mm_unpackhi_epi16(here, here), 16));
+        }
+    }
+#endif
+
     int m_width;
-    std::size_t m_padded;
+    std::size_t m_padded; // the width rounded up to eight
     std::array<int, 256> m_start;
-    // Each m_padded long; behind and ahead with a guard at each end.
-    std::vector<int> m_here, m_cells, m_under, m_behind, m_ahead;
+    std::vector<int> m_here, m_cells;
     std::vector<std::uint8_t> m_levels;
+    bool m_outside = false; // a sum of this row left the carry table
+#if defined(__SSE2__)
+    // The shares of a row, a vector of eight pixels each; behind and ahead
+    // with a zero vector at each end for what leaves the picture.
+    struct alignas(16) Lanes {
+        std::int16_t lanes[8] = {};
+    };
+    std::vector<Lanes> m_under, m_behind, m_ahead, m_inside;
+#endif
     inline static const CarryTable m_carries;
 };
 
