@@ -184,6 +184,34 @@ std::vector<std::uint8_t> AreaScaler::alpha() const
     return out;
 }
 
+RowScaler::RowScaler(QSize source, int chosenWidth)
+    : m_source(source), m_widthClass(ScaleWidthClass(source.width(), chosenWidth)),
+      m_scaler(source, ScaledSize(source, m_widthClass)), m_row(std::size_t(source.width()))
+{}
+
+void RowScaler::putRgb(int, const std::uint8_t *rgb)
+{
+    for (ColorValue &c : m_row) {
+        c = PackColor({rgb[2], rgb[1], rgb[0]});
+        rgb += 3;
+    }
+    m_scaler.addRow(m_row.data(), nullptr);
+}
+
+void RowScaler::putGrey(int, const std::uint8_t *grey)
+{
+    for (ColorValue &c : m_row) {
+        c = PackColor({*grey, *grey, *grey});
+        ++grey;
+    }
+    m_scaler.addRow(m_row.data(), nullptr);
+}
+
+ScaledSprite RowScaler::take() const
+{
+    return Padded(m_scaler.colours(), m_scaler.alpha(), m_widthClass);
+}
+
 ScaledSprite ScalePicture(const DecodedPicture &picture, int chosenWidth)
 {
     const PictureSurface &colours = picture.Picture;

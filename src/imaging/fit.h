@@ -63,6 +63,31 @@ struct ScaledSprite {
     int columns = 0;
 };
 
+// Scales an opaque picture for a sprite of the chosen width as a decoder
+// hands over its rows, so that the whole picture is never held: the same
+// pixels as ScalePicture on the decoded picture.
+class RowScaler {
+public:
+    RowScaler(QSize source, int chosenWidth);
+
+    // The source's size: every row of it is wanted, whole.
+    int width() const { return m_source.width(); }
+    int height() const { return m_source.height(); }
+
+    // Row y (rows come in order) from width() pixels.
+    void putRgb(int y, const std::uint8_t *rgb);
+    void putGrey(int y, const std::uint8_t *grey);
+
+    // Once every row is in.
+    ScaledSprite take() const;
+
+private:
+    QSize m_source;
+    int m_widthClass;
+    AreaScaler m_scaler;
+    std::vector<ColorValue> m_row;
+};
+
 // A decoded picture (all of it) scaled for a sprite of the chosen width (8,
 // 16 or 32; 0 for the picture's own width class).
 ScaledSprite ScalePicture(const DecodedPicture &picture, int chosenWidth);

@@ -8,6 +8,7 @@
 #include <array>
 #include <csetjmp>
 #include <cstdio>
+#include <limits>
 
 #include <jpeglib.h>
 
@@ -135,10 +136,13 @@ private:
     QString m_name;
 };
 
-} // namespace
-
-DecodedPicture DecodeJpeg(QByteArrayView data, QSize keep, const QString &name,
-                          DecodeBudget &budget)
+// Decodes the rows of the picture that make(declared size) wants into what
+// it returns (a PictureBuilder or a RowScaler: width() and height() say how
+// much of the picture, putRgb and putGrey take its rows), which takes
+// bytes(declared size) of the budget.
+template <class Bytes, class Make>
+auto ReadJpeg(QByteArrayView data, QSize keep, const QString &name, DecodeBudget &budget,
+              Bytes bytes, Make make)
 {
     const qsizetype heightAt = FrameHeightAt(data);
     PiecedSource source{};
@@ -171,9 +175,8 @@ DecodedPicture DecodeJpeg(QByteArrayView data, QSize keep, const QString &name,
     const bool gathered = info.progressive_mode || info.comps_in_scan < info.num_components;
     const qint64 blockRows = gathered ? info.image_height : 32;
     const qint64 working = qint64(info.image_width) * blockRows * info.num_components * 2;
-    const DecodeBudget::Share share =
-        budget.take(name, PictureBuilder::BytesFor(declared.boundedTo(keep), false) + working);
-    PictureBuilder builder(declared, keep, false);
+    const DecodeBudget::Share share = budget.take(name, bytes(declared) + working);
+    auto builder = make(declared);
 
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     JSAMPARRAY row = nullptr;
@@ -214,7 +217,34 @@ DecodedPicture DecodeJpeg(QByteArrayView data, QSize keep, const QString &name,
         }
         jpeg_abort_decompress(&info);
     });
-    return builder.take();
+    return builder;
+}
+
+} // namespace
+
+DecodedPicture DecodeJpeg(QByteArrayView data, QSize keep, const QString &name,
+                          DecodeBudget &budget)
+{
+    return ReadJpeg(
+               data, keep, name, budget,
+               [keep](QSize declared) {
+                   return PictureBuilder::BytesFor(declared.boundedTo(keep), false);
+               },
+               [keep](QSize declared) { return PictureBuilder(declared, keep, false); })
+        .take();
+}
+
+ScaledSprite ScaleJpeg(QByteArrayView data, int chosenWidth, const QString &name,
+                       DecodeBudget &budget, QSize &source)
+{
+    // A row of colours and the scaler's sums stand for the picture.
+    const QSize whole(std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
+    const RowScaler scaler = ReadJpeg(
+        data, whole, name, budget,
+        [](QSize declared) { return qint64(declared.width()) * 4 + 32 * 240 * 32; },
+        [chosenWidth](QSize declared) { return RowScaler(declared, chosenWidth); });
+    source = QSize(scaler.width(), scaler.height());
+    return scaler.take();
 }
 
 } // namespace bitvane
