@@ -31,8 +31,9 @@ class AreaScaler {
 public:
     AreaScaler(QSize source, QSize target);
 
-    // The next source row: source.width() colours and as many alpha bytes,
-    // or no alpha (nullptr) for an opaque picture.
+    // The next source row: source.width() colours (their top byte, above
+    // blue, is not read) and as many alpha bytes, or no alpha (nullptr) for
+    // an opaque picture.
     void addRow(const ColorValue *colours, const std::uint8_t *alpha);
 
     // Once every row is in.
@@ -77,6 +78,10 @@ public:
     // Row y (rows come in order) from width() pixels.
     void putRgb(int y, const std::uint8_t *rgb);
     void putGrey(int y, const std::uint8_t *grey);
+    // The next row written in place: width() pixels of red, green, blue and
+    // a byte that is ignored, at colourRow(), then putColourRow().
+    std::uint8_t *colourRow() { return reinterpret_cast<std::uint8_t *>(m_row.data()); }
+    void putColourRow() { m_scaler.addRow(m_row.data(), nullptr); }
 
     // Once every row is in.
     ScaledSprite take() const;

@@ -180,8 +180,18 @@ auto ReadJpeg(QByteArrayView data, QSize keep, const QString &name, DecodeBudget
 
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     JSAMPARRAY row = nullptr;
+    // A taker of whole colours has the decoder write them into its own row
+    // (red, green, blue and a byte it ignores), with no conversion on our
+    // side.
+    constexpr bool takesColours = requires
+    {
+        builder.colourRow();
+    };
     jpeg.run([&] {
-        info.out_color_space = cmyk ? JCS_CMYK : info.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+        info.out_color_space = cmyk                       ? JCS_CMYK
+                               : info.num_components == 1 ? JCS_GRAYSCALE
+                               : takesColours             ? JCS_EXT_RGBX
+                                                          : JCS_RGB;
         info.dct_method = JDCT_ISLOW;
         info.do_fancy_upsampling = TRUE;
         jpeg_start_decompress(&info);
@@ -198,6 +208,14 @@ auto ReadJpeg(QByteArrayView data, QSize keep, const QString &name, DecodeBudget
     jpeg.run([&] {
         while (int(info.output_scanline) < builder.height()) {
             const int y = int(info.output_scanline);
+            if constexpr (takesColours) {
+                if (info.out_color_space == JCS_EXT_RGBX) {
+                    JSAMPROW colours = builder.colourRow();
+                    jpeg_read_scanlines(&info, &colours, 1);
+                    builder.putColourRow();
+                    continue;
+                }
+            }
             jpeg_read_scanlines(&info, row, 1);
             if (info.out_color_space == JCS_RGB) {
                 builder.putRgb(y, row[0]);
