@@ -10,7 +10,6 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <optional>
 #include <tuple>
 
 namespace bitvane {
@@ -552,41 +551,45 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
                         columns, picture.width());
         return;
     }
-    // One row at a time, grey bytes to shades in row buffers: no grid the
-    // size of the picture is made or walked again.
+    // The picture's grey bytes, then their levels in their place, then the
+    // shades: a picture whose rows follow each other with no padding goes
+    // through the grey and shade steps in one run each, not row by row.
     const bool levelled = options.levelsChanged();
     const std::array<std::uint8_t, 256> levelOf =
         levelled ? LevelTable(options.black, options.white) : std::array<std::uint8_t, 256>{};
     const std::array<std::uint8_t, 256> *levelsIn = levelled ? &levelOf : nullptr;
-    // Only the shading chosen sets up its tables.
-    std::optional<OrderedPattern> pattern;
-    std::optional<Diffuser> diffuser;
-    if (options.shade == ShadeMode::Ordered)
-        pattern.emplace(levelsIn);
-    else if (options.shade == ShadeMode::Diffuse)
-        diffuser.emplace(columns, levelsIn);
-    std::vector<std::uint8_t> greys(static_cast<std::size_t>(columns)),
-        levels(static_cast<std::size_t>(columns));
-    for (int y = 0; y < picture.height(); ++y) {
-        ColorValue *row = picture.row(y);
-        GreyRun(row, greys.data(), std::size_t(columns));
-        if (levelled && options.shade == ShadeMode::Threshold)
-            for (std::uint8_t &g : greys)
-                g = levelOf[g];
-        switch (options.shade) {
-        case ShadeMode::Ordered:
-            pattern->row(greys.data(), levels.data(), columns, y);
-            break;
-        case ShadeMode::Diffuse:
-            diffuser->row(greys.data(), levels.data(), y);
-            break;
-        default:
-            std::transform(greys.begin(), greys.end(), levels.begin(),
-                           [](std::uint8_t g) { return std::uint8_t(ThresholdLevel(g)); });
-            break;
-        }
-        WriteShades(row, levels.data(), columns, picture.width());
+    const int height = picture.height();
+    const bool whole = columns == picture.width();
+    std::vector<std::uint8_t> levels(std::size_t(columns) * std::size_t(height));
+    const auto rowOf = [&](int y) { return levels.data() + std::size_t(y) * std::size_t(columns); };
+    if (whole)
+        GreyRun(picture.row(0), levels.data(), levels.size());
+    else
+        for (int y = 0; y < height; ++y)
+            GreyRun(picture.row(y), rowOf(y), std::size_t(columns));
+    switch (options.shade) {
+    case ShadeMode::Ordered: {
+        const OrderedPattern pattern(levelsIn);
+        for (int y = 0; y < height; ++y)
+            pattern.row(rowOf(y), rowOf(y), columns, y);
+        break;
     }
+    case ShadeMode::Diffuse: {
+        Diffuser diffuser(columns, levelsIn);
+        for (int y = 0; y < height; ++y)
+            diffuser.row(rowOf(y), rowOf(y), y);
+        break;
+    }
+    default:
+        for (std::uint8_t &g : levels)
+            g = std::uint8_t(ThresholdLevel(levelOf[g]));
+        break;
+    }
+    if (whole)
+        WriteShades(picture.row(0), levels.data(), int(levels.size()), int(levels.size()));
+    else
+        for (int y = 0; y < height; ++y)
+            WriteShades(picture.row(y), rowOf(y), columns, picture.width());
 }
 
 } // namespace bitvane
