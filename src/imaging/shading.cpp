@@ -12,6 +12,10 @@
 #include <cstring>
 #include <tuple>
 
+#if defined(__GNUC__) && defined(__SSE2__)
+#include <tmmintrin.h>
+#endif
+
 namespace bitvane {
 
 namespace {
@@ -79,12 +83,12 @@ std::array<std::uint8_t, 256> LevelTable(int black, int white)
     return table;
 }
 
-// The grey bytes of a run of n colours. Four at a time the sum in
+// The grey bytes of a run of n colours, with SSE2 alone. Four at a time the sum in
 // hundredths s = 59 green + 30 red + 11 blue is one 32-bit lane each, and
 // (s + 50) / 100 is (s + 50) * 5243 >> 19, exact below 43,699; a group with
 // a sum ending in .50 goes the scalar way. Sixteen at a time the four groups
 // are packed and stored together.
-void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
+void GreyRunSse2(const ColorValue *in, std::uint8_t *out, std::size_t n)
 {
     std::size_t i = 0;
 #if defined(__SSE2__)
@@ -137,6 +141,53 @@ void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
 #endif
     for (; i < n; ++i)
         out[i] = GreyOf(in[i]);
+}
+
+#if defined(__GNUC__) && defined(__SSE2__)
+// Sixteen at a time where the processor multiplies bytes by bytes (SSSE3,
+// nearly every x86-64 one): the colours' bytes times 30, 59, 11 and 0 in
+// one step, neighbouring lanes added in another, give s of eight colours in
+// 16-bit lanes. The rest as above.
+__attribute__((target("ssse3"))) void GreyRunBytes(const ColorValue *in, std::uint8_t *out,
+                                                   std::size_t n)
+{
+    const __m128i weights = _mm_set1_epi32(0x000B3B1E); // red 30, green 59, blue 11
+    const __m128i half = _mm_set1_epi16(50), reciprocal = _mm_set1_epi16(5243),
+                  hundred = _mm_set1_epi16(100);
+    const auto load = [](const ColorValue *p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    };
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        __m128i q[2], onHalf[2];
+        for (int k = 0; k < 2; ++k) {
+            const ColorValue *eight = in + i + 8 * k;
+            const __m128i x =
+                _mm_add_epi16(_mm_hadd_epi16(_mm_maddubs_epi16(load(eight), weights),
+                                             _mm_maddubs_epi16(load(eight + 4), weights)),
+                              half);
+            q[k] = _mm_srli_epi16(_mm_mulhi_epu16(x, reciprocal), 3);
+            onHalf[k] = _mm_cmpeq_epi16(_mm_sub_epi16(x, _mm_mullo_epi16(q[k], hundred)),
+                                        _mm_setzero_si128());
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(q[0], q[1]));
+        FixHalves(in + i, out + i,
+                  unsigned(_mm_movemask_epi8(_mm_packs_epi16(onHalf[0], onHalf[1]))));
+    }
+    GreyRunSse2(in + i, out + i, n - i);
+}
+#endif
+
+void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
+{
+#if defined(__GNUC__) && defined(__SSE2__)
+    static const bool multipliesBytes = __builtin_cpu_supports("ssse3");
+    if (multipliesBytes) {
+        GreyRunBytes(in, out, n);
+        return;
+    }
+#endif
+    GreyRunSse2(in, out, n);
 }
 
 // The ordered pattern, one row at a time. min(3, floor((96 g + 255 (2 M +
