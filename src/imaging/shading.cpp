@@ -10,6 +10,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <tuple>
 
 #if defined(__GNUC__) && defined(__SSE2__)
@@ -43,7 +44,12 @@ int ThresholdLevel(std::uint8_t g)
 std::uint8_t ExactGrey(int red, int green, int blue)
 {
     const double u = green * 0.59 + red * 0.30 + blue * 0.11;
+#if defined(__SSE2__)
+    // Rounded as the processor is set to, as nearbyint does, without a call.
+    return static_cast<std::uint8_t>(_mm_cvtsd_si32(_mm_set_sd(u)));
+#else
     return static_cast<std::uint8_t>(std::nearbyint(u));
+#endif
 }
 
 // In hundredths the grey is the whole number s; the double sum's rounding
@@ -203,10 +209,13 @@ public:
         static constexpr int Bayer[4][4] = {
             {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
         // firstReaching(t): the least g with levels[g] >= t (levels[255] is
-        // 255, so there is one).
+        // 255, so there is one), halving the range without a branch to
+        // guess wrong.
         const auto firstReaching = [levels](int t) {
-            return std::uint8_t(std::lower_bound(levels->begin(), levels->end(), t) -
-                                levels->begin());
+            int g = 0;
+            for (int half = 128; half > 0; half /= 2)
+                g += (*levels)[std::size_t(g + half - 1)] < t ? half : 0;
+            return std::uint8_t(g);
         };
         for (int k = 1; k <= 3; ++k)
             for (int r = 0; r < 4; ++r)
@@ -611,10 +620,11 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
     const std::array<std::uint8_t, 256> *levelsIn = levelled ? &levelOf : nullptr;
     const int height = picture.height();
     const bool whole = columns == picture.width();
-    std::vector<std::uint8_t> levels(std::size_t(columns) * std::size_t(height));
-    const auto rowOf = [&](int y) { return levels.data() + std::size_t(y) * std::size_t(columns); };
+    const std::size_t count = std::size_t(columns) * std::size_t(height);
+    const auto levels = std::make_unique_for_overwrite<std::uint8_t[]>(count);
+    const auto rowOf = [&](int y) { return levels.get() + std::size_t(y) * std::size_t(columns); };
     if (whole)
-        GreyRun(picture.row(0), levels.data(), levels.size());
+        GreyRun(picture.row(0), levels.get(), count);
     else
         for (int y = 0; y < height; ++y)
             GreyRun(picture.row(y), rowOf(y), std::size_t(columns));
@@ -632,12 +642,12 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
         break;
     }
     default:
-        for (std::uint8_t &g : levels)
-            g = std::uint8_t(ThresholdLevel(levelOf[g]));
+        for (std::size_t i = 0; i < count; ++i)
+            levels[i] = std::uint8_t(ThresholdLevel(levelOf[levels[i]]));
         break;
     }
     if (whole)
-        WriteShades(picture.row(0), levels.data(), int(levels.size()), int(levels.size()));
+        WriteShades(picture.row(0), levels.get(), int(count), int(count));
     else
         for (int y = 0; y < height; ++y)
             WriteShades(picture.row(y), rowOf(y), columns, picture.width());
