@@ -201,28 +201,26 @@ void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
 // 1)) / 96): three greys per matrix cell, all between 3 and 253.
 class OrderedPattern {
 public:
-    // With levels, the greys are those before the levels: the level table
-    // never falls, so levels[g] >= t is g >= the first g reaching t, and
-    // the pattern compares the greys as they come.
-    explicit OrderedPattern(const std::array<std::uint8_t, 256> *levels = nullptr)
+    // With levels black..white, the greys are those before the levels: the
+    // levels never fall, so level(g) >= t is g >= the first g reaching t,
+    // and the pattern compares the greys as they come.
+    explicit OrderedPattern(int black = 0, int white = 255)
     {
         static constexpr int Bayer[4][4] = {
             {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-        // firstReaching(t): the least g with levels[g] >= t (levels[255] is
-        // 255, so there is one), halving the range without a branch to
-        // guess wrong.
-        const auto firstReaching = [levels](int t) {
-            int g = 0;
-            for (int half = 128; half > 0; half /= 2)
-                g += (*levels)[std::size_t(g + half - 1)] < t ? half : 0;
-            return std::uint8_t(g);
+        // The least g whose level, floor(((g - black) 510 + span) / (2
+        // span)), is at least t >= 1: g >= black + (2 t - 1) span / 510.
+        // Without levels that is t itself.
+        const int span = white - black;
+        const auto firstReaching = [black, span](int t) {
+            return std::uint8_t(black + ((2 * t - 1) * span + 509) / 510);
         };
         for (int k = 1; k <= 3; ++k)
             for (int r = 0; r < 4; ++r)
                 for (int c = 0; c < 4; ++c) {
                     const int n = 8160 * k - 255 * (2 * Bayer[r][c] + 1);
                     const int step = (n + 95) / 96;
-                    const std::uint8_t t = levels ? firstReaching(step) : step;
+                    const std::uint8_t t = firstReaching(step);
                     for (int repeat = c; repeat < 16; repeat += 4)
                         m_steps[k - 1][r][repeat] = t;
                 }
@@ -630,7 +628,7 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
             GreyRun(picture.row(y), rowOf(y), std::size_t(columns));
     switch (options.shade) {
     case ShadeMode::Ordered: {
-        const OrderedPattern pattern(levelsIn);
+        const OrderedPattern pattern(options.black, options.white);
         for (int y = 0; y < height; ++y)
             pattern.row(rowOf(y), rowOf(y), columns, y);
         break;
