@@ -31,8 +31,9 @@ class AreaScaler {
 public:
     AreaScaler(QSize source, QSize target);
 
-    // The next source row: source.width() colours and as many alpha bytes,
-    // or no alpha (nullptr) for an opaque picture.
+    // The next source row: source.width() colours (their top byte, above
+    // blue, is not read) and as many alpha bytes, or no alpha (nullptr) for
+    // an opaque picture.
     void addRow(const ColorValue *colours, const std::uint8_t *alpha);
 
     // Once every row is in.
@@ -61,6 +62,35 @@ struct ScaledSprite {
     PictureSurface picture;
     SpriteMask mask;
     int columns = 0;
+};
+
+// Scales an opaque picture for a sprite of the chosen width as a decoder
+// hands over its rows, so that the whole picture is never held: the same
+// pixels as ScalePicture on the decoded picture.
+class RowScaler {
+public:
+    RowScaler(QSize source, int chosenWidth);
+
+    // The source's size: every row of it is wanted, whole.
+    int width() const { return m_source.width(); }
+    int height() const { return m_source.height(); }
+
+    // Row y (rows come in order) from width() pixels.
+    void putRgb(int y, const std::uint8_t *rgb);
+    void putGrey(int y, const std::uint8_t *grey);
+    // The next row written in place: width() pixels of red, green, blue and
+    // a byte that is ignored, at colourRow(), then putColourRow().
+    std::uint8_t *colourRow() { return reinterpret_cast<std::uint8_t *>(m_row.data()); }
+    void putColourRow() { m_scaler.addRow(m_row.data(), nullptr); }
+
+    // Once every row is in.
+    ScaledSprite take() const;
+
+private:
+    QSize m_source;
+    int m_widthClass;
+    AreaScaler m_scaler;
+    std::vector<ColorValue> m_row;
 };
 
 // A decoded picture (all of it) scaled for a sprite of the chosen width (8,

@@ -8,6 +8,7 @@
 #include <array>
 #include <csetjmp>
 #include <cstdio>
+#include <limits>
 
 #include <jpeglib.h>
 
@@ -135,10 +136,13 @@ private:
     QString m_name;
 };
 
-} // namespace
-
-DecodedPicture DecodeJpeg(QByteArrayView data, QSize keep, const QString &name,
-                          DecodeBudget &budget)
+// Decodes the rows of the picture that make(declared size) wants into what
+// it returns (a PictureBuilder or a RowScaler: width() and height() say how
+// much of the picture, putRgb and putGrey take its rows), which takes
+// bytes(declared size) of the budget.
+template <class Bytes, class Make>
+auto ReadJpeg(QByteArrayView data, QSize keep, const QString &name, DecodeBudget &budget,
+              Bytes bytes, Make make)
 {
     const qsizetype heightAt = FrameHeightAt(data);
     PiecedSource source{};
@@ -171,14 +175,23 @@ DecodedPicture DecodeJpeg(QByteArrayView data, QSize keep, const QString &name,
     const bool gathered = info.progressive_mode || info.comps_in_scan < info.num_components;
     const qint64 blockRows = gathered ? info.image_height : 32;
     const qint64 working = qint64(info.image_width) * blockRows * info.num_components * 2;
-    const DecodeBudget::Share share =
-        budget.take(name, PictureBuilder::BytesFor(declared.boundedTo(keep), false) + working);
-    PictureBuilder builder(declared, keep, false);
+    const DecodeBudget::Share share = budget.take(name, bytes(declared) + working);
+    auto builder = make(declared);
 
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     JSAMPARRAY row = nullptr;
+    // A taker of whole colours has the decoder write them into its own row
+    // (red, green, blue and a byte it ignores), with no conversion on our
+    // side.
+    constexpr bool takesColours = requires
+    {
+        builder.colourRow();
+    };
     jpeg.run([&] {
-        info.out_color_space = cmyk ? JCS_CMYK : info.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+        info.out_color_space = cmyk                       ? JCS_CMYK
+                               : info.num_components == 1 ? JCS_GRAYSCALE
+                               : takesColours             ? JCS_EXT_RGBX
+                                                          : JCS_RGB;
         info.dct_method = JDCT_ISLOW;
         info.do_fancy_upsampling = TRUE;
         jpeg_start_decompress(&info);
@@ -195,6 +208,14 @@ DecodedPicture DecodeJpeg(QByteArrayView data, QSize keep, const QString &name,
     jpeg.run([&] {
         while (int(info.output_scanline) < builder.height()) {
             const int y = int(info.output_scanline);
+            if constexpr (takesColours) {
+                if (info.out_color_space == JCS_EXT_RGBX) {
+                    JSAMPROW colours = builder.colourRow();
+                    jpeg_read_scanlines(&info, &colours, 1);
+                    builder.putColourRow();
+                    continue;
+                }
+            }
             jpeg_read_scanlines(&info, row, 1);
             if (info.out_color_space == JCS_RGB) {
                 builder.putRgb(y, row[0]);
@@ -214,7 +235,34 @@ DecodedPicture DecodeJpeg(QByteArrayView data, QSize keep, const QString &name,
         }
         jpeg_abort_decompress(&info);
     });
-    return builder.take();
+    return builder;
+}
+
+} // namespace
+
+DecodedPicture DecodeJpeg(QByteArrayView data, QSize keep, const QString &name,
+                          DecodeBudget &budget)
+{
+    return ReadJpeg(
+               data, keep, name, budget,
+               [keep](QSize declared) {
+                   return PictureBuilder::BytesFor(declared.boundedTo(keep), false);
+               },
+               [keep](QSize declared) { return PictureBuilder(declared, keep, false); })
+        .take();
+}
+
+ScaledSprite ScaleJpeg(QByteArrayView data, int chosenWidth, const QString &name,
+                       DecodeBudget &budget, QSize &source)
+{
+    // A row of colours and the scaler's sums stand for the picture.
+    const QSize whole(std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
+    const RowScaler scaler = ReadJpeg(
+        data, whole, name, budget,
+        [](QSize declared) { return qint64(declared.width()) * 4 + 32 * 240 * 32; },
+        [chosenWidth](QSize declared) { return RowScaler(declared, chosenWidth); });
+    source = QSize(scaler.width(), scaler.height());
+    return scaler.take();
 }
 
 } // namespace bitvane

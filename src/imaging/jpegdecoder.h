@@ -2,6 +2,7 @@
 #pragma once
 
 #include "imaging/decodedpicture.h"
+#include "imaging/fit.h"
 
 #include <QByteArrayView>
 #include <QSize>
@@ -19,5 +20,11 @@ namespace bitvane {
 // Throws Error naming the file when the picture is damaged or too large.
 DecodedPicture DecodeJpeg(QByteArrayView data, QSize keep, const QString &name,
                           DecodeBudget &budget);
+
+// The whole JPEG picture in data scaled for a sprite of the chosen width
+// as it is decoded, row by row (the same pixels as ScalePicture on the
+// decoded picture); source is set to the picture's size.
+ScaledSprite ScaleJpeg(QByteArrayView data, int chosenWidth, const QString &name,
+                       DecodeBudget &budget, QSize &source);
 
 } // namespace bitvane

@@ -134,12 +134,21 @@ LoadedSprite LoadSprite(const QString &path, const PictureOptions &options, Keep
     const QString name = Named(path);
     LoadedSprite sprite;
     if (options.fit == FitMode::Scale) {
-        // Scaling averages every pixel, so the whole picture is decoded.
-        const DecodedPicture whole = DecodeKept(ReadPictureFile(path), name, WholePicture, budget);
-        ScaledSprite scaled = ScalePicture(whole, options.width);
+        const QByteArray data = ReadPictureFile(path);
+        const auto [format, cutShort] = DetectFormat(data);
+        ScaledSprite scaled;
+        if (format && format->decode == DecodeJpeg && !cutShort && format->complete(data)) {
+            // A camera's picture is averaged as it is decoded, never held
+            // whole.
+            scaled = ScaleJpeg(data, options.width, name, budget, sprite.SourceSize);
+        } else {
+            // Scaling averages every pixel, so the whole picture is decoded.
+            const DecodedPicture whole = DecodeKept(data, name, WholePicture, budget);
+            scaled = ScalePicture(whole, options.width);
+            sprite.SourceSize = whole.SourceSize;
+        }
         sprite.Image = std::move(scaled.picture);
         sprite.Mask = std::move(scaled.mask);
-        sprite.SourceSize = whole.SourceSize;
         sprite.Columns = scaled.columns;
     } else {
         // Fitting keeps at most the top-left 32 x 240 pixels, so no more are

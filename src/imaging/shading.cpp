@@ -7,9 +7,15 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <tuple>
+
+#if defined(__GNUC__) && defined(__SSE2__)
+#include <tmmintrin.h>
+#endif
 
 namespace bitvane {
 
@@ -38,7 +44,12 @@ int ThresholdLevel(std::uint8_t g)
 std::uint8_t ExactGrey(int red, int green, int blue)
 {
     const double u = green * 0.59 + red * 0.30 + blue * 0.11;
+#if defined(__SSE2__)
+    // Rounded as the processor is set to, as nearbyint does, without a call.
+    return static_cast<std::uint8_t>(_mm_cvtsd_si32(_mm_set_sd(u)));
+#else
     return static_cast<std::uint8_t>(std::nearbyint(u));
+#endif
 }
 
 // In hundredths the grey is the whole number s; the double sum's rounding
@@ -52,30 +63,38 @@ inline std::uint8_t GreyOf(ColorValue value)
     return static_cast<std::uint8_t>((s + 50) / 100);
 }
 
-// ApplyLevels for every grey, without a division per grey: from the black
-// point up the quotient only grows, so it is counted up.
+// The greys of the colours whose bits are set in `lanes`, by the rule as
+// written.
+inline void FixHalves(const ColorValue *in, std::uint8_t *out, unsigned lanes)
+{
+    for (; lanes != 0; lanes &= lanes - 1) {
+        const int k = std::countr_zero(lanes);
+        out[k] = ExactGrey(in[k] & 0xFF, (in[k] >> 8) & 0xFF, (in[k] >> 16) & 0xFF);
+    }
+}
+
+// ApplyLevels for every grey. The quotient is below 2^17 over at most 510,
+// so one a hair below a whole number is below it by more than a float's
+// rounding: a float division cut to a whole number is the floor, and the
+// loop goes four greys a vector.
 std::array<std::uint8_t, 256> LevelTable(int black, int white)
 {
     std::array<std::uint8_t, 256> table{};
-    const int twice = 2 * (white - black);
-    int level = 0, rest = white - black; // at the black point: floor(span / (2 * span))
-    for (int g = black; g < 256; ++g) {
-        while (rest >= twice && level < 255) {
-            rest -= twice;
-            ++level;
-        }
-        table[std::size_t(g)] = std::uint8_t(level);
-        rest += 510;
+    const int span = white - black;
+    const float twice = float(2 * span);
+    for (int g = 0; g < 256; ++g) {
+        const int n = std::max((g - black) * 510 + span, 0);
+        table[std::size_t(g)] = std::uint8_t(std::min(int(float(n) / twice), 255));
     }
     return table;
 }
 
-// The grey bytes of a run of n colours. Four at a time the sum in
+// The grey bytes of a run of n colours, with SSE2 alone. Four at a time the sum in
 // hundredths s = 59 green + 30 red + 11 blue is one 32-bit lane each, and
 // (s + 50) / 100 is (s + 50) * 5243 >> 19, exact below 43,699; a group with
 // a sum ending in .50 goes the scalar way. Sixteen at a time the four groups
 // are packed and stored together.
-void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
+void GreyRunSse2(const ColorValue *in, std::uint8_t *out, std::size_t n)
 {
     std::size_t i = 0;
 #if defined(__SSE2__)
@@ -90,7 +109,7 @@ void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
     const __m128i half16 = _mm_set1_epi16(50), reciprocal16 = _mm_set1_epi16(5243),
                   hundred16 = _mm_set1_epi16(100), greenWeight = _mm_set1_epi16(59);
     for (; i + 16 <= n; i += 16) {
-        __m128i q[2], onHalf = _mm_setzero_si128();
+        __m128i q[2], onHalf[2];
         for (int k = 0; k < 2; ++k) {
             __m128i redBlue[2], green[2];
             for (int j = 0; j < 2; ++j) {
@@ -104,14 +123,14 @@ void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
                               _mm_mullo_epi16(_mm_packs_epi32(green[0], green[1]), greenWeight));
             const __m128i x = _mm_add_epi16(sum, half16);
             q[k] = _mm_srli_epi16(_mm_mulhi_epu16(x, reciprocal16), 3);
-            onHalf = _mm_or_si128(
-                onHalf, _mm_cmpeq_epi16(_mm_sub_epi16(x, _mm_mullo_epi16(q[k], hundred16)),
-                                        _mm_setzero_si128()));
+            onHalf[k] = _mm_cmpeq_epi16(_mm_sub_epi16(x, _mm_mullo_epi16(q[k], hundred16)),
+                                        _mm_setzero_si128());
         }
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(q[0], q[1]));
-        if (_mm_movemask_epi8(onHalf) != 0) [[unlikely]]
-            for (std::size_t k = i; k < i + 16; ++k)
-                out[k] = GreyOf(in[k]);
+        // About one colour in a hundred sums to a .50: only those lanes are
+        // worked out again.
+        FixHalves(in + i, out + i,
+                  unsigned(_mm_movemask_epi8(_mm_packs_epi16(onHalf[0], onHalf[1]))));
     }
     for (; i + 4 <= n; i += 4) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
@@ -120,18 +139,61 @@ void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
         const __m128i q = _mm_srli_epi32(_mm_mulhi_epu16(x, reciprocal), 3);
         const __m128i onHalf =
             _mm_cmpeq_epi32(_mm_sub_epi32(x, _mm_mullo_epi16(q, hundred)), _mm_setzero_si128());
-        if (_mm_movemask_epi8(onHalf) != 0) {
-            for (std::size_t k = i; k < i + 4; ++k)
-                out[k] = GreyOf(in[k]);
-            continue;
-        }
         const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(q, q), q);
         const int four = _mm_cvtsi128_si32(bytes);
         std::memcpy(out + i, &four, 4);
+        FixHalves(in + i, out + i, unsigned(_mm_movemask_ps(_mm_castsi128_ps(onHalf))));
     }
 #endif
     for (; i < n; ++i)
         out[i] = GreyOf(in[i]);
+}
+
+#if defined(__GNUC__) && defined(__SSE2__)
+// Sixteen at a time where the processor multiplies bytes by bytes (SSSE3,
+// nearly every x86-64 one): the colours' bytes times 30, 59, 11 and 0 in
+// one step, neighbouring lanes added in another, give s of eight colours in
+// 16-bit lanes. The rest as above.
+__attribute__((target("ssse3"))) void GreyRunBytes(const ColorValue *in, std::uint8_t *out,
+                                                   std::size_t n)
+{
+    const __m128i weights = _mm_set1_epi32(0x000B3B1E); // red 30, green 59, blue 11
+    const __m128i half = _mm_set1_epi16(50), reciprocal = _mm_set1_epi16(5243),
+                  hundred = _mm_set1_epi16(100);
+    const auto load = [](const ColorValue *p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    };
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        __m128i q[2], onHalf[2];
+        for (int k = 0; k < 2; ++k) {
+            const ColorValue *eight = in + i + 8 * k;
+            const __m128i x =
+                _mm_add_epi16(_mm_hadd_epi16(_mm_maddubs_epi16(load(eight), weights),
+                                             _mm_maddubs_epi16(load(eight + 4), weights)),
+                              half);
+            q[k] = _mm_srli_epi16(_mm_mulhi_epu16(x, reciprocal), 3);
+            onHalf[k] = _mm_cmpeq_epi16(_mm_sub_epi16(x, _mm_mullo_epi16(q[k], hundred)),
+                                        _mm_setzero_si128());
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(q[0], q[1]));
+        FixHalves(in + i, out + i,
+                  unsigned(_mm_movemask_epi8(_mm_packs_epi16(onHalf[0], onHalf[1]))));
+    }
+    GreyRunSse2(in + i, out + i, n - i);
+}
+#endif
+
+void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
+{
+#if defined(__GNUC__) && defined(__SSE2__)
+    static const bool multipliesBytes = __builtin_cpu_supports("ssse3");
+    if (multipliesBytes) {
+        GreyRunBytes(in, out, n);
+        return;
+    }
+#endif
+    GreyRunSse2(in, out, n);
 }
 
 // The ordered pattern, one row at a time. min(3, floor((96 g + 255 (2 M +
@@ -139,30 +201,26 @@ void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
 // 1)) / 96): three greys per matrix cell, all between 3 and 253.
 class OrderedPattern {
 public:
-    // With levels, the greys are those before the levels: the level table
-    // never falls, so levels[g] >= t is g >= the first g reaching t, and
-    // the pattern compares the greys as they come.
-    explicit OrderedPattern(const std::array<std::uint8_t, 256> *levels = nullptr)
+    // With levels black..white, the greys are those before the levels: the
+    // levels never fall, so level(g) >= t is g >= the first g reaching t,
+    // and the pattern compares the greys as they come.
+    explicit OrderedPattern(int black = 0, int white = 255)
     {
         static constexpr int Bayer[4][4] = {
             {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-        // firstReaching[t]: the least g with levels[g] >= t (levels[255] is
-        // 255, so there is one).
-        std::array<std::uint8_t, 256> firstReaching{};
-        if (levels) {
-            int g = 0;
-            for (int t = 0; t < 256; ++t) {
-                while ((*levels)[std::size_t(g)] < t)
-                    ++g;
-                firstReaching[std::size_t(t)] = std::uint8_t(g);
-            }
-        }
+        // The least g whose level, floor(((g - black) 510 + span) / (2
+        // span)), is at least t >= 1: g >= black + (2 t - 1) span / 510.
+        // Without levels that is t itself.
+        const int span = white - black;
+        const auto firstReaching = [black, span](int t) {
+            return std::uint8_t(black + ((2 * t - 1) * span + 509) / 510);
+        };
         for (int k = 1; k <= 3; ++k)
             for (int r = 0; r < 4; ++r)
                 for (int c = 0; c < 4; ++c) {
                     const int n = 8160 * k - 255 * (2 * Bayer[r][c] + 1);
                     const int step = (n + 95) / 96;
-                    const std::uint8_t t = levels ? firstReaching[std::size_t(step)] : step;
+                    const std::uint8_t t = firstReaching(step);
                     for (int repeat = c; repeat < 16; repeat += 4)
                         m_steps[k - 1][r][repeat] = t;
                 }
@@ -199,13 +257,12 @@ private:
     std::uint8_t m_steps[3][4][16];
 };
 
-// Serpentine error diffusion, one row at a time, top to bottom. It keeps the
-// error each cell of the current row has from the row above, and what the
-// row gives the next, with a guard cell at each end for what would leave the
-// picture. Every pixel waits on the error of the one before it, so that
-// share stays in `carry`; a cell below gets its three shares (ahead of one
-// pixel, under the next, behind the one after) in `pending` and `owed` and
-// is written once, when the last has come.
+// Serpentine error diffusion, one row at a time, top to bottom. Every pixel
+// waits on the share of the error of the one before it, so a row goes in
+// two passes: a scan that only follows that share, pixel after pixel, from
+// the start each pixel has (its grey plus what the row above left it) and
+// keeps each pixel's sum u; then a pass over the whole row, four pixels at a
+// time, working out from u the levels and what the row gives the next.
 // floor(7e / 16) for each u of a range errors never leave in practice (e
 // stays within +-680, so u within -680..4760). >> on a negative int rounds
 // towards minus infinity (C++20), and 7 * 1360 = 16 * 595 comes out of the
@@ -231,46 +288,173 @@ public:
     // With levels, the greys are those before the levels, looked up with
     // the 16 g each starts from.
     explicit Diffuser(int width, const std::array<std::uint8_t, 256> *levels = nullptr)
-        : m_width(width), m_here(std::size_t(width) + 2, 0), m_below(std::size_t(width) + 2, 0)
+        : m_width(width), m_padded(std::size_t(width + 7) / 8 * 8), m_here(m_padded, 0),
+          m_cells(m_padded, 0), m_levels(m_padded, 0)
     {
+        // The scan follows u - Lowest, the carry table's cell.
         for (int g = 0; g < 256; ++g)
-            m_start[std::size_t(g)] = 16 * (levels ? (*levels)[std::size_t(g)] : g);
+            m_start[std::size_t(g)] =
+                16 * (levels ? (*levels)[std::size_t(g)] : g) - CarryTable::Lowest;
+#if defined(__SSE2__)
+        const std::size_t vectors = m_padded / 8;
+        m_under.resize(vectors);
+        m_behind.resize(vectors + 2);
+        m_ahead.resize(vectors + 2);
+        m_inside.resize(vectors);
+        for (std::size_t i = 0; i < vectors; ++i)
+            for (int k = 0; k < 8; ++k)
+                m_inside[i].lanes[k] = std::int16_t(int(8 * i) + k < width ? -1 : 0);
+#endif
     }
 
     // The levels of row y's greys; rows come in order from 0.
     void row(const std::uint8_t *in, std::uint8_t *levels, int y)
     {
         const int w = m_width;
-        const int step = y % 2 == 0 ? 1 : -1;
-        int *here = m_here.data() + 1; // cell x at here[x]; here[-1], here[w] the guards
-        int *below = m_below.data() + 1;
-        int carry = 0, owed = 0, pending = 0;
-        for (int i = 0; i < w; ++i) {
-            const int x = step > 0 ? i : w - 1 - i;
-            const int u = m_start[in[x]] + here[x] + carry;
-            // clamp(floor((3u + 2040) / 4080), 0, 3) as three comparisons:
-            // 3u + 2040 >= 4080 k is u >= 1360 k - 680.
-            const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
-            levels[x] = std::uint8_t(level);
-            const int e = u - 1360 * level;
-            // floor(7e / 16): looked up, so that the next pixel waits on
-            // one load; worked out for a u outside the table.
-            const unsigned cell = unsigned(u - CarryTable::Lowest);
-            carry = cell < CarryTable::Size ? m_carries.of[cell] : CarryTable::work(u);
-            const int behind = (3 * e) >> 4, under = (5 * e) >> 4;
-            below[x - step] = owed + behind;
-            owed = pending + under;
-            pending = e - carry - behind - under; // ahead
-        }
-        if (w > 0)
-            below[step > 0 ? w - 1 : 0] = owed;
-        std::swap(m_here, m_below);
+        if (w == 0)
+            return;
+        int *cells = m_cells.data();
+        for (int x = 0; x < w; ++x)
+            cells[x] = m_start[in[x]] + m_here[std::size_t(x)];
+        const bool rightwards = y % 2 == 0;
+        m_outside = false;
+        if (rightwards)
+            scan<1>(cells);
+        else
+            scan<-1>(cells + w - 1);
+#if defined(__SSE2__)
+        if (!m_outside)
+            spreadNarrow(rightwards);
+        else
+#endif
+            spreadWide(rightwards);
+        std::memcpy(levels, m_levels.data(), std::size_t(w));
     }
 
 private:
+    // The sums of the row's pixels from `cell` on, in steps of Step: each
+    // pixel's cell plus the share of the one before, written back.
+    template <int Step> void scan(int *cell)
+    {
+        // The carry indexes the table from the pixel's own cell, so that
+        // each pixel waits on one load only.
+        std::ptrdiff_t carry = 0;
+        for (int *const end = cell + Step * m_width; cell != end; cell += Step) {
+            const std::int16_t *from = m_carries.of.data() + *cell;
+#if defined(__GNUC__)
+            // Hidden from the optimiser, which would otherwise add first
+            // and index the table from its start: one step more per pixel.
+            asm("" : "+r"(from));
+#endif
+            const std::ptrdiff_t c = *cell + carry;
+            *cell = int(c);
+            if (std::size_t(c) < CarryTable::Size) [[likely]] {
+                carry = from[carry];
+            } else {
+                m_outside = true;
+                carry = CarryTable::work(int(c) + CarryTable::Lowest);
+            }
+        }
+    }
+
+    // From the sums: the levels, and each pixel's error shared out to the
+    // row below. The next row's start at x is what falls under it, plus
+    // what falls behind the pixel after x and ahead of the pixel before it
+    // in scan order; shares beyond the edges are dropped.
+    void spreadWide(bool rightwards)
+    {
+        const int w = m_width;
+        std::vector<int> under(std::size_t(w), 0), behind(std::size_t(w) + 2, 0),
+            ahead(std::size_t(w) + 2, 0);
+        for (int x = 0; x < w; ++x) {
+            const int u = m_cells[std::size_t(x)] + CarryTable::Lowest;
+            const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
+            const int e = u - 1360 * level;
+            const std::size_t at = std::size_t(x) + 1; // past the left guard
+            m_levels[std::size_t(x)] = std::uint8_t(level);
+            under[std::size_t(x)] = (5 * e) >> 4;
+            behind[at] = (3 * e) >> 4;
+            ahead[at] = e - ((7 * e) >> 4) - behind[at] - under[std::size_t(x)];
+        }
+        const int *fromRight = rightwards ? behind.data() + 2 : ahead.data() + 2;
+        const int *fromLeft = rightwards ? ahead.data() : behind.data();
+        for (int x = 0; x < w; ++x)
+            m_here[std::size_t(x)] = under[std::size_t(x)] + fromRight[x] + fromLeft[x];
+    }
+
+#if defined(__SSE2__)
+    // The same, eight pixels a vector in 16-bit lanes, for a row whose sums
+    // all lie in the carry table's range: there |8 e| < 2^15.
+    void spreadNarrow(bool rightwards)
+    {
+        const std::size_t vectors = m_padded / 8;
+        const __m128i lowest = _mm_set1_epi16(CarryTable::Lowest);
+        const __m128i first = _mm_set1_epi16(679), second = _mm_set1_epi16(2039),
+                      third = _mm_set1_epi16(3399), step = _mm_set1_epi16(1360);
+        const auto load = [](const Lanes &p) {
+            return _mm_load_si128(reinterpret_cast<const __m128i *>(p.lanes));
+        };
+        const auto store = [](Lanes &p, __m128i v) {
+            _mm_store_si128(reinterpret_cast<__m128i *>(p.lanes), v);
+        };
+        for (std::size_t i = 0; i < vectors; ++i) {
+            const int *cells = m_cells.data() + 8 * i;
+            const __m128i u = _mm_add_epi16(
+                _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(cells)),
+                                _mm_loadu_si128(reinterpret_cast<const __m128i *>(cells + 4))),
+                lowest);
+            // Each comparison met is -1: their sum is minus the level.
+            const __m128i minusLevel =
+                _mm_add_epi16(_mm_add_epi16(_mm_cmpgt_epi16(u, first), _mm_cmpgt_epi16(u, second)),
+                              _mm_cmpgt_epi16(u, third));
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(m_levels.data() + 8 * i),
+                             _mm_packus_epi16(_mm_sub_epi16(_mm_setzero_si128(), minusLevel),
+                                              _mm_setzero_si128()));
+            // Columns past the picture keep no error.
+            const __m128i e = _mm_and_si128(_mm_add_epi16(u, _mm_mullo_epi16(minusLevel, step)),
+                                            load(m_inside[i]));
+            const __m128i e2 = _mm_add_epi16(e, e), e4 = _mm_add_epi16(e2, e2);
+            const __m128i carry = _mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(e4, e4), e), 4);
+            const __m128i back = _mm_srai_epi16(_mm_add_epi16(e2, e), 4);
+            const __m128i under = _mm_srai_epi16(_mm_add_epi16(e4, e), 4);
+            store(m_under[i], under);
+            store(m_behind[i + 1], back);
+            store(m_ahead[i + 1],
+                  _mm_sub_epi16(_mm_sub_epi16(e, carry), _mm_add_epi16(back, under)));
+        }
+        const Lanes *fromRight = rightwards ? m_behind.data() : m_ahead.data();
+        const Lanes *fromLeft = rightwards ? m_ahead.data() : m_behind.data();
+        for (std::size_t i = 0; i < vectors; ++i) {
+            // Lane k + 1 of vector i + 1 (its own and the next one's lanes
+            // moved down one), and lane k - 1 (moved up one, from the one
+            // before).
+            const __m128i right = _mm_or_si128(_mm_srli_si128(load(fromRight[i + 1]), 2),
+                                               _mm_slli_si128(load(fromRight[i + 2]), 14));
+            const __m128i left = _mm_or_si128(_mm_slli_si128(load(fromLeft[i + 1]), 2),
+                                              _mm_srli_si128(load(fromLeft[i]), 14));
+            const __m128i here = _mm_add_epi16(load(m_under[i]), _mm_add_epi16(right, left));
+            // Widened to 32 bits with the sign, for the next row's cells.
+            auto *out = reinterpret_cast<__m128i *>(m_here.data() + 8 * i);
+            _mm_storeu_si128(out, _mm_srai_epi32(_mm_unpacklo_epi16(here, here), 16));
+            _mm_storeu_si128(out + 1, _mm_srai_epi32(_mm_unpackhi_epi16(here, here), 16));
+        }
+    }
+#endif
+
     int m_width;
+    std::size_t m_padded; // the width rounded up to eight
     std::array<int, 256> m_start;
-    std::vector<int> m_here, m_below;
+    std::vector<int> m_here, m_cells;
+    std::vector<std::uint8_t> m_levels;
+    bool m_outside = false; // a sum of this row left the carry table
+#if defined(__SSE2__)
+    // The shares of a row, a vector of eight pixels each; behind and ahead
+    // with a zero vector at each end for what leaves the picture.
+    struct alignas(16) Lanes {
+        std::int16_t lanes[8] = {};
+    };
+    std::vector<Lanes> m_under, m_behind, m_ahead, m_inside;
+#endif
     inline static const CarryTable m_carries;
 };
 
@@ -425,36 +609,46 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
                         columns, picture.width());
         return;
     }
-    // One row at a time, grey bytes to shades in row buffers: no grid the
-    // size of the picture is made or walked again.
+    // The picture's grey bytes, then their levels in their place, then the
+    // shades: a picture whose rows follow each other with no padding goes
+    // through the grey and shade steps in one run each, not row by row.
     const bool levelled = options.levelsChanged();
     const std::array<std::uint8_t, 256> levelOf =
         levelled ? LevelTable(options.black, options.white) : std::array<std::uint8_t, 256>{};
-    const OrderedPattern pattern(levelled ? &levelOf : nullptr);
-    Diffuser diffuser(options.shade == ShadeMode::Diffuse ? columns : 0,
-                      levelled ? &levelOf : nullptr);
-    std::vector<std::uint8_t> greys(static_cast<std::size_t>(columns)),
-        levels(static_cast<std::size_t>(columns));
-    for (int y = 0; y < picture.height(); ++y) {
-        ColorValue *row = picture.row(y);
-        GreyRun(row, greys.data(), std::size_t(columns));
-        if (levelled && options.shade == ShadeMode::Threshold)
-            for (std::uint8_t &g : greys)
-                g = levelOf[g];
-        switch (options.shade) {
-        case ShadeMode::Ordered:
-            pattern.row(greys.data(), levels.data(), columns, y);
-            break;
-        case ShadeMode::Diffuse:
-            diffuser.row(greys.data(), levels.data(), y);
-            break;
-        default:
-            std::transform(greys.begin(), greys.end(), levels.begin(),
-                           [](std::uint8_t g) { return std::uint8_t(ThresholdLevel(g)); });
-            break;
-        }
-        WriteShades(row, levels.data(), columns, picture.width());
+    const std::array<std::uint8_t, 256> *levelsIn = levelled ? &levelOf : nullptr;
+    const int height = picture.height();
+    const bool whole = columns == picture.width();
+    const std::size_t count = std::size_t(columns) * std::size_t(height);
+    const auto levels = std::make_unique_for_overwrite<std::uint8_t[]>(count);
+    const auto rowOf = [&](int y) { return levels.get() + std::size_t(y) * std::size_t(columns); };
+    if (whole)
+        GreyRun(picture.row(0), levels.get(), count);
+    else
+        for (int y = 0; y < height; ++y)
+            GreyRun(picture.row(y), rowOf(y), std::size_t(columns));
+    switch (options.shade) {
+    case ShadeMode::Ordered: {
+        const OrderedPattern pattern(options.black, options.white);
+        for (int y = 0; y < height; ++y)
+            pattern.row(rowOf(y), rowOf(y), columns, y);
+        break;
     }
+    case ShadeMode::Diffuse: {
+        Diffuser diffuser(columns, levelsIn);
+        for (int y = 0; y < height; ++y)
+            diffuser.row(rowOf(y), rowOf(y), y);
+        break;
+    }
+    default:
+        for (std::size_t i = 0; i < count; ++i)
+            levels[i] = std::uint8_t(ThresholdLevel(levelOf[levels[i]]));
+        break;
+    }
+    if (whole)
+        WriteShades(picture.row(0), levels.get(), int(count), int(count));
+    else
+        for (int y = 0; y < height; ++y)
+            WriteShades(picture.row(y), rowOf(y), columns, picture.width());
 }
 
 } // namespace bitvane

@@ -2,8 +2,12 @@
 #include "testsupport.h"
 
 #include "imaging/fit.h"
+#include "imaging/jpegdecoder.h"
 #include "imaging/pictureloader.h"
 #include "imaging/qtimage.h"
+
+#include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -166,4 +170,31 @@ TEST(ScaledSize, FittingNoteOfAScaledPicture)
         EXPECT_EQ(FittingNote(c.source, scale), QLatin1String(c.note)) << c.note;
     }
     EXPECT_EQ(FittingNote({640, 480}, PictureOptions{}), "cut from 640 x 480");
+}
+
+// A JPEG picture is scaled as it is decoded, never held whole: the same
+// sprite as scaling the decoded picture, whatever the file's colours
+// (grey, inks), sampling, scans and proportions.
+TEST(ScaleArea, AJpegScaledWhileDecodedIsTheDecodedPictureScaled)
+{
+    const QDir dir(QStringLiteral(BITVANE_DECODED_DIR));
+    const QStringList files = dir.entryList({QStringLiteral("*.jpg")}, QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString &file : files) {
+        const QString path = dir.filePath(file);
+        QFile in(path);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << file.toStdString();
+        const QByteArray data = in.readAll();
+        const DecodedPicture whole = DecodeWholePicture(path);
+        for (const int width : {0, 8, 32}) {
+            const ScaledSprite expected = ScalePicture(whole, width);
+            QSize source;
+            const ScaledSprite got = ScaleJpeg(data, width, file, RunDecodeBudget(), source);
+            const std::string what = file.toStdString() + " at " + std::to_string(width);
+            EXPECT_EQ(source, whole.SourceSize) << what;
+            EXPECT_EQ(got.picture, expected.picture) << what;
+            EXPECT_EQ(got.mask.rows, expected.mask.rows) << what;
+            EXPECT_EQ(got.columns, expected.columns) << what;
+        }
+    }
 }
