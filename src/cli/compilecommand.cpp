@@ -79,13 +79,15 @@ Error AtRecord(const QString &projectPath, const PictureEntry &entry, const Erro
 // A picture that fitting cut or padded still compiles, but its author is
 // told, in the compiler's PROJECT:LINE: warning: form; under -Werror it is
 // an error, and true comes back. A scaled picture is as its author chose,
-// and gets none.
+// and gets none. A sheet's warning speaks of its cells, which are fitted.
 bool warnIfFitted(std::FILE *err, const QString &projectPath, const PictureEntry &entry,
                   const PictureOptions &options, QSize source, bool werror)
 {
     if (options.fit == FitMode::Scale)
         return false;
-    const QString warning = FittingWarning(entry.Location, source);
+    const QString warning = FittingWarning(
+        options.isSheet() ? QStringLiteral("each cell of %1").arg(entry.Location) : entry.Location,
+        source);
     if (!warning.isEmpty())
         PrintLine(err, QStringLiteral("%1:%2: %3: %4")
                            .arg(projectPath)

@@ -52,6 +52,32 @@ std::optional<int> ByteValue(QByteArrayView text)
     return value <= 255 ? std::optional<int>(value) : std::nullopt;
 }
 
+// 1 to 9999 in decimal digits without a leading zero.
+std::optional<int> CountValue(QByteArrayView text)
+{
+    if (text.isEmpty() || text.size() > 4 || text.front() == '0')
+        return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// WxH, both counts.
+std::optional<std::pair<int, int>> CellValue(QByteArrayView text)
+{
+    const qsizetype x = text.indexOf('x');
+    if (x < 0)
+        return std::nullopt;
+    const std::optional<int> w = CountValue(text.first(x)), h = CountValue(text.sliced(x + 1));
+    if (!w || !h)
+        return std::nullopt;
+    return std::pair(*w, *h);
+}
+
 } // namespace
 
 PictureOptions ResolveOptions(const OptionChoices &choices, const PictureOptions &defaults)
@@ -66,6 +92,10 @@ PictureOptions ResolveOptions(const OptionChoices &choices, const PictureOptions
         std::tie(options.black, options.white) = *choices.levels;
     if (choices.shade)
         options.shade = *choices.shade;
+    // Only a record makes a sheet: the command line has no default cell.
+    if (choices.cell)
+        std::tie(options.cellWidth, options.cellHeight) = *choices.cell;
+    options.frames = choices.frames.value_or(options.isSheet() ? 0 : 1);
     return options;
 }
 
@@ -77,6 +107,10 @@ OptionChoices ChoicesOf(const PictureOptions &options)
         choices.width = options.width;
     choices.levels = std::pair(options.black, options.white);
     choices.shade = options.shade;
+    if (options.isSheet())
+        choices.cell = std::pair(options.cellWidth, options.cellHeight);
+    if (options.isSheet() || options.frames != 1)
+        choices.frames = options.frames;
     return choices;
 }
 
@@ -115,6 +149,15 @@ OptionChoices ParseOptionField(QByteArrayView field, const QString &file, int li
         } else if (key == "shade") {
             if (choices.shade || !(choices.shade = ModeNamed(ShadeNames, value)))
                 throw bad();
+        } else if (key == "cell") {
+            if (choices.cell || !(choices.cell = CellValue(value)))
+                throw bad();
+        } else if (key == "frames") {
+            if (choices.frames)
+                throw bad();
+            choices.frames = value == "all" ? std::optional<int>(0) : CountValue(value);
+            if (!choices.frames)
+                throw bad();
         } else {
             throw bad();
         }
@@ -148,6 +191,13 @@ QByteArray FormatOptionField(const PictureOptions &options)
         parts << "white=" + QByteArray::number(options.white);
     if (options.shade != ShadeMode::Threshold)
         parts << QByteArray("shade=") + NameOf(ShadeNames, options.shade);
+    const QByteArray frames =
+        options.frames == 0 ? QByteArray("all") : QByteArray::number(options.frames);
+    if (options.isSheet())
+        parts << "cell=" + QByteArray::number(options.cellWidth) + 'x' +
+                     QByteArray::number(options.cellHeight) + ";frames=" + frames;
+    else if (options.frames != 1)
+        parts << "frames=" + frames;
     return parts.join(';');
 }
 
