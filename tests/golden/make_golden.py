@@ -771,6 +771,34 @@ def sheet_cases():
                b'"./sheet.png",0,0,"tiles","cell=8x8"\r\n"./sheet.png",0,0,"walk","cell=12x10;frames=7"\r\n',
                "project.bvp:2: ./sheet.png: frames=7 but the picture has 6 whole cells of 12 x 10")
 
+    # A sheet's frame names against a picture's name: the picture, the later
+    # row, is renamed (by hand: walk_1 -> walk_1_2); in the modern style a
+    # picture named walk_FRAMES is refused.
+    folder = new_case("names_sheet_fix_names")
+    png(sheet)(os.path.join(folder, "sheet.png"))
+    bmp(scribble(krng, 8, 8))(os.path.join(folder, "one.bmp"))
+    with open(os.path.join(folder, "project.bvp"), "wb") as f:
+        f.write(b'"./sheet.png",0,0,"walk","cell=8x8;frames=2"\r\n"./one.bmp",0,0,"walk_1"\r\n')
+    with open(os.path.join(folder, "args.txt"), "w") as f:
+        f.write("--fix-names\n")
+    frames, _ = sheet_frames(os.path.join(folder, "sheet.png"), {"cell": "8x8", "frames": "2"})
+    text = PREAMBLE + "".join(array_line(rows, "walk_%d" % i, True) + "\r\n\r\n"
+                              for i, rows in enumerate(frames))
+    text += array_line(reduce(fit(decode(os.path.join(folder, "one.bmp")))), "walk_1_2", True)
+    with open(os.path.join(folder, "expected.h"), "wb") as f:
+        f.write((text + "\r\n\r\n").encode("utf-8"))
+    folder = new_case("names_sheet_modern_werror")
+    png(sheet)(os.path.join(folder, "sheet.png"))
+    bmp(scribble(krng, 8, 8))(os.path.join(folder, "one.bmp"))
+    with open(os.path.join(folder, "project.bvp"), "wb") as f:
+        f.write(b'"./sheet.png",0,0,"walk","cell=8x8;frames=2"\r\n'
+                b'"./one.bmp",0,0,"walk_1"\r\n"./one.bmp",0,0,"walk_FRAMES"\r\n')
+    with open(os.path.join(folder, "args.txt"), "w") as f:
+        f.write("--style\nmodern\n-Werror\n")
+    with open(os.path.join(folder, "expected_error.txt"), "wb") as f:
+        f.write(b"project.bvp:3: error: name 'walk_FRAMES' is not a C identifier "
+                b"(also the name of row 1)\n")
+
 
 def main():
     rng = random.Random(20261207)
