@@ -106,7 +106,7 @@ void frmMain::lstPictures_Click()
     ui->lblInfo->setText(
         SpriteInfoText(QSize(image.width(), image.height()), entry.Sprite.SourceSize,
                        ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic,
-                       ResolveOptions(entry.Options)));
+                       ResolveOptions(entry.Options), entry.Sprite.frameCount()));
     showPictureOptions(entry);
     cboZoom_Change();
 
