@@ -38,24 +38,10 @@ const char *NameOf(const std::array<std::pair<Mode, const char *>, N> &names, Mo
     return "";
 }
 
-// One to three decimal digits, 0 to 255.
-std::optional<int> ByteValue(QByteArrayView text)
+// One to maxDigits decimal digits and nothing else.
+std::optional<int> DigitsValue(QByteArrayView text, qsizetype maxDigits)
 {
-    if (text.isEmpty() || text.size() > 3)
-        return std::nullopt;
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value <= 255 ? std::optional<int>(value) : std::nullopt;
-}
-
-// 1 to 9999 in decimal digits without a leading zero.
-std::optional<int> CountValue(QByteArrayView text)
-{
-    if (text.isEmpty() || text.size() > 4 || text.front() == '0')
+    if (text.isEmpty() || text.size() > maxDigits)
         return std::nullopt;
     int value = 0;
     for (const char c : text) {
@@ -66,13 +52,29 @@ std::optional<int> CountValue(QByteArrayView text)
     return value;
 }
 
+// One to three decimal digits, 0 to 255.
+std::optional<int> ByteValue(QByteArrayView text)
+{
+    const std::optional<int> value = DigitsValue(text, 3);
+    return value && *value <= 255 ? value : std::nullopt;
+}
+
+// A count from 1 in up to maxDigits decimal digits, without a leading zero.
+std::optional<int> CountValue(QByteArrayView text, qsizetype maxDigits)
+{
+    if (text.startsWith('0'))
+        return std::nullopt;
+    return DigitsValue(text, maxDigits);
+}
+
 // WxH, both counts.
 std::optional<std::pair<int, int>> CellValue(QByteArrayView text)
 {
     const qsizetype x = text.indexOf('x');
     if (x < 0)
         return std::nullopt;
-    const std::optional<int> w = CountValue(text.first(x)), h = CountValue(text.sliced(x + 1));
+    const std::optional<int> w = CountValue(text.first(x), 4),
+                             h = CountValue(text.sliced(x + 1), 4);
     if (!w || !h)
         return std::nullopt;
     return std::pair(*w, *h);
@@ -155,7 +157,8 @@ OptionChoices ParseOptionField(QByteArrayView field, const QString &file, int li
         } else if (key == "frames") {
             if (choices.frames)
                 throw bad();
-            choices.frames = value == "all" ? std::optional<int>(0) : CountValue(value);
+            // Counts past a project's sprites are refused with the picture.
+            choices.frames = value == "all" ? std::optional<int>(0) : CountValue(value, 5);
             if (!choices.frames)
                 throw bad();
         } else {

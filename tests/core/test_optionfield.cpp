@@ -32,6 +32,7 @@ TEST(OptionField, RoundTripWritesTheCanonicalOrderAndLeavesDefaultsOut)
         {"cell=1x9999;frames=all", "cell=1x9999;frames=all"},
         {"cell=16x16;frames=1", "cell=16x16;frames=1"},
         {"frames=1", ""},
+        {"cell=8x8;frames=99999", "cell=8x8;frames=99999"},
         {"frames=all", "frames=all"},
     };
     for (const auto &[text, canonical] : cases)
@@ -68,6 +69,7 @@ TEST(OptionField, RefusesTheFirstWrongPart)
         {"frames=0", "frames=0"},
         {"frames=-2", "frames=-2"},
         {"frames=07", "frames=07"},
+        {"frames=100000", "frames=100000"},
         {"frames=All", "frames=All"},
         {"frames=2;frames=2", "frames=2"},
         {"cell=16", "cell=16"},
