@@ -280,9 +280,16 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
             return problems.isEmpty() ? QVariant() : QVariant(problems.join(u'\n'));
         return NameSign(!problems.isEmpty());
     }
-    // A long path is shortened in its middle; the tip shows it whole.
-    if (index.column() == LocationColumn && (role == Qt::DisplayRole || role == Qt::ToolTipRole))
+    // A long path is shortened in its middle; the tip shows it whole. A
+    // sheet says how many frames it gives, once loaded or when its record
+    // counts them.
+    if (index.column() == LocationColumn && (role == Qt::DisplayRole || role == Qt::ToolTipRole)) {
+        const int frames = entry.Sprite.frameCount() > 1 ? entry.Sprite.frameCount()
+                                                         : ResolveOptions(entry.Options).frames;
+        if (role == Qt::DisplayRole && frames > 1)
+            return QStringLiteral("%1    %2 frames").arg(entry.Location).arg(frames);
         return entry.Location;
+    }
     return {};
 }
 

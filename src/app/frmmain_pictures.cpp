@@ -106,7 +106,7 @@ void frmMain::lstPictures_Click()
     ui->lblInfo->setText(
         SpriteInfoText(QSize(image.width(), image.height()), entry.Sprite.SourceSize,
                        ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic,
-                       ResolveOptions(entry.Options)));
+                       ResolveOptions(entry.Options), entry.Sprite.frameCount()));
     showPictureOptions(entry);
     cboZoom_Change();
 
@@ -164,7 +164,8 @@ void frmMain::pictureOptions_Change()
     if (k < 0)
         return;
     PictureEntry &entry = Entries[std::size_t(k)];
-    PictureOptions chosen;
+    // The window has no sheet controls yet: the record's cell and frames stay.
+    PictureOptions chosen = ResolveOptions(entry.Options);
     chosen.fit = FitMode(ui->cboFit->currentData().toInt());
     chosen.width = chosen.fit == FitMode::Scale ? ui->cboWidth->currentData().toInt() : 0;
     chosen.black = ui->spnBlack->value();

@@ -194,7 +194,8 @@ void SpritePreview::paintEvent(QPaintEvent *event)
     painter.drawImage(QPointF(device.left() / dpr, device.top() / dpr), image);
 }
 
-QString SpriteInfoText(QSize fitted, QSize source, HeaderStyle style, const PictureOptions &options)
+QString SpriteInfoText(QSize fitted, QSize source, HeaderStyle style, const PictureOptions &options,
+                       int frames)
 {
     QString type;
     if (style == HeaderStyle::Modern) {
@@ -203,11 +204,13 @@ QString SpriteInfoText(QSize fitted, QSize source, HeaderStyle style, const Pict
         type = QString::fromLatin1(ClassicPrefix(fitted.width())).trimmed();
         type.remove(QStringLiteral("static "));
     }
-    QString text = QStringLiteral("%1 x %2 -> %3[%4]")
+    QString text = QStringLiteral("%1 x %2 -> %3%4[%5]")
                        .arg(fitted.width())
                        .arg(fitted.height())
-                       .arg(type)
+                       .arg(type, frames > 1 ? QStringLiteral("[%1]").arg(frames) : QString())
                        .arg(2 * fitted.height());
+    if (frames > 1)
+        text.prepend(QStringLiteral("%1 frames of ").arg(frames));
     const QString note = FittingNote(source, options);
     if (!note.isEmpty())
         text += u'\n' + note;

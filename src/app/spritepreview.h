@@ -74,9 +74,10 @@ private:
 // and what fitting did to a source of this size: "16 x 16 -> unsigned
 // short[32]" (modern: "uint16_t[32]"), then on a line of its own "cut from
 // 160 x 120" or "padded from 5 px wide" when it did anything ("scaled from
-// 640 x 480" for a picture whose options scale it).
+// 640 x 480" for a picture whose options scale it). A sheet of more than
+// one frame: "6 frames of 16 x 16 -> unsigned short[6][32]".
 QString SpriteInfoText(QSize fitted, QSize source, HeaderStyle style = HeaderStyle::Classic,
-                       const PictureOptions &options = {});
+                       const PictureOptions &options = {}, int frames = 1);
 
 // The largest whole zoom at which two previews of a sprite, side by side with
 // a gap between them, fit into area; at least 1.

@@ -26,16 +26,24 @@ namespace {
 // compilers' form so that editors find the line; with Fail the same as
 // errors, and false (nothing is compiled); with Fix they are changed.
 bool checkNames(std::FILE *err, const QString &projectPath, std::vector<PictureEntry> &entries,
-                NameRule rule)
+                NameRule rule, bool modern)
 {
     const QStringList names = EntryNames(entries);
+    // A sheet writes the names of its frames, which its record's options
+    // tell before any picture is read.
+    std::vector<NameUse> uses;
+    uses.reserve(entries.size());
+    for (const PictureEntry &entry : entries) {
+        const PictureOptions options = ResolveOptions(entry.Options);
+        uses.push_back({options.isSheet(), options.frames});
+    }
     if (rule == NameRule::Fix) {
-        const QStringList fixed = FixNames(names);
+        const QStringList fixed = FixNames(names, uses, modern);
         for (std::size_t i = 0; i < entries.size(); ++i)
             entries[i].Name = fixed[qsizetype(i)];
         return true;
     }
-    const std::vector<QString> problems = NameProblems(names);
+    const std::vector<QString> problems = NameProblems(names, uses, modern);
     bool clean = true;
     for (std::size_t i = 0; i < problems.size(); ++i) {
         if (problems[i].isEmpty())
@@ -79,13 +87,15 @@ Error AtRecord(const QString &projectPath, const PictureEntry &entry, const Erro
 // A picture that fitting cut or padded still compiles, but its author is
 // told, in the compiler's PROJECT:LINE: warning: form; under -Werror it is
 // an error, and true comes back. A scaled picture is as its author chose,
-// and gets none.
+// and gets none. A sheet's warning speaks of its cells, which are fitted.
 bool warnIfFitted(std::FILE *err, const QString &projectPath, const PictureEntry &entry,
                   const PictureOptions &options, QSize source, bool werror)
 {
     if (options.fit == FitMode::Scale)
         return false;
-    const QString warning = FittingWarning(entry.Location, source);
+    const QString warning = FittingWarning(
+        options.isSheet() ? QStringLiteral("each cell of %1").arg(entry.Location) : entry.Location,
+        source);
     if (!warning.isEmpty())
         PrintLine(err, QStringLiteral("%1:%2: %3: %4")
                            .arg(projectPath)
@@ -130,12 +140,13 @@ int CompileCommand(std::FILE *err, const QString &projectPath, const QString &he
             report->inputs.push_back(entry.Location);
         report->picturesKnown();
     }
-    if (!checkNames(err, projectPath, entries, options.nameRule))
-        return 1;
     CompileJob job;
     job.settings = project.settings;
     job.settings.hex = options.hex.value_or(job.settings.hex);
     job.settings.style = options.style.value_or(job.settings.style);
+    if (!checkNames(err, projectPath, entries, options.nameRule,
+                    job.settings.style == HeaderStyle::Modern))
+        return 1;
     job.settings.masks = options.masks.value_or(job.settings.masks);
     job.settings.shared = options.shared.value_or(job.settings.shared);
     job.sourceProject = projectPath;

@@ -85,25 +85,48 @@ void RunCompile(const CompileJob &job)
     write(modern ? ModernPreamble(guardName, source, shared) : HeaderPreamble());
     if (project)
         project->write(FormatSettingsLine(settings));
+    int sprites = 0;
     for (int i = 0; i < total; ++i) {
         const PictureEntry &entry = job.entries[std::size_t(i)];
         const LoadedSprite &sprite = job.sprite ? job.sprite(i) : entry.Sprite;
-        PictureSurface work;
-        try {
-            ApplyAdjustments(work, sprite.Image, entry.Contrast, entry.Brightness);
-        } catch (const Error &e) {
-            // The passes know the setting but not the picture it belongs to.
-            if (!e.file().isEmpty())
-                throw;
-            throw Error(entry.Location.isEmpty() ? entry.Name : entry.Location, e.reason());
+        const int frames = sprite.frameCount();
+        sprites += frames;
+        if (sprites > MaxSprites)
+            throw Error(source.isEmpty() ? QStringLiteral("the project") : source,
+                        QStringLiteral("more than the %1 sprites a project can hold (a sheet's "
+                                       "frames each counted)")
+                            .arg(MaxSprites));
+        std::vector<PictureSurface> work(static_cast<std::size_t>(frames));
+        std::vector<SpriteMask> opaque(static_cast<std::size_t>(frames));
+        std::vector<const SpriteMask *> masks;
+        for (int f = 0; f < frames; ++f) {
+            try {
+                ApplyAdjustments(work[std::size_t(f)], sprite.frameImage(f), entry.Contrast,
+                                 entry.Brightness);
+            } catch (const Error &e) {
+                // The passes know the setting but not the picture it belongs to.
+                if (!e.file().isEmpty())
+                    throw;
+                throw Error(entry.Location.isEmpty() ? entry.Name : entry.Location, e.reason());
+            }
+            if (!settings.masks)
+                continue;
+            const SpriteMask &own = sprite.frameMask(f);
+            if (own.rows.empty())
+                opaque[std::size_t(f)] =
+                    OpaqueMask(work[std::size_t(f)].width(), work[std::size_t(f)].height());
+            masks.push_back(own.rows.empty() ? &opaque[std::size_t(f)] : &own);
         }
-        SpriteMask opaque;
-        if (settings.masks && sprite.Mask.rows.empty())
-            opaque = OpaqueMask(work.width(), work.height());
-        const SpriteMask *mask = !settings.masks       ? nullptr
-                                 : opaque.rows.empty() ? &sprite.Mask
-                                                       : &opaque;
-        write(SpriteBlock(settings.style, work, entry.Name, settings.hex, mask, shared));
+        if (frames == 1)
+            write(SpriteBlock(settings.style, work[0], entry.Name, settings.hex,
+                              masks.empty() ? nullptr : masks[0], shared));
+        else if (modern)
+            write(SheetBlock(work, entry.Name, settings.hex, masks, shared));
+        else
+            for (int f = 0; f < frames; ++f)
+                write(SpriteBlock(settings.style, work[std::size_t(f)],
+                                  entry.Name + QLatin1Char('_') + QString::number(f), settings.hex,
+                                  masks.empty() ? nullptr : masks[std::size_t(f)], shared));
         if (project) {
             ProjectRecord record = RecordOf(entry);
             record.location = StoredLocation(entry, job.projectPath, settings.relativeLocations);

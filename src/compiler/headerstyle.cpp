@@ -225,7 +225,108 @@ QByteArray ModernBlock(const PictureSurface &picture, const QString &name, bool 
     return out;
 }
 
+// One element of a modern array: the value's low width bits in the
+// notation's fixed number of digits.
+void AppendElement(QByteArray &out, std::uint32_t value, int width, bool hex)
+{
+    char digits[40];
+    char *p = digits;
+    switch ((width << 1) | int(hex)) {
+    case 16:
+        p = PutElement<8, false>(p, value);
+        break;
+    case 17:
+        p = PutElement<8, true>(p, value);
+        break;
+    case 32:
+        p = PutElement<16, false>(p, value);
+        break;
+    case 33:
+        p = PutElement<16, true>(p, value);
+        break;
+    case 64:
+        p = PutElement<32, false>(p, value);
+        break;
+    default:
+        p = PutElement<32, true>(p, value);
+        break;
+    }
+    out.append(digits, p - digits);
+}
+
+// "static const uintN_t NAME[frames][count] BITVANE_DATA", storage in front.
+QByteArray SheetDeclarator(QByteArrayView storage, int width, const QByteArray &id, int frames,
+                           int count)
+{
+    return storage.toByteArray() + "const " + ModernType(width) + ' ' + id + '[' +
+           QByteArray::number(frames) + "][" + QByteArray::number(count) + "] BITVANE_DATA";
+}
+
 } // namespace
+
+QByteArray SheetBlock(const std::vector<PictureSurface> &frames, const QString &name, bool hex,
+                      const std::vector<const SpriteMask *> &masks, bool shared)
+{
+    const PictureSurface &first = frames.front();
+    const int width = first.width(), height = first.height(), count = int(frames.size());
+    if (width != 8 && width != 16 && width != 32)
+        throw Error(QStringLiteral("%1: a width of %2 pixels gives no array").arg(name).arg(width));
+    if (height == 0)
+        throw Error(QStringLiteral("%1: a picture without rows gives no array").arg(name));
+    for (std::size_t i = 0; i < masks.size(); ++i)
+        CheckMask(*masks[i], frames[i], name);
+    const QByteArray id = name.toUtf8(), maskId = id + "_mask";
+    const bool withMasks = !masks.empty();
+    QByteArray out;
+    out += "#define " + id + "_WIDTH " + QByteArray::number(width) + LineEnd;
+    out += "#define " + id + "_HEIGHT " + QByteArray::number(height) + LineEnd;
+    out += "#define " + id + "_FRAMES " + QByteArray::number(count) + LineEnd;
+    if (shared) {
+        out += SheetDeclarator("extern ", width, id, count, 2 * height) + ";\r\n";
+        if (withMasks)
+            out += SheetDeclarator("extern ", width, maskId, count, height) + ";\r\n";
+        out += "#ifdef BITVANE_IMPLEMENTATION\r\n";
+    }
+    const QByteArrayView storage = shared ? "" : "static ";
+    std::vector<std::uint32_t> high(std::size_t(height), 0);
+    out += SheetDeclarator(storage, width, id, count, 2 * height) + " = {\r\n";
+    for (int f = 0; f < count; ++f) {
+        out += "    { /* frame " + QByteArray::number(f) + " */\r\n";
+        for (int y = 0; y < height; ++y) {
+            const DrawnRow row = DrawRow(frames[std::size_t(f)].row(y), width);
+            high[std::size_t(y)] = row.high;
+            out += "        ";
+            AppendElement(out, row.low, width, hex);
+            out += ", /* ";
+            out.append(row.chars.data(), width);
+            out += " */\r\n";
+        }
+        for (int y = 0; y < height; ++y) {
+            out += "        ";
+            AppendElement(out, high[std::size_t(y)], width, hex);
+            out += y + 1 < height ? ",\r\n" : "\r\n";
+        }
+        out += f + 1 < count ? "    },\r\n" : "    }\r\n";
+    }
+    out += "};\r\n";
+    if (withMasks) {
+        out += SheetDeclarator(storage, width, maskId, count, height) + " = {\r\n";
+        for (int f = 0; f < count; ++f) {
+            out += "    { /* frame " + QByteArray::number(f) + " */\r\n";
+            for (int y = 0; y < height; ++y) {
+                out += "        ";
+                AppendElement(out, masks[std::size_t(f)]->rows[std::size_t(y)], width, hex);
+                out += y + 1 < height ? ",\r\n" : "\r\n";
+            }
+            out += f + 1 < count ? "    },\r\n" : "    }\r\n";
+        }
+        out += "};\r\n";
+    }
+    if (shared)
+        out += "#endif /* BITVANE_IMPLEMENTATION */\r\n";
+    out += LineEnd;
+    return out;
+}
 
 const char *ModernType(int width)
 {

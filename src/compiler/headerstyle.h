@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <vector>
+
 namespace bitvane {
 
 enum class HeaderStyle { Classic, Modern };
@@ -51,6 +53,14 @@ QByteArray IncludeGuard(const QString &headerPath);
 // array there.
 QByteArray SpriteBlock(HeaderStyle style, const PictureSurface &picture, const QString &name,
                        bool hex, const SpriteMask *mask = nullptr, bool shared = false);
+
+// A sheet's frames (all of one size) in the modern style: NAME_WIDTH,
+// NAME_HEIGHT and NAME_FRAMES, then NAME[N][2*H], each frame's rows as
+// SpriteBlock writes a picture's, within braces headed by the frame's index,
+// and NAME_mask[N][H] when masks (one per frame) are given. Shared as
+// SpriteBlock is. Throws Error as SpriteBlock does.
+QByteArray SheetBlock(const std::vector<PictureSurface> &frames, const QString &name, bool hex,
+                      const std::vector<const SpriteMask *> &masks = {}, bool shared = false);
 
 // The classic mask line, "static unsigned char NAME_mask[H] = {...};" with
 // the classic digits (the element type follows the mask's width), without

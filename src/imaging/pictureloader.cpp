@@ -105,6 +105,111 @@ QByteArray ReadPictureFile(const QString &path)
 
 constexpr QSize WholePicture(std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
 
+// The part of a decoded picture at (left, top), alpha with it.
+DecodedPicture CutOut(const DecodedPicture &whole, int left, int top, QSize size)
+{
+    DecodedPicture part;
+    part.Picture = PictureSurface(size.width(), size.height());
+    const bool alpha = !whole.Alpha.empty();
+    if (alpha)
+        part.Alpha.resize(std::size_t(size.width()) * std::size_t(size.height()));
+    const std::size_t stride = std::size_t(whole.Picture.width());
+    for (int y = 0; y < size.height(); ++y) {
+        std::copy_n(whole.Picture.row(top + y) + left, size.width(), part.Picture.row(y));
+        if (alpha)
+            std::copy_n(whole.Alpha.data() + std::size_t(top + y) * stride + std::size_t(left),
+                        size.width(),
+                        part.Alpha.data() + std::size_t(y) * std::size_t(size.width()));
+    }
+    return part;
+}
+
+// One cell fitted as a picture of its own: the image before shading, its
+// mask and own columns.
+SpriteFrame FitCell(const DecodedPicture &whole, int left, int top, QSize cell,
+                    const PictureOptions &options, int &columns)
+{
+    SpriteFrame frame;
+    if (options.fit == FitMode::Scale) {
+        ScaledSprite scaled = ScalePicture(CutOut(whole, left, top, cell), options.width);
+        frame.Image = std::move(scaled.picture);
+        frame.Mask = std::move(scaled.mask);
+        columns = scaled.columns;
+        return frame;
+    }
+    DecodedPicture kept = CutOut(whole, left, top, cell.boundedTo(QSize(32, MaxSpriteHeight)));
+    frame.Mask = MaskFromAlpha(kept);
+    columns = kept.Picture.width();
+    frame.Image = std::move(kept.Picture);
+    FitToSprite(frame.Image);
+    return frame;
+}
+
+// Palette order ranks the colours of all frames together: the frames,
+// all of one size, are shaded stacked as one picture and parted again.
+void ShadeFramesTogether(LoadedSprite &sprite, const PictureOptions &options, const QString &name)
+{
+    const int w = sprite.Image.width(), h = sprite.Image.height();
+    PictureSurface stack(w, h * sprite.frameCount());
+    for (int i = 0; i < sprite.frameCount(); ++i)
+        for (int y = 0; y < h; ++y)
+            std::copy_n(sprite.frameImage(i).row(y), w, stack.row(i * h + y));
+    ShadePicture(stack, sprite.Columns, options, name);
+    for (int i = 0; i < sprite.frameCount(); ++i) {
+        PictureSurface &frame = i == 0 ? sprite.Image : sprite.MoreFrames[std::size_t(i - 1)].Image;
+        for (int y = 0; y < h; ++y)
+            std::copy_n(stack.row(i * h + y), w, frame.row(y));
+    }
+}
+
+LoadedSprite LoadSheet(const QString &path, const QString &name, const PictureOptions &options,
+                       KeepFitted keepFitted, DecodeBudget &budget)
+{
+    const DecodedPicture whole = DecodeKept(ReadPictureFile(path), name, WholePicture, budget);
+    const QSize cell(options.cellWidth, options.cellHeight);
+    const int w = whole.Picture.width(), h = whole.Picture.height();
+    if (w < cell.width() || h < cell.height())
+        throw Error(name, QStringLiteral("the picture is %1 x %2, smaller than one cell of %3 x %4")
+                              .arg(w)
+                              .arg(h)
+                              .arg(cell.width())
+                              .arg(cell.height()));
+    const int across = w / cell.width(), cells = across * (h / cell.height());
+    const int frames = options.frames == 0 ? cells : options.frames;
+    if (frames > cells)
+        throw Error(name, QStringLiteral("frames=%1 but the picture has %2 whole cells of %3 x %4")
+                              .arg(frames)
+                              .arg(cells)
+                              .arg(cell.width())
+                              .arg(cell.height()));
+    if (frames > MaxSprites)
+        throw Error(name,
+                    QStringLiteral("%1 frames are more than the %2 sprites a project can hold")
+                        .arg(frames)
+                        .arg(MaxSprites));
+    LoadedSprite sprite;
+    sprite.SourceSize = cell;
+    sprite.MoreFrames.reserve(std::size_t(frames - 1));
+    for (int k = 0; k < frames; ++k) {
+        SpriteFrame frame = FitCell(whole, (k % across) * cell.width(),
+                                    (k / across) * cell.height(), cell, options, sprite.Columns);
+        if (keepFitted == KeepFitted::Yes)
+            frame.Fitted = frame.Image;
+        if (options.shade != ShadeMode::Palette)
+            ShadePicture(frame.Image, sprite.Columns, options, name);
+        if (k == 0) {
+            sprite.Image = std::move(frame.Image);
+            sprite.Mask = std::move(frame.Mask);
+            sprite.Fitted = std::move(frame.Fitted);
+        } else {
+            sprite.MoreFrames.push_back(std::move(frame));
+        }
+    }
+    if (options.shade == ShadeMode::Palette)
+        ShadeFramesTogether(sprite, options, name);
+    return sprite;
+}
+
 } // namespace
 
 DecodedPicture DecodeWholePicture(const QString &path, DecodeBudget &budget)
@@ -132,6 +237,13 @@ LoadedSprite LoadSprite(const QString &path, const PictureOptions &options, Keep
                         DecodeBudget &budget)
 {
     const QString name = Named(path);
+    if (options.isSheet())
+        return LoadSheet(path, name, options, keepFitted, budget);
+    // Only an animation has frames without cells.
+    if (options.frames != 1 && options.frames != 0)
+        throw Error(name, QStringLiteral("frames=%1 of a still picture: only a sheet (cell=WxH) "
+                                         "has more than one")
+                              .arg(options.frames));
     LoadedSprite sprite;
     if (options.fit == FitMode::Scale) {
         const QByteArray data = ReadPictureFile(path);

@@ -11,6 +11,8 @@
 #include <QSize>
 #include <QString>
 
+#include <vector>
+
 namespace bitvane {
 
 inline constexpr int MaxSpriteHeight = 240;
@@ -46,9 +48,19 @@ PictureSurface DecodePicture(const QByteArray &data, const QString &fileName,
 // height rule (cut at 240).
 void FitToSprite(PictureSurface &picture);
 
+// One more frame of a sheet: its sprite, mask and fitted picture, as
+// LoadedSprite holds the first.
+struct SpriteFrame {
+    PictureSurface Image = {};
+    SpriteMask Mask = {};
+    PictureSurface Fitted = {};
+};
+
 // What loading a picture gives: the sprite, which of its pixels the source
 // draws, and the source's own size, to tell the user what fitting did. A
-// picture entry holds it as it comes.
+// picture entry holds it as it comes. A sheet's first frame is the sprite,
+// the others follow in MoreFrames (empty for a single picture, so that one
+// costs no more than before).
 struct LoadedSprite {
     PictureSurface Image = {}; // fitted (cut or scaled) and reduced to the four shades
     SpriteMask Mask = {};      // alpha of at least half; padding never drawn
@@ -57,7 +69,21 @@ struct LoadedSprite {
     // kept when asked for.
     PictureSurface Fitted = {};
     int Columns = 0; // the fitted picture's own columns; the rest is white padding
+    std::vector<SpriteFrame> MoreFrames = {};
+
+    int frameCount() const { return 1 + int(MoreFrames.size()); }
+    const PictureSurface &frameImage(int i) const
+    {
+        return i == 0 ? Image : MoreFrames[std::size_t(i - 1)].Image;
+    }
+    const SpriteMask &frameMask(int i) const
+    {
+        return i == 0 ? Mask : MoreFrames[std::size_t(i - 1)].Mask;
+    }
 };
+
+// The most sprites a project writes, a sheet's frames each counted.
+inline constexpr int MaxSprites = 32767;
 
 enum class KeepFitted { No, Yes };
 
@@ -79,6 +105,14 @@ QString FittingWarning(const QString &fileName, QSize source);
 // default options give the sprite of every earlier version. Cutting decodes
 // only the corner it keeps; scaling decodes the whole picture, within the
 // budget.
+//
+// A sheet (options.cellWidth > 0) is decoded whole and cut into cells, left
+// to right, then top to bottom; each of the first options.frames cells (0:
+// all whole cells) is fitted and shaded like a picture of its own, except
+// that palette order ranks the colours of all of them together. SourceSize
+// is then the cell's. Refused: a picture smaller than one cell, more frames
+// than whole cells or than MaxSprites, and more than one frame of a picture
+// that is no sheet.
 LoadedSprite LoadSprite(const QString &path, const PictureOptions &options = {},
                         KeepFitted keepFitted = KeepFitted::No,
                         DecodeBudget &budget = RunDecodeBudget());

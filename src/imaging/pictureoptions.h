@@ -16,7 +16,14 @@ struct PictureOptions {
     int black = 0;
     int white = 255;
     ShadeMode shade = ShadeMode::Threshold;
+    // A sheet: cells of cellWidth x cellHeight, read left to right, then top
+    // to bottom (0 x 0: the picture is one sprite). frames: how many cells
+    // (or frames) are taken, 0 for all of them.
+    int cellWidth = 0;
+    int cellHeight = 0;
+    int frames = 1;
 
+    bool isSheet() const { return cellWidth > 0; }
     bool levelsChanged() const { return black != 0 || white != 255; }
 
     friend bool operator==(const PictureOptions &, const PictureOptions &) = default;

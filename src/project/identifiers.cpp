@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <string_view>
 
@@ -100,41 +101,148 @@ QStringList KeywordsOf(Language language)
     return language == Language::C ? listOf(CKeywords) : listOf(CppKeywords);
 }
 
+namespace {
+
+// The names rows have written so far, and which row wrote each first. A
+// classic sheet of all its cells may write any NAME_<index>, so it is kept
+// by its NAME, and written names of that form also by their NAME.
+class WrittenNames {
+public:
+    WrittenNames(bool modern) : m_modern(modern) {}
+
+    // The first earlier row one of whose names this row would write too.
+    std::optional<qsizetype> clash(const QString &name, NameUse use) const
+    {
+        std::optional<qsizetype> first;
+        const auto meet = [&](std::optional<qsizetype> row) {
+            if (row && (!first || *row < *first))
+                first = row;
+        };
+        if (use.sheet && !m_modern && use.frames == 0) {
+            meet(find(m_exact, name));
+            meet(find(m_byBase, name));
+            meet(find(m_anyIndex, name));
+            return first;
+        }
+        forEachWritten(name, use, [&](const QString &written) {
+            meet(find(m_exact, written));
+            const QString base = baseOf(written);
+            if (!base.isEmpty())
+                meet(find(m_anyIndex, base));
+        });
+        return first;
+    }
+
+    void add(const QString &name, NameUse use, qsizetype row)
+    {
+        if (use.sheet && !m_modern && use.frames == 0) {
+            m_anyIndex.try_emplace(name, row);
+            return;
+        }
+        forEachWritten(name, use, [&](const QString &written) {
+            m_exact.try_emplace(written, row);
+            const QString base = baseOf(written);
+            if (!base.isEmpty())
+                m_byBase.try_emplace(base, row);
+        });
+    }
+
+private:
+    template <typename F> void forEachWritten(const QString &name, NameUse use, F f) const
+    {
+        if (!use.sheet || use.frames == 1) {
+            f(name);
+        } else if (m_modern) {
+            f(name);
+            f(name + QStringLiteral("_FRAMES"));
+        } else {
+            for (int i = 0; i < use.frames; ++i)
+                f(name + QLatin1Char('_') + QString::number(i));
+        }
+    }
+
+    // NAME of NAME_<index> (an index as frames are numbered), else empty.
+    static QString baseOf(const QString &written)
+    {
+        const qsizetype bar = written.lastIndexOf(QLatin1Char('_'));
+        const qsizetype digits = written.size() - bar - 1;
+        if (bar <= 0 || digits == 0 || (digits > 1 && written[bar + 1] == QLatin1Char('0')))
+            return {};
+        for (qsizetype i = bar + 1; i < written.size(); ++i)
+            if (!isDigit(written[i].unicode()))
+                return {};
+        return written.left(bar);
+    }
+
+    static std::optional<qsizetype> find(const std::map<QString, qsizetype> &map,
+                                         const QString &key)
+    {
+        const auto it = map.find(key);
+        return it == map.end() ? std::nullopt : std::optional<qsizetype>(it->second);
+    }
+
+    bool m_modern;
+    std::map<QString, qsizetype> m_exact;    // every name written
+    std::map<QString, qsizetype> m_byBase;   // NAME of every NAME_<index> written
+    std::map<QString, qsizetype> m_anyIndex; // classic sheets of all their cells
+};
+
+std::vector<NameUse> Pictures(qsizetype count)
+{
+    return std::vector<NameUse>(std::size_t(count));
+}
+
+} // namespace
+
 std::vector<QString> NameProblems(const QStringList &names)
 {
+    return NameProblems(names, Pictures(names.size()), false);
+}
+
+std::vector<QString> NameProblems(const QStringList &names, const std::vector<NameUse> &uses,
+                                  bool modern)
+{
     std::vector<QString> problems(std::size_t(names.size()));
-    std::map<QString, qsizetype> firstRow;
+    WrittenNames written(modern);
     for (qsizetype i = 0; i < names.size(); ++i) {
         QString &problem = problems[std::size_t(i)];
         problem = ownProblem(names[i]);
         if (!problem.isEmpty())
             continue;
-        const auto [first, isNew] = firstRow.try_emplace(names[i], i);
-        if (!isNew)
-            problem = QStringLiteral("also the name of row %1").arg(first->second + 1);
+        const NameUse use = uses[std::size_t(i)];
+        if (const std::optional<qsizetype> first = written.clash(names[i], use))
+            problem = QStringLiteral("also the name of row %1").arg(*first + 1);
+        else
+            written.add(names[i], use, i);
     }
     return problems;
 }
 
 QStringList FixNames(const QStringList &names)
 {
-    const std::vector<QString> problems = NameProblems(names);
+    return FixNames(names, Pictures(names.size()), false);
+}
+
+QStringList FixNames(const QStringList &names, const std::vector<NameUse> &uses, bool modern)
+{
+    const std::vector<QString> problems = NameProblems(names, uses, modern);
     // The usable names stay, so a fixed name must not take one of them,
     // even one further down the list.
-    std::set<QString> taken;
+    WrittenNames taken(modern);
     for (qsizetype i = 0; i < names.size(); ++i)
         if (problems[std::size_t(i)].isEmpty())
-            taken.insert(names[i]);
+            taken.add(names[i], uses[std::size_t(i)], i);
 
     QStringList fixed = names;
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (problems[std::size_t(i)].isEmpty())
             continue;
+        const NameUse use = uses[std::size_t(i)];
         const QString base = fixedAlone(names[i]);
         QString candidate = base;
-        for (int n = 2; taken.count(candidate) != 0; ++n)
+        for (int n = 2; taken.clash(candidate, use); ++n)
             candidate = base + QStringLiteral("_%1").arg(n);
-        taken.insert(candidate);
+        taken.add(candidate, use, i);
         fixed[i] = candidate;
     }
     return fixed;

@@ -17,11 +17,27 @@ namespace bitvane {
 // exactly, so "Ship" and "ship" are two names, as they are to a compiler.
 std::vector<QString> NameProblems(const QStringList &names);
 
+// What one row writes under its name: a picture its name alone; a sheet of
+// `frames` frames (0: all its cells, however many) NAME_0 .. NAME_{N-1} in
+// the classic style, NAME and NAME_FRAMES in the modern one.
+struct NameUse {
+    bool sheet = false;
+    int frames = 1;
+};
+
+// The same rule over the names each row writes: a row whose written names
+// meet an earlier row's is "also the name of row N".
+std::vector<QString> NameProblems(const QStringList &names, const std::vector<NameUse> &uses,
+                                  bool modern);
+
 // The names with every failing one changed to a usable one: each other
 // character becomes '_', a leading digit gets a leading '_', a keyword a
 // trailing '_', and a name another row has gets "_2", "_3"... Usable names
 // are kept as they are, and no two results are equal.
 QStringList FixNames(const QStringList &names);
+// The same over the names each row writes; the row renamed is always the
+// later one, whole (never one frame of a sheet).
+QStringList FixNames(const QStringList &names, const std::vector<NameUse> &uses, bool modern);
 
 // The words refused as keywords: those of C23, or those of C++23 that C
 // does not have.

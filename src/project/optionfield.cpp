@@ -38,10 +38,10 @@ const char *NameOf(const std::array<std::pair<Mode, const char *>, N> &names, Mo
     return "";
 }
 
-// One to three decimal digits, 0 to 255.
-std::optional<int> ByteValue(QByteArrayView text)
+// One to maxDigits decimal digits and nothing else.
+std::optional<int> DigitsValue(QByteArrayView text, qsizetype maxDigits)
 {
-    if (text.isEmpty() || text.size() > 3)
+    if (text.isEmpty() || text.size() > maxDigits)
         return std::nullopt;
     int value = 0;
     for (const char c : text) {
@@ -49,7 +49,35 @@ std::optional<int> ByteValue(QByteArrayView text)
             return std::nullopt;
         value = value * 10 + (c - '0');
     }
-    return value <= 255 ? std::optional<int>(value) : std::nullopt;
+    return value;
+}
+
+// One to three decimal digits, 0 to 255.
+std::optional<int> ByteValue(QByteArrayView text)
+{
+    const std::optional<int> value = DigitsValue(text, 3);
+    return value && *value <= 255 ? value : std::nullopt;
+}
+
+// A count from 1 in up to maxDigits decimal digits, without a leading zero.
+std::optional<int> CountValue(QByteArrayView text, qsizetype maxDigits)
+{
+    if (text.startsWith('0'))
+        return std::nullopt;
+    return DigitsValue(text, maxDigits);
+}
+
+// WxH, both counts.
+std::optional<std::pair<int, int>> CellValue(QByteArrayView text)
+{
+    const qsizetype x = text.indexOf('x');
+    if (x < 0)
+        return std::nullopt;
+    const std::optional<int> w = CountValue(text.first(x), 4),
+                             h = CountValue(text.sliced(x + 1), 4);
+    if (!w || !h)
+        return std::nullopt;
+    return std::pair(*w, *h);
 }
 
 } // namespace
@@ -66,6 +94,10 @@ PictureOptions ResolveOptions(const OptionChoices &choices, const PictureOptions
         std::tie(options.black, options.white) = *choices.levels;
     if (choices.shade)
         options.shade = *choices.shade;
+    // Only a record makes a sheet: the command line has no default cell.
+    if (choices.cell)
+        std::tie(options.cellWidth, options.cellHeight) = *choices.cell;
+    options.frames = choices.frames.value_or(options.isSheet() ? 0 : 1);
     return options;
 }
 
@@ -77,6 +109,10 @@ OptionChoices ChoicesOf(const PictureOptions &options)
         choices.width = options.width;
     choices.levels = std::pair(options.black, options.white);
     choices.shade = options.shade;
+    if (options.isSheet())
+        choices.cell = std::pair(options.cellWidth, options.cellHeight);
+    if (options.isSheet() || options.frames != 1)
+        choices.frames = options.frames;
     return choices;
 }
 
@@ -115,6 +151,16 @@ OptionChoices ParseOptionField(QByteArrayView field, const QString &file, int li
         } else if (key == "shade") {
             if (choices.shade || !(choices.shade = ModeNamed(ShadeNames, value)))
                 throw bad();
+        } else if (key == "cell") {
+            if (choices.cell || !(choices.cell = CellValue(value)))
+                throw bad();
+        } else if (key == "frames") {
+            if (choices.frames)
+                throw bad();
+            // Counts past a project's sprites are refused with the picture.
+            choices.frames = value == "all" ? std::optional<int>(0) : CountValue(value, 5);
+            if (!choices.frames)
+                throw bad();
         } else {
             throw bad();
         }
@@ -148,6 +194,13 @@ QByteArray FormatOptionField(const PictureOptions &options)
         parts << "white=" + QByteArray::number(options.white);
     if (options.shade != ShadeMode::Threshold)
         parts << QByteArray("shade=") + NameOf(ShadeNames, options.shade);
+    const QByteArray frames =
+        options.frames == 0 ? QByteArray("all") : QByteArray::number(options.frames);
+    if (options.isSheet())
+        parts << "cell=" + QByteArray::number(options.cellWidth) + 'x' +
+                     QByteArray::number(options.cellHeight) + ";frames=" + frames;
+    else if (options.frames != 1)
+        parts << "frames=" + frames;
     return parts.join(';');
 }
 

@@ -23,6 +23,8 @@ struct OptionChoices {
     std::optional<int> width;                  // with fit Scale only: 8, 16 or 32
     std::optional<std::pair<int, int>> levels; // black and white points, taken together
     std::optional<ShadeMode> shade;
+    std::optional<std::pair<int, int>> cell; // width and height of a sheet's cells
+    std::optional<int> frames;               // 0: all
 
     friend bool operator==(const OptionChoices &, const OptionChoices &) = default;
 };
@@ -37,13 +39,15 @@ PictureOptions ResolveOptions(const OptionChoices &choices, const PictureOptions
 OptionChoices ChoicesOf(const PictureOptions &options);
 
 // Parses the field's text: parts joined by ';', each key=value with a known
-// key (fit, width, black, white, shade) and a valid value, no spaces, no key
-// twice, width only with fit=scale, black below white. Empty: no choices.
+// key (fit, width, black, white, shade, cell, frames) and a valid value, no
+// spaces, no key twice, width only with fit=scale, black below white, cell
+// WxH of 1 to 9999 each, frames a count from 1 or "all". Empty: no choices.
 // Throws Error "FILE:LINE: bad option 'PART'" at the first wrong part.
 OptionChoices ParseOptionField(QByteArrayView field, const QString &file, int line);
 
 // The field's text: fit, width, black, white, shade in that order, each only
-// when it differs from the default; empty when none does.
+// when it differs from the default, then a sheet's cell and frames, always
+// together; empty when none is written.
 QByteArray FormatOptionField(const PictureOptions &options);
 
 } // namespace bitvane

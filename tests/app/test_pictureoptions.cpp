@@ -46,6 +46,43 @@ TEST_F(PicturePages, RecordOptionsCompileAsOnTheCommandLineAndAreWrittenBack)
                     .contains(",\"photo_4\",\"fit=scale;width=16;shade=ordered\"\r\n"));
 }
 
+// A project of sheets: page 1 says how many frames each gives, page 3 shows
+// the first and the header's shape, and the window compiles what
+// bitvane-compile does.
+TEST_F(PicturePages, SheetsShowTheirFramesAndCompileAsOnTheCommandLine)
+{
+    const QDir golden(QStringLiteral(BITVANE_GOLDEN_DIR) +
+                      QStringLiteral("/sheet_classic_hex_mask"));
+    for (const QString &name : golden.entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(golden.filePath(name), path(name))) << name.toStdString();
+
+    openProject(path("project.bvp"));
+    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles) << lastMessage().toStdString();
+    EXPECT_EQ(cell(1, 1), path("./sheet.png") + "    4 frames");
+    EXPECT_EQ(cell(2, 1), path("./sheet.png"));
+    loadPictures();
+    select(0);
+    EXPECT_EQ(ui().lblInfo->text(),
+              "6 frames of 16 x 10 -> unsigned short[6][20]\npadded from 12 px wide");
+    select(3);
+    EXPECT_EQ(ui().lblInfo->text(),
+              "4 frames of 8 x 8 -> unsigned char[4][16]\npadded from 4 px wide");
+    select(4);
+    EXPECT_EQ(ui().lblInfo->text(), "16 x 8 -> unsigned short[16]");
+    back();
+    EXPECT_EQ(cell(0, 1), path("./sheet.png") + "    6 frames");
+    next();
+    finish(true, "window.bvp", "window.h");
+    ASSERT_EQ(seam.messages.size(), 1u);
+
+    QProcess cli;
+    cli.start(QStringLiteral(BITVANE_COMPILE_EXE), {"-o", path("cli.h"), path("project.bvp")});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    EXPECT_EQ(readAll(path("window.h")), readAll(path("cli.h")));
+    EXPECT_TRUE(readAll(path("window.bvp")).contains(",\"sheet_2\",\"cell=12x10;frames=4\"\r\n"));
+}
+
 // Page 3's choices, one picture each: the Before view shows the picture as
 // fitted, the info line what fitting did, After the very sprite the header
 // holds; the header is bitvane-compile's for the project written, whose

@@ -87,6 +87,53 @@ TEST(Identifiers, EachNameGetsItsReasonAndItsFix)
         EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
 }
 
+// Rows with sheets: the names each style writes for them meet other rows'.
+// A sheet of 0 frames takes all its cells, so any NAME_<index>.
+struct FrameCase {
+    const char *name;
+    NameUse use;
+    const char *classicReason;
+    const char *classicFixed;
+    const char *modernReason;
+};
+const FrameCase Frames[] = {
+    {"walk", {true, 4}, "", "walk", ""},
+    {"walk_3", {}, "also the name of row 1", "walk_3_2", ""},
+    {"walk_4", {}, "", "walk_4", ""},
+    {"walk_FRAMES", {}, "", "walk_FRAMES", "also the name of row 1"},
+    {"walk_0", {true, 1}, "also the name of row 1", "walk_0_2", ""},
+    {"tile_12", {}, "", "tile_12", ""},
+    {"tile_012", {}, "", "tile_012", ""},
+    {"tile", {true, 0}, "also the name of row 6", "tile_2", ""},
+    {"tile", {true, 0}, "also the name of row 6", "tile_3", "also the name of row 8"},
+    {"run", {true, 0}, "", "run", ""},
+    {"run_7", {}, "also the name of row 10", "run_7_2", ""},
+    {"run_x", {}, "", "run_x", ""},
+    {"fly", {true, 2}, "", "fly", ""},
+    {"fly", {true, 2}, "also the name of row 13", "fly_2", "also the name of row 13"},
+};
+
+TEST(Identifiers, SheetsMeetTheNamesTheirStyleWrites)
+{
+    QStringList names;
+    std::vector<NameUse> uses;
+    for (const FrameCase &c : Frames) {
+        names << QString::fromUtf8(c.name);
+        uses.push_back(c.use);
+    }
+    const std::vector<QString> classic = NameProblems(names, uses, false);
+    const std::vector<QString> modern = NameProblems(names, uses, true);
+    const QStringList fixed = FixNames(names, uses, false);
+    for (std::size_t i = 0; i < std::size(Frames); ++i) {
+        EXPECT_EQ(classic[i], QString::fromUtf8(Frames[i].classicReason)) << "row " << i + 1;
+        EXPECT_EQ(fixed[qsizetype(i)], QString::fromUtf8(Frames[i].classicFixed))
+            << "row " << i + 1;
+        EXPECT_EQ(modern[i], QString::fromUtf8(Frames[i].modernReason)) << "row " << i + 1;
+    }
+    for (const QString &problem : NameProblems(fixed, uses, false))
+        EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+}
+
 // The header "Fix names" leads to, compiled as C (GNU C 99, as the binary
 // notation needs) and as C++: every array named, no complaint.
 TEST(Identifiers, FixedNamesCompileAsCAndCpp)

@@ -26,6 +26,14 @@ TEST(OptionField, RoundTripWritesTheCanonicalOrderAndLeavesDefaultsOut)
         {"shade=ordered", "shade=ordered"},
         {"shade=palette;white=254;black=1;width=32;fit=scale",
          "fit=scale;width=32;black=1;white=254;shade=palette"},
+        // A sheet's cell and frames come last and always together.
+        {"cell=16x8", "cell=16x8;frames=all"},
+        {"frames=6;cell=16x8;shade=ordered", "shade=ordered;cell=16x8;frames=6"},
+        {"cell=1x9999;frames=all", "cell=1x9999;frames=all"},
+        {"cell=16x16;frames=1", "cell=16x16;frames=1"},
+        {"frames=1", ""},
+        {"cell=8x8;frames=99999", "cell=8x8;frames=99999"},
+        {"frames=all", "frames=all"},
     };
     for (const auto &[text, canonical] : cases)
         EXPECT_EQ(FormatOptionField(ResolveOptions(ParseOptionField(text, "p.bvp", 3))),
@@ -58,6 +66,19 @@ TEST(OptionField, RefusesTheFirstWrongPart)
         {";", ""},
         {"shade", "shade"},
         {"=scale", "=scale"},
+        {"frames=0", "frames=0"},
+        {"frames=-2", "frames=-2"},
+        {"frames=07", "frames=07"},
+        {"frames=100000", "frames=100000"},
+        {"frames=All", "frames=All"},
+        {"frames=2;frames=2", "frames=2"},
+        {"cell=16", "cell=16"},
+        {"cell=0x8", "cell=0x8"},
+        {"cell=8x", "cell=8x"},
+        {"cell=8X8", "cell=8X8"},
+        {"cell=10000x8", "cell=10000x8"},
+        {"cell=8x8x8", "cell=8x8x8"},
+        {"cell=8x8;cell=8x8", "cell=8x8"},
     };
     for (const auto &[text, part] : cases) {
         try {

@@ -639,6 +639,167 @@ def options_cases():
                "project.bvp:2: bad option 'width=12'")
 
 
+# ---- sheets: one picture cut into cells, each a sprite ---------------------------
+
+def cells(rows, cw, ch, frames):
+    """The first `frames` whole cells (all for 0), left to right, then top to bottom."""
+    across, down = len(rows[0]) // cw, len(rows) // ch
+    n = frames or across * down
+    return [[row[(k % across) * cw:(k % across + 1) * cw]
+             for row in rows[(k // across) * ch:(k // across + 1) * ch]] for k in range(n)]
+
+
+def sheet_frames(path, opts):
+    """Each frame's shaded rows and mask bits, as fitting and shading a picture
+    of its own would give them; palette order ranks all frames' colours
+    together."""
+    whole = decode(path)
+    cell = opts.get("cell", "%dx%d" % (len(whole[0]), len(whole)))    # no cell: the picture
+    cw, ch = (int(v) for v in cell.split("x"))
+    n = 0 if opts["frames"] == "all" else int(opts["frames"])
+    pictures = cells(whole, cw, ch, n)
+    alphas = cells(alpha_rows(path), cw, ch, n)
+    fitted = [fit(p) for p in pictures]
+    cols = min(cw, 32)
+    bits = [mask_bits(a) for a in alphas]
+    o = {"shade": opts.get("shade", "threshold")}
+    if o["shade"] == "palette":
+        stacked = shade([row for f in fitted for row in f], cols, o, path)
+        h = len(fitted[0])
+        return [stacked[i * h:(i + 1) * h] for i in range(len(fitted))], bits
+    return [shade(f, cols, o, path) for f in fitted], bits
+
+
+def modern_sheet_block(frames, name, hexa, bits):
+    w, h, n = len(frames[0][0]), len(frames[0]), len(frames)
+    ctype = {8: "uint8_t", 16: "uint16_t", 32: "uint32_t"}[w]
+    out = "#define %s_WIDTH %d\r\n#define %s_HEIGHT %d\r\n#define %s_FRAMES %d\r\n" % (
+        name, w, name, h, name, n)
+    out += "static const %s %s[%d][%d] BITVANE_DATA = {\r\n" % (ctype, name, n, 2 * h)
+    blocks = []
+    for i, rows in enumerate(frames):
+        text = "    { /* frame %d */\r\n" % i
+        for row in rows:
+            low = "".join(CODES[v][1] for v in row)
+            text += "        %s, /* %s */\r\n" % (modern_digits(low, hexa),
+                                                    "".join(DRAWN[v] for v in row))
+        highs = [modern_digits("".join(CODES[v][0] for v in row), hexa) for row in rows]
+        blocks.append(text + ",\r\n".join("        " + x for x in highs) + "\r\n    }")
+    out += ",\r\n".join(blocks) + "\r\n};\r\n"
+    if bits is not None:
+        out += "static const %s %s_mask[%d][%d] BITVANE_DATA = {\r\n" % (ctype, name, n, h)
+        out += ",\r\n".join("    { /* frame %d */\r\n" % i +
+                             ",\r\n".join("        " + modern_digits(b, hexa) for b in fb) +
+                             "\r\n    }" for i, fb in enumerate(bits)) + "\r\n};\r\n"
+    return out + "\r\n"
+
+
+def sheet_case(name, pictures, records, modern, masks):
+    """records: (location, options text); every record is named NAME_LINE."""
+    folder = new_case(name)
+    for fname, save in pictures:
+        save(os.path.join(folder, fname))
+    text = MODERN_PREAMBLE if modern else PREAMBLE
+    warnings = []
+    with open(os.path.join(folder, "project.bvp"), "wb") as f:
+        for line, (location, opts) in enumerate(records, 1):
+            base = "%s_%d" % (os.path.splitext(os.path.basename(location))[0], line)
+            f.write(b'"%s",0,0,"%s","%s"\r\n' % (location.encode(), base.encode(), opts.encode()))
+            chosen = dict(p.split("=") for p in opts.split(";"))
+            if "cell" in chosen:
+                w, h = (int(v) for v in chosen["cell"].split("x"))
+                warning = fitting_warning("each cell of " + location, w, h)
+            else:
+                w, h = Image.open(os.path.join(folder, location)).size
+                warning = fitting_warning(location, w, h)
+            if warning:
+                warnings.append("project.bvp:%d: warning: %s\n" % (line, warning))
+            frames, bits = sheet_frames(os.path.join(folder, location), chosen)
+            if modern and len(frames) > 1:
+                text += modern_sheet_block(frames, base, False, bits if masks else None)
+                continue
+            for i, rows in enumerate(frames):
+                own = base if len(frames) == 1 else "%s_%d" % (base, i)
+                if modern:
+                    text += modern_block(rows, own, False, bits[i] if masks else None)
+                    continue
+                text += array_line(rows, own, True) + "\r\n"
+                if masks:
+                    text += mask_line(bits[i], own, True) + "\r\n"
+                text += "\r\n"
+    if modern:
+        text += "#endif /* OUT_H */\r\n"
+    args = (["--style", "modern", "--binary"] if modern else []) + (["--mask"] if masks else [])
+    if args:
+        with open(os.path.join(folder, "args.txt"), "w") as f:
+            f.write("".join(a + "\n" for a in args))
+    with open(os.path.join(folder, "expected.h"), "wb") as f:
+        f.write(text.encode("utf-8"))
+    if warnings:
+        with open(os.path.join(folder, "expected_warnings.txt"), "wb") as f:
+            f.write("".join(warnings).encode("utf-8"))
+
+
+def sheet_cases():
+    # Own seed: the cases before keep their pictures. A 40 x 23 sheet of
+    # 12 x 10 cells has 3 x 2 whole ones and columns and rows left over; its
+    # alpha fades across it.
+    krng = random.Random(21)
+    sheet = scribble(krng, 40, 23).convert("RGBA")
+    for y in range(23):
+        for x in range(40):
+            r, g, b, _ = sheet.getpixel((x, y))
+            sheet.putpixel((x, y), (r, g, b, (x * 13 + y * 29) % 256))
+    # Four colours spread unevenly over the cells, so that one cell alone
+    # would rank its own colours differently.
+    tiles = Image.new("RGB", (16, 8), (255, 255, 255))
+    for x in range(16):
+        for y in range(8):
+            tiles.putpixel((x, y), [(20, 200, 20), (120, 30, 30), (200, 200, 40),
+                                    (255, 255, 255)][min(3, (x // 4 + y // 3) % 5)])
+    pictures = [("sheet.png", png(sheet)), ("tiles.png", png(tiles))]
+    records = [
+        ("./sheet.png", "cell=12x10;frames=all"),
+        ("./sheet.png", "cell=12x10;frames=4"),
+        ("./sheet.png", "cell=12x10;frames=1"),
+        ("./tiles.png", "cell=4x8;frames=all;shade=palette"),
+        ("./tiles.png", "frames=1"),
+    ]
+    sheet_case("sheet_classic_hex_mask", pictures, records, modern=False, masks=True)
+    sheet_case("sheet_modern_binary", pictures, records, modern=True, masks=False)
+    error_case("error_sheet_frames", [("sheet.png", png(sheet))],
+               b'"./sheet.png",0,0,"tiles","cell=8x8"\r\n"./sheet.png",0,0,"walk","cell=12x10;frames=7"\r\n',
+               "project.bvp:2: ./sheet.png: frames=7 but the picture has 6 whole cells of 12 x 10")
+
+    # A sheet's frame names against a picture's name: the picture, the later
+    # row, is renamed (by hand: walk_1 -> walk_1_2); in the modern style a
+    # picture named walk_FRAMES is refused.
+    folder = new_case("names_sheet_fix_names")
+    png(sheet)(os.path.join(folder, "sheet.png"))
+    bmp(scribble(krng, 8, 8))(os.path.join(folder, "one.bmp"))
+    with open(os.path.join(folder, "project.bvp"), "wb") as f:
+        f.write(b'"./sheet.png",0,0,"walk","cell=8x8;frames=2"\r\n"./one.bmp",0,0,"walk_1"\r\n')
+    with open(os.path.join(folder, "args.txt"), "w") as f:
+        f.write("--fix-names\n")
+    frames, _ = sheet_frames(os.path.join(folder, "sheet.png"), {"cell": "8x8", "frames": "2"})
+    text = PREAMBLE + "".join(array_line(rows, "walk_%d" % i, True) + "\r\n\r\n"
+                              for i, rows in enumerate(frames))
+    text += array_line(reduce(fit(decode(os.path.join(folder, "one.bmp")))), "walk_1_2", True)
+    with open(os.path.join(folder, "expected.h"), "wb") as f:
+        f.write((text + "\r\n\r\n").encode("utf-8"))
+    folder = new_case("names_sheet_modern_werror")
+    png(sheet)(os.path.join(folder, "sheet.png"))
+    bmp(scribble(krng, 8, 8))(os.path.join(folder, "one.bmp"))
+    with open(os.path.join(folder, "project.bvp"), "wb") as f:
+        f.write(b'"./sheet.png",0,0,"walk","cell=8x8;frames=2"\r\n'
+                b'"./one.bmp",0,0,"walk_1"\r\n"./one.bmp",0,0,"walk_FRAMES"\r\n')
+    with open(os.path.join(folder, "args.txt"), "w") as f:
+        f.write("--style\nmodern\n-Werror\n")
+    with open(os.path.join(folder, "expected_error.txt"), "wb") as f:
+        f.write(b"project.bvp:3: error: name 'walk_FRAMES' is not a C identifier "
+                b"(also the name of row 1)\n")
+
+
 def main():
     rng = random.Random(20261207)
 
@@ -748,6 +909,7 @@ def main():
                  modern=True, shared=True, args=["--shared", "--binary"])
 
     options_cases()
+    sheet_cases()
 
     names_case("names_warnings", [], random.Random(11))
     names_case("names_fix_names", ["--fix-names"], random.Random(11))
