@@ -14,6 +14,7 @@
 #include <tuple>
 
 #if defined(__GNUC__) && defined(__SSE2__)
+#include <cpuid.h>
 #include <tmmintrin.h>
 #endif
 
@@ -187,7 +188,12 @@ __attribute__((target("ssse3"))) void GreyRunBytes(const ColorValue *in, std::ui
 void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
 {
 #if defined(__GNUC__) && defined(__SSE2__)
-    static const bool multipliesBytes = __builtin_cpu_supports("ssse3");
+    // Asked of the processor on first use, not by a start-up constructor
+    // in every run of the program.
+    static const bool multipliesBytes = [] {
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        return __get_cpuid(1, &a, &b, &c, &d) != 0 && (c & bit_SSSE3) != 0;
+    }();
     if (multipliesBytes) {
         GreyRunBytes(in, out, n);
         return;
