@@ -54,7 +54,8 @@ FileListModel::FileListModel(std::vector<PictureEntry> &entries, QObject *parent
 void FileListModel::updateProblems()
 {
     m_updatePending = false;
-    std::vector<QString> problems = NameProblems(EntryNames(m_entries));
+    std::vector<QString> problems =
+        NameProblems(EntryNames(m_entries), EntryNameUses(m_entries), m_modern);
     std::vector<int> changed;
     for (std::size_t i = 0; i < problems.size(); ++i) {
         // A row not yet looked at showed no sign.
@@ -69,6 +70,14 @@ void FileListModel::updateProblems()
     for (const int row : changed)
         emit dataChanged(index(row, NameColumn), index(row, NameColumn),
                          {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+void FileListModel::setModernNames(bool modern)
+{
+    if (modern == m_modern)
+        return;
+    m_modern = modern;
+    updateProblems();
 }
 
 QString FileListModel::nameProblem(int row) const
@@ -100,7 +109,7 @@ void FileListModel::clearPictureProblems()
 
 std::vector<int> FileListModel::fixNames()
 {
-    const QStringList fixed = FixNames(EntryNames(m_entries));
+    const QStringList fixed = FixNames(EntryNames(m_entries), EntryNameUses(m_entries), m_modern);
     std::vector<int> changed;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         if (m_entries[i].Name == fixed[qsizetype(i)])

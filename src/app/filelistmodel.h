@@ -34,6 +34,9 @@ public:
     // Changes every name that would not compile into one that does; returns
     // the rows changed.
     std::vector<int> fixNames();
+    // The header style whose names the rule checks (a sheet writes NAME_0..
+    // in the classic one, NAME and NAME_FRAMES in the modern one).
+    void setModernNames(bool modern);
     // Why the name of row would not compile, as last taken (after the
     // change, once events have been processed); empty when it would.
     QString nameProblem(int row) const;
@@ -84,6 +87,7 @@ private:
     std::vector<QString> m_problems;           // per row, from NameProblems
     QHash<QString, QString> m_pictureProblems; // by location
     bool m_updatePending = false;
+    bool m_modern = false;
 };
 
 } // namespace bitvane

@@ -155,6 +155,7 @@ void frmMain::connectHandlers()
             runGuarded([this] { lstPictures_Click(); });
     };
     connect(ui->optModern, &QRadioButton::toggled, this, redrawPicture);
+    connect(ui->optModern, &QRadioButton::toggled, m_files, &FileListModel::setModernNames);
     // Only a modern header can be shared.
     connect(ui->optModern, &QRadioButton::toggled, ui->chkShared, &QCheckBox::setEnabled);
     connect(ui->chkMasks, &QCheckBox::toggled, this, redrawPicture);
@@ -329,7 +330,7 @@ bool frmMain::changesMayGo()
 
 bool frmMain::namesReadyAtFinish()
 {
-    const QString question = NamesQuestionText(Entries);
+    const QString question = NamesQuestionText(Entries, ui->optModern->isChecked());
     if (question.isEmpty())
         return true;
     switch (dialogs().askAboutNames(this, question, AppTitle)) {

@@ -26,10 +26,10 @@ QIcon NameSign(bool failing)
     return QIcon(blank);
 }
 
-QString NamesQuestionText(std::span<const PictureEntry> entries)
+QString NamesQuestionText(std::span<const PictureEntry> entries, bool modern)
 {
     const QStringList names = EntryNames(entries);
-    const std::vector<QString> problems = NameProblems(names);
+    const std::vector<QString> problems = NameProblems(names, EntryNameUses(entries), modern);
     QStringList lines;
     int failing = 0;
     for (std::size_t i = 0; i < problems.size(); ++i) {

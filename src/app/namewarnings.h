@@ -22,6 +22,6 @@ QIcon NameSign(bool failing);
 
 // The text of the question asked at "Finish": every name that would not
 // compile with its row and reason. Empty when every name compiles.
-QString NamesQuestionText(std::span<const PictureEntry> entries);
+QString NamesQuestionText(std::span<const PictureEntry> entries, bool modern = false);
 
 } // namespace bitvane

@@ -31,12 +31,7 @@ bool checkNames(std::FILE *err, const QString &projectPath, std::vector<PictureE
     const QStringList names = EntryNames(entries);
     // A sheet writes the names of its frames, which its record's options
     // tell before any picture is read.
-    std::vector<NameUse> uses;
-    uses.reserve(entries.size());
-    for (const PictureEntry &entry : entries) {
-        const PictureOptions options = ResolveOptions(entry.Options);
-        uses.push_back({options.isSheet(), options.frames});
-    }
+    const std::vector<NameUse> uses = EntryNameUses(entries);
     if (rule == NameRule::Fix) {
         const QStringList fixed = FixNames(names, uses, modern);
         for (std::size_t i = 0; i < entries.size(); ++i)

@@ -86,6 +86,11 @@ void RunCompile(const CompileJob &job)
     if (project)
         project->write(FormatSettingsLine(settings));
     int sprites = 0;
+    // Kept from entry to entry, so that a project of single pictures
+    // allocates no more than one frame's worth.
+    std::vector<PictureSurface> work;
+    std::vector<SpriteMask> opaque;
+    std::vector<const SpriteMask *> masks;
     for (int i = 0; i < total; ++i) {
         const PictureEntry &entry = job.entries[std::size_t(i)];
         const LoadedSprite &sprite = job.sprite ? job.sprite(i) : entry.Sprite;
@@ -96,9 +101,9 @@ void RunCompile(const CompileJob &job)
                         QStringLiteral("more than the %1 sprites a project can hold (a sheet's "
                                        "frames each counted)")
                             .arg(MaxSprites));
-        std::vector<PictureSurface> work(static_cast<std::size_t>(frames));
-        std::vector<SpriteMask> opaque(static_cast<std::size_t>(frames));
-        std::vector<const SpriteMask *> masks;
+        work.resize(std::size_t(frames));
+        opaque.resize(std::size_t(frames));
+        masks.clear();
         for (int f = 0; f < frames; ++f) {
             try {
                 ApplyAdjustments(work[std::size_t(f)], sprite.frameImage(f), entry.Contrast,

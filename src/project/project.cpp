@@ -89,6 +89,17 @@ QStringList EntryNames(std::span<const PictureEntry> entries)
     return names;
 }
 
+std::vector<NameUse> EntryNameUses(std::span<const PictureEntry> entries)
+{
+    std::vector<NameUse> uses;
+    uses.reserve(entries.size());
+    for (const PictureEntry &entry : entries) {
+        const PictureOptions options = ResolveOptions(entry.Options);
+        uses.push_back({options.isSheet(), options.frames});
+    }
+    return uses;
+}
+
 void AppendSelection(std::vector<PictureEntry> &entries, const QString &selection)
 {
     const std::int16_t count = GetFileCount(selection);

@@ -2,6 +2,7 @@
 // adding a file dialog's selection to a list.
 #pragma once
 
+#include "project/identifiers.h"
 #include "project/pictureentry.h"
 #include "project/projectfile.h"
 
@@ -46,6 +47,9 @@ QString StoredLocation(const PictureEntry &entry, const QString &projectPath, bo
 
 // The entries' names, in order.
 QStringList EntryNames(std::span<const PictureEntry> entries);
+// What each entry writes under its name, from its record's options: a sheet
+// the names of its frames.
+std::vector<NameUse> EntryNameUses(std::span<const PictureEntry> entries);
 
 // Appends the files of a selection text to entries in the order chosen, each
 // named by its base name with both settings at 0. The first file that cannot

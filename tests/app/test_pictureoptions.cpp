@@ -60,6 +60,18 @@ TEST_F(PicturePages, SheetsShowTheirFramesAndCompileAsOnTheCommandLine)
     ASSERT_EQ(w->Tab(), frmMain::PageEditFiles) << lastMessage().toStdString();
     EXPECT_EQ(cell(1, 1), path("./sheet.png") + "    4 frames");
     EXPECT_EQ(cell(2, 1), path("./sheet.png"));
+    // A classic sheet of 4 frames writes sheet_2_3; the modern style does not.
+    const auto tip = [this](int row) {
+        QApplication::processEvents();
+        return ui().lvwFiles->model()->index(row, 0).data(Qt::ToolTipRole).toString();
+    };
+    rename(4, QStringLiteral("sheet_2_3"));
+    EXPECT_EQ(tip(4), "also the name of row 2");
+    ui().optModern->setChecked(true);
+    EXPECT_EQ(tip(4), "");
+    ui().optClassic->setChecked(true);
+    rename(4, QStringLiteral("tiles_5"));
+    EXPECT_EQ(tip(4), "");
     loadPictures();
     select(0);
     EXPECT_EQ(ui().lblInfo->text(),
