@@ -292,15 +292,18 @@ bool Reader::readArray(const ArrayHead &head, int line)
                            .arg(head.count));
     };
 
+    auto notASprite = [&] {
+        m_p = start;
+        m_line = startLine;
+        return false;
+    };
+
     std::vector<std::uint32_t> values;
     int given = 0;
     bool hex = true;
     if (head.frames < 0) {
-        if (!readElements(head, values, given, hex)) {
-            m_p = start;
-            m_line = startLine;
-            return false;
-        }
+        if (!readElements(head, values, given, hex))
+            return notASprite();
         if (m_p == m_end)
             cutShort();
     } else {
@@ -312,21 +315,15 @@ bool Reader::readArray(const ArrayHead &head, int line)
             if (*m_p == '}' && frames > 0)
                 break;
             if (*m_p != '{') {
-                if (frames == 0) {
-                    m_p = start;
-                    m_line = startLine;
-                    return false;
-                }
+                if (frames == 0)
+                    return notASprite();
                 fail(m_line,
                      QStringLiteral("array %1: '{' expected for frame %2").arg(name).arg(frames));
             }
             ++m_p;
             int frameGiven = 0;
-            if (!readElements(head, values, frameGiven, hex)) {
-                m_p = start;
-                m_line = startLine;
-                return false;
-            }
+            if (!readElements(head, values, frameGiven, hex))
+                return notASprite();
             if (m_p == m_end)
                 cutShort();
             checkCount(frameGiven, QStringLiteral(" frame %1").arg(frames));
