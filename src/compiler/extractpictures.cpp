@@ -93,7 +93,8 @@ QByteArray SpritePng(const PictureSurface &picture, const SpriteMask *mask)
         for (int x = 0; x < width; ++x) {
             const qsizetype i = qsizetype(y) * width + x;
             std::uint8_t g = GreyOf(row[x]), a = 255;
-            if (mask && !mask->drawn(x, y)) {
+            // A sheet's mask is one frame wide, its frames' rows one after another.
+            if (mask && !mask->drawn(x % mask->width, x / mask->width * height + y)) {
                 // Black at alpha 85 lies over white as (255 * 170 + 127) / 255 = 170.
                 if (row[x] == ShadeLight) {
                     g = 0;
@@ -367,6 +368,11 @@ QByteArray ExtractionProject(const std::vector<HeaderSprite> &sprites, const QSt
         entry.Name = sprites[i].name;
         // Bare names are taken from the project's folder, wherever it moves.
         entry.Location = names[i];
+        if (const int frames = sprites[i].frames; frames > 0) {
+            entry.Options.cell =
+                std::pair(sprites[i].picture.width() / frames, sprites[i].picture.height());
+            entry.Options.frames = frames;
+        }
         text += FormatProjectRecord(RecordOf(entry));
     }
     return text;

@@ -40,7 +40,9 @@ struct Extraction {
 // one, grey and alpha, drawn pixels opaque. An undrawn pixel is written as
 // what, laid over white, gives its shade back with alpha below a half
 // (white fully transparent, light as black at a third); dark and black
-// have no such form and are kept as transparent grey.
+// have no such form and are kept as transparent grey. A sheet's picture is
+// its frames side by side, its mask one frame wide with the frames' rows one
+// after another.
 QByteArray SpritePng(const PictureSurface &picture, const SpriteMask *mask);
 
 // The file names, "NAME.png" in sprite order: characters no file name may
@@ -65,7 +67,8 @@ QString ProjectFileNameFor(const QString &headerPath);
 
 // The project file listing the pictures in order, each by its bare file
 // name (taken from the project's folder), brightness and contrast 0, the
-// array's name where it is not the file's base name, after the settings
+// array's name where it is not the file's base name, a sheet's cell and
+// frame count as its options (cell=WxH;frames=N), after the settings
 // line of the header's style, notation, masks and sharing, so that it
 // compiles back to the same arrays without options. Throws Error naming
 // headerPath and the array's line for a name a project file cannot hold.

@@ -6,6 +6,7 @@
 #include "error.h"
 #include "fileaccess.h"
 #include "filekind.h"
+#include "imaging/pictureloader.h"
 #include "project/projectfile.h"
 
 #include <algorithm>
@@ -47,8 +48,11 @@ constexpr ColorValue ShadeOfCode[] = {ShadeWhite, ShadeLight, ShadeDark, ShadeBl
 struct ArrayHead {
     QByteArray name;
     const ElementType *type = nullptr;
-    int count = 0;              // MaxElements + 1 stands for anything larger
-    QByteArrayView countText;   // the count's digits as written
+    int count = 0;            // MaxElements + 1 stands for anything larger
+    QByteArrayView countText; // the count's digits as written
+    // A modern sheet's "[FRAMES][COUNT]": the frame count (MaxSprites + 1
+    // for anything larger), -1 for a plain array.
+    int frames = -1;
     const char *body = nullptr; // just after the '{'
     bool shared = false;        // defined without "static"
 };
@@ -64,6 +68,8 @@ private:
     bool isMask(const ArrayHead &head) const;
     QString whyNoSprite(const ArrayHead &head) const;
     bool readArray(const ArrayHead &head, int line);
+    bool readElements(const ArrayHead &head, std::vector<std::uint32_t> &values, int &given,
+                      bool &hex);
     std::uint32_t element(QByteArrayView token, const ArrayHead &head, int line) const;
     void addSprite(const ArrayHead &head, int line, bool hex,
                    const std::vector<std::uint32_t> &values);
@@ -96,29 +102,48 @@ std::optional<ArrayHead> Reader::head() const
         return std::nullopt;
     const char *nameStart = p;
     const char *limit = endOfLine(p, MaxHeadBytes);
+    // The "]" closing the digits that start at from, or nullptr.
+    auto closing = [limit](const char *from) -> const char * {
+        const char *close = from;
+        while (close < limit && IsDigit(*close))
+            ++close;
+        return close == from || close >= limit || *close != ']' ? nullptr : close;
+    };
+    auto number = [](const char *from, const char *to, int most) {
+        int n = 0;
+        for (const char *d = from; d < to && n <= most; ++d)
+            n = n * 10 + (*d - '0');
+        return std::min(n, most + 1);
+    };
     // Names are written verbatim and may hold '[' themselves: the first
-    // "[digits]" followed by the rest of an opening ends the name.
+    // "[digits]" (or, for a modern sheet, "[digits][digits]") followed by
+    // the rest of an opening ends the name.
     for (const char *open = p; open < limit; ++open) {
         if (*open != '[')
             continue;
-        const char *close = open + 1;
-        while (close < limit && IsDigit(*close))
-            ++close;
-        if (close == open + 1 || close >= limit || *close != ']')
+        const char *close = closing(open + 1);
+        if (!close)
             continue;
+        int frames = -1;
+        const char *countOpen = open;
+        if (type->style == HeaderStyle::Modern && close + 1 < limit && close[1] == '[') {
+            if (const char *inner = closing(close + 2)) {
+                frames = number(open + 1, close, MaxSprites);
+                countOpen = close + 1;
+                close = inner;
+            }
+        }
         const char *rest = close + 1;
         if (startsWith(rest, " BITVANE_DATA"))
             rest += 13;
         if (!startsWith(rest, " = {"))
             continue;
-        int count = 0;
-        for (const char *d = open + 1; d < close && count <= MaxElements; ++d)
-            count = count * 10 + (*d - '0');
         ArrayHead head;
         head.name = QByteArray(nameStart, open - nameStart);
         head.type = type;
-        head.count = std::min(count, MaxElements + 1);
-        head.countText = QByteArrayView(open + 1, close - open - 1);
+        head.count = number(countOpen + 1, close, MaxElements);
+        head.countText = QByteArrayView(countOpen + 1, close - countOpen - 1);
+        head.frames = frames;
         head.body = rest + 4;
         head.shared = !isStatic;
         return head;
@@ -153,17 +178,28 @@ std::uint32_t Reader::element(QByteArrayView token, const ArrayHead &head, int l
     return std::uint32_t(value);
 }
 
-// The mask of the sprite just read: named after it, as wide, one element a row.
+// The mask of the sprite just read: named after it, as wide, one element a
+// row, and for a sheet as many frames.
 bool Reader::isMask(const ArrayHead &head) const
 {
     const HeaderSprite *last = m_maskMayFollow ? &m_out.sprites.back() : nullptr;
-    return last && head.name == m_lastName + "_mask" && head.type->width == last->picture.width() &&
-           head.count == last->picture.height();
+    if (!last || head.name != m_lastName + "_mask" || head.count != last->picture.height())
+        return false;
+    if (last->frames > 0)
+        return head.frames == last->frames &&
+               head.type->width * last->frames == last->picture.width();
+    return head.frames < 0 && head.type->width == last->picture.width();
 }
 
 // Why an array whose count fits no sprite is skipped.
 QString Reader::whyNoSprite(const ArrayHead &head) const
 {
+    if (head.frames == 0)
+        return QStringLiteral("skipped array %1: it declares no frames").arg(Shown(head.name));
+    if (head.frames > MaxSprites)
+        return QStringLiteral("skipped array %1: a sheet has at most %2 frames")
+            .arg(Shown(head.name))
+            .arg(MaxSprites);
     if (head.count > MaxElements)
         return QStringLiteral("skipped array %1: no sprite has %2 elements, more than the %3 of "
                               "240 rows")
@@ -177,9 +213,61 @@ QString Reader::whyNoSprite(const ArrayHead &head) const
     return QStringLiteral("skipped array %1: it declares no elements").arg(Shown(head.name));
 }
 
-// Reads the elements after the head's '{' through the closing "};". Gives
-// false, reading nothing, when the first element is no hexadecimal or
-// binary number: then it is some other table, not a sprite.
+// Reads elements through the '}' that closes them, adding to values (up to
+// MaxElements of them) and given. Gives false, reading nothing, when the
+// array's very first element is no hexadecimal or binary number.
+bool Reader::readElements(const ArrayHead &head, std::vector<std::uint32_t> &values, int &given,
+                          bool &hex)
+{
+    const QString name = Shown(head.name);
+    for (;;) {
+        skipSpaceAndComments();
+        if (m_p == m_end)
+            return true;
+        if (*m_p == '}')
+            break;
+        const char *tokenEnd = m_p;
+        while (tokenEnd < m_end && IsWordChar(*tokenEnd))
+            ++tokenEnd;
+        const QByteArrayView token(m_p, tokenEnd - m_p);
+        const bool number =
+            token.size() >= 2 && token[0] == '0' &&
+            (token[1] == 'x' || token[1] == 'X' || token[1] == 'b' || token[1] == 'B');
+        if (!number) {
+            if (values.empty())
+                return false;
+            fail(m_line, QStringLiteral("array %1: element %2, \"%3\", is neither hexadecimal nor "
+                                        "binary")
+                             .arg(name)
+                             .arg(given + 1)
+                             .arg(Shown(token.isEmpty() ? QByteArrayView(m_p, 1) : token)));
+        }
+        if (values.empty())
+            hex = token[1] == 'x' || token[1] == 'X';
+        const std::uint32_t value = element(token, head, m_line);
+        if (given <= MaxElements)
+            values.push_back(value);
+        ++given;
+        m_p = tokenEnd;
+        skipSpaceAndComments();
+        if (m_p == m_end)
+            return true;
+        if (*m_p == '}')
+            break;
+        if (*m_p != ',')
+            fail(m_line, QStringLiteral("array %1: ',' or '}' expected after element %2")
+                             .arg(name)
+                             .arg(given));
+        ++m_p;
+    }
+    ++m_p;
+    return true;
+}
+
+// Reads the elements after the head's '{' through the closing "};", a
+// sheet's frame by frame in braces of their own. Gives false, reading
+// nothing, when the first element is no hexadecimal or binary number: then
+// it is some other table, not a sprite.
 bool Reader::readArray(const ArrayHead &head, int line)
 {
     const char *start = m_p;
@@ -191,74 +279,88 @@ bool Reader::readArray(const ArrayHead &head, int line)
                                   "closing \"};\"")
                        .arg(name));
     };
+    auto checkCount = [&](int given, const QString &what) {
+        if (given < head.count)
+            fail(line, QStringLiteral("array %1%2 is cut short: %3 elements declared, %4 given")
+                           .arg(name, what)
+                           .arg(head.count)
+                           .arg(given));
+        if (given > head.count)
+            fail(line, QStringLiteral("array %1%2 gives %3 elements but declares %4")
+                           .arg(name, what)
+                           .arg(given)
+                           .arg(head.count));
+    };
+
+    auto notASprite = [&] {
+        m_p = start;
+        m_line = startLine;
+        return false;
+    };
 
     std::vector<std::uint32_t> values;
     int given = 0;
     bool hex = true;
-    for (;;) {
-        skipSpaceAndComments();
+    if (head.frames < 0) {
+        if (!readElements(head, values, given, hex))
+            return notASprite();
         if (m_p == m_end)
             cutShort();
-        if (*m_p == '}')
-            break;
-        const char *tokenEnd = m_p;
-        while (tokenEnd < m_end && IsWordChar(*tokenEnd))
-            ++tokenEnd;
-        const QByteArrayView token(m_p, tokenEnd - m_p);
-        const bool number =
-            token.size() >= 2 && token[0] == '0' &&
-            (token[1] == 'x' || token[1] == 'X' || token[1] == 'b' || token[1] == 'B');
-        if (!number) {
-            if (given == 0) {
-                m_p = start;
-                m_line = startLine;
-                return false;
+    } else {
+        int frames = 0;
+        for (;;) {
+            skipSpaceAndComments();
+            if (m_p == m_end)
+                cutShort();
+            if (*m_p == '}' && frames > 0)
+                break;
+            if (*m_p != '{') {
+                if (frames == 0)
+                    return notASprite();
+                fail(m_line,
+                     QStringLiteral("array %1: '{' expected for frame %2").arg(name).arg(frames));
             }
-            fail(m_line, QStringLiteral("array %1: element %2, \"%3\", is neither hexadecimal nor "
-                                        "binary")
-                             .arg(name)
-                             .arg(given + 1)
-                             .arg(Shown(token.isEmpty() ? QByteArrayView(m_p, 1) : token)));
+            ++m_p;
+            int frameGiven = 0;
+            if (!readElements(head, values, frameGiven, hex))
+                return notASprite();
+            if (m_p == m_end)
+                cutShort();
+            checkCount(frameGiven, QStringLiteral(" frame %1").arg(frames));
+            if (++frames > head.frames)
+                fail(line, QStringLiteral("array %1 gives more than the %2 frames it declares")
+                               .arg(name)
+                               .arg(head.frames));
+            skipSpaceAndComments();
+            if (m_p == m_end)
+                cutShort();
+            if (*m_p == '}')
+                break;
+            if (*m_p != ',')
+                fail(m_line, QStringLiteral("array %1: ',' or '}' expected after frame %2")
+                                 .arg(name)
+                                 .arg(frames - 1));
+            ++m_p;
         }
-        if (given == 0)
-            hex = token[1] == 'x' || token[1] == 'X';
-        const std::uint32_t value = element(token, head, m_line);
-        if (given <= MaxElements)
-            values.push_back(value);
-        ++given;
-        m_p = tokenEnd;
-        skipSpaceAndComments();
-        if (m_p == m_end)
-            cutShort();
-        if (*m_p == '}')
-            break;
-        if (*m_p != ',')
-            fail(m_line, QStringLiteral("array %1: ',' or '}' expected after element %2")
-                             .arg(name)
-                             .arg(given));
+        if (frames < head.frames)
+            fail(line, QStringLiteral("array %1 is cut short: %3 frames declared, %2 given")
+                           .arg(name)
+                           .arg(frames)
+                           .arg(head.frames));
         ++m_p;
+        given = head.count;
     }
-    ++m_p;
     skipSpaceAndComments();
     if (m_p == m_end)
         cutShort();
     if (*m_p != ';')
         fail(m_line, QStringLiteral("array %1: ';' expected after its closing '}'").arg(name));
     ++m_p;
-
-    if (given < head.count)
-        fail(line, QStringLiteral("array %1 is cut short: %2 elements declared, %3 given")
-                       .arg(name)
-                       .arg(head.count)
-                       .arg(given));
-    if (given > head.count)
-        fail(line, QStringLiteral("array %1 gives %2 elements but declares %3")
-                       .arg(name)
-                       .arg(given)
-                       .arg(head.count));
+    checkCount(given, QString());
 
     if (isMask(head)) {
-        m_out.sprites.back().mask = SpriteMask{head.type->width, std::move(values)};
+        const int width = head.type->width;
+        m_out.sprites.back().mask = SpriteMask{width, std::move(values)};
         m_maskMayFollow = false;
     } else {
         addSprite(head, line, hex, values);
@@ -277,20 +379,25 @@ void Reader::addSprite(const ArrayHead &head, int line, bool hex,
                        .arg(MaxProjectRecords));
     const int width = head.type->width;
     const int height = head.count / 2;
+    const int frames = std::max(head.frames, 1);
     HeaderSprite sprite;
     sprite.name = QString::fromUtf8(head.name);
     sprite.line = line;
     sprite.style = head.type->style;
     sprite.hex = hex;
     sprite.shared = head.shared;
-    sprite.picture = PictureSurface(width, height);
-    for (int y = 0; y < height; ++y) {
-        const std::uint32_t low = values[std::size_t(y)];
-        const std::uint32_t high = values[std::size_t(height + y)];
-        ColorValue *row = sprite.picture.row(y);
-        for (int x = 0; x < width; ++x) {
-            const int bit = width - 1 - x;
-            row[x] = ShadeOfCode[(((high >> bit) & 1u) << 1) | ((low >> bit) & 1u)];
+    sprite.frames = std::max(head.frames, 0);
+    sprite.picture = PictureSurface(width * frames, height);
+    for (int f = 0; f < frames; ++f) {
+        const std::uint32_t *planes = values.data() + std::size_t(f) * std::size_t(head.count);
+        for (int y = 0; y < height; ++y) {
+            const std::uint32_t low = planes[y];
+            const std::uint32_t high = planes[height + y];
+            ColorValue *row = sprite.picture.row(y) + std::size_t(f) * std::size_t(width);
+            for (int x = 0; x < width; ++x) {
+                const int bit = width - 1 - x;
+                row[x] = ShadeOfCode[(((high >> bit) & 1u) << 1) | ((low >> bit) & 1u)];
+            }
         }
     }
     m_out.sprites.push_back(std::move(sprite));
@@ -369,7 +476,8 @@ HeaderContents Reader::run()
         }
         const int line = m_line;
         if (const std::optional<ArrayHead> h = head()) {
-            if (!isMask(*h) && !CountFitsASprite(h->count)) {
+            const bool framesFit = h->frames < 0 || (h->frames > 0 && h->frames <= MaxSprites);
+            if (!isMask(*h) && !(CountFitsASprite(h->count) && framesFit)) {
                 warn(line, [&] { return whyNoSprite(*h); });
                 advanceTo(declarationEnd(m_p));
                 m_maskMayFollow = false;

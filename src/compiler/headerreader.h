@@ -32,9 +32,13 @@ struct HeaderSprite {
     bool hex = true;
     bool shared = false; // defined without "static", as --shared writes it
     // 8, 16 or 32 pixels wide (from the element type), half the element
-    // count high, every pixel one of the four shades.
+    // count high, every pixel one of the four shades; a sheet's frames side
+    // by side, left to right.
     PictureSurface picture;
-    // From the NAME_mask array that directly follows, if there is one.
+    // A modern sheet's frame count (NAME[FRAMES][COUNT]); 0 for a plain array.
+    int frames = 0;
+    // From the NAME_mask array that directly follows, if there is one; a
+    // sheet's is one frame wide, the frames' rows one after another.
     std::optional<SpriteMask> mask;
 };
 
@@ -62,7 +66,8 @@ struct HeaderContents {
 // preprocessor lines and an `extern "C"` block's braces are passed over
 // silently; any other declaration is skipped with a warning, one for each
 // run of them. An array whose element count no sprite has (odd, zero or
-// above 480, two planes of 240 rows) is skipped with a warning of its own.
+// above 480, two planes of 240 rows), or a modern sheet without frames or
+// with more than MaxSprites, is skipped with a warning of its own.
 // Throws Error naming headerName, the line and the reason for an array whose
 // digits are no number or do not fit the element type, whose count differs
 // from its elements, or that is cut short, and for a sprite array beyond the

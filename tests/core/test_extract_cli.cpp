@@ -64,9 +64,7 @@ TEST(ExtractRoundTrip, GoldenCasesCompileBackByteForByte)
     int cases = 0;
     for (const QString &name : golden.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QString caseDir = golden.filePath(name);
-        // The reader passes over a modern sheet's two-dimensional arrays.
-        if (!QFile::exists(caseDir + QStringLiteral("/expected.h")) ||
-            name.startsWith(QStringLiteral("sheet_modern")))
+        if (!QFile::exists(caseDir + QStringLiteral("/expected.h")))
             continue;
         ++cases;
         SCOPED_TRACE(name.toStdString());

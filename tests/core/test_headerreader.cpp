@@ -122,6 +122,14 @@ TEST(HeaderReader, FaultyArraysAreErrorsWithLineAndReason)
         {"static unsigned char a[2] = {0x1 0x2};", 1, "',' or '}' expected after element 1"},
         {"static unsigned char a[2] = {0x1, 7};", 1, "element 2, \"7\", is neither"},
         {"static unsigned char a[2] = {0x1, 0x2}\nint b;", 2, "';' expected after its closing '}'"},
+        {"static const uint8_t f[2][2] BITVANE_DATA = {{0x1, 0x2}, {0x1}};", 1,
+         "array f frame 1 is cut short: 2 elements declared, 1 given"},
+        {"static const uint8_t f[2][2] BITVANE_DATA = {\n{0x1, 0x2}\n};", 1,
+         "array f is cut short: 2 frames declared, 1 given"},
+        {"static const uint8_t f[1][2] BITVANE_DATA = {{0x1, 0x2}, {0x1, 0x2}};", 1,
+         "array f gives more than the 1 frames it declares"},
+        {"static const uint8_t f[1][2] BITVANE_DATA = {{0x1, 0x2} {0x1, 0x2}};", 1,
+         "',' or '}' expected after frame 0"},
         // Refused while reading, before any picture is named or encoded.
         {QByteArray("static unsigned char s[2] = {0x1, 0x0};\n").repeated(32768), 32768,
          "array s is one sprite array more than the 32767 a project can list"},
@@ -192,6 +200,11 @@ TEST(HeaderReader, TablesNoSpriteCanBeAreSkippedWithAWarningNamingTheirLine)
          2,
          "skipped array s_mask: no sprite has 3 elements, an odd number, as a sprite's two "
          "planes have the same rows"},
+        {"static const uint8_t o[2][3] BITVANE_DATA = {{0x1, 0x2, 0x3}, {0x1, 0x2, 0x3}};\n", 1,
+         "skipped array o: no sprite has 3 elements, an odd number, as a sprite's two planes "
+         "have the same rows"},
+        {"static const uint8_t z[0][2] BITVANE_DATA = {};\n", 1,
+         "skipped array z: it declares no frames"},
         // Elements that would fail as a sprite's are not even read.
         {"static unsigned long t[7] = {0x0UL, 0x1UL, 0x2UL, 0x3UL, 0x4UL, 0x5UL, 0x6UL};\n", 1,
          "skipped array t: no sprite has 7 elements, an odd number, as a sprite's two planes "
@@ -374,6 +387,26 @@ const HandHeader HandHeaders[] = {
       {"a_mask", {"BBBBBBBB", "BBBBBBBB"}, {}},
       {"b", {"WWWWLLLL"}, {"####...."}}},
      {{3, QStringLiteral("array b is written with a mask, unlike the first")}}},
+    {"a sheet's frames side by side, its mask one frame wide",
+     "static const uint8_t s[2][2] BITVANE_DATA = {\n"
+     "    { /* frame 0 */ 0x80, 0x01 },\n"
+     "    { /* frame 1 */ 0x0F, 0x00 }\n"
+     "};\n"
+     "static const uint8_t s_mask[2][1] BITVANE_DATA = {{0xFF}, {0xF0}};\n",
+     {{"s", {"LWWWWWWDWWWWLLLL"}, {"########", "####...."}}},
+     {}},
+    {"a sheet's NAME_mask of the wrong shape: of other frames a sheet of its own, of an odd "
+     "count skipped",
+     "static const uint8_t s[2][2] BITVANE_DATA = {{0x80, 0x01}, {0x0F, 0x00}};\n"
+     "static const uint8_t s_mask[1][2] BITVANE_DATA = {{0xFF, 0xFF}};\n"
+     "static const uint8_t t[1][2] BITVANE_DATA = {{0x01, 0x00}};\n"
+     "static const uint8_t t_mask[1][3] BITVANE_DATA = {{0xFF, 0xFF, 0xFF}};\n",
+     {{"s", {"LWWWWWWDWWWWLLLL"}, {}}, {"s_mask", {"BBBBBBBB"}, {}}, {"t", {"WWWWWWWL"}, {}}},
+     {{4, QStringLiteral("skipped array t_mask: no sprite has 3 elements, an odd number")}}},
+    {"a classic two-dimensional array is no sprite array",
+     "static unsigned char c[1][2] = {{0x01, 0x00}};\n",
+     {},
+     {{1, QStringLiteral("skipped, not a sprite array")}}},
     {"an escaped quote inside a string before an array",
      "static const char *note = \"say \\\"}; static unsigned char fake[2] = {0x1, 0x2};\";\n"
      "static unsigned char b[2] = {0x01, 0x80};\n",
@@ -507,6 +540,26 @@ TEST_F(Extract, LongNamesAreCutAtWholeCharacters)
         EXPECT_EQ(PictureFileNames({Sprite(c.name, PictureSurface(8, 1))}),
                   std::vector<QString>{c.file});
     }
+}
+
+// A masked sheet: one PNG of its frames in a row, each frame's pixels as
+// its own mask rows say, and its record naming the cell and frame count.
+TEST_F(Extract, SheetIsOnePictureOfItsFramesInARow)
+{
+    HeaderSprite sheet =
+        Sprite(QStringLiteral("s"), PictureSurface(16, 2), SpriteMask{8, {0xFF, 0x00, 0xF0, 0x0F}});
+    sheet.frames = 2;
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 16; ++x)
+            sheet.picture.setPixel(x, y, ShadeWhite);
+    const std::vector<ExtractedPicture> written = WritePictures({sheet}, path("out"), false);
+    const QImage png(written.at(0).path);
+    ASSERT_EQ(png.size(), QSize(16, 2));
+    const char *drawn[] = {"############....", "............####"};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 16; ++x)
+            EXPECT_EQ(qAlpha(png.pixel(x, y)), drawn[y][x] == '#' ? 255 : 0) << x << "," << y;
+    EXPECT_TRUE(ExtractionProject({sheet}, QStringLiteral("s.h")).contains("cell=8x2;frames=2"));
 }
 
 // Nothing half-written: a failed run leaves the folder as it was (existing
