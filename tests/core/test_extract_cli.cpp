@@ -307,9 +307,10 @@ TEST_F(ExtractCli, StagingFoldersOfKilledRunsAreRemovedOnceOld)
     for (const QString &name : staging) {
         ASSERT_TRUE(QDir().mkpath(path("out/" + name)));
         writeFile(path("out/" + name + "/a.png"), "half written");
-        if (!name.endsWith("333"))
+        if (!name.endsWith("333")) {
             ASSERT_EQ(
                 ::utimes(QFile::encodeName(path("out/" + name)).constData(), elevenMinutesAgo), 0);
+        }
     }
     const int running =
         ::open(QFile::encodeName(path("out/" + staging[1])).constData(), O_RDONLY | O_DIRECTORY);
