@@ -33,40 +33,61 @@ QByteArray DisposalGif()
     return giftest::makeGif(QSize(4, 2), Palette, frames);
 }
 
-// The screens after each frame, palette indices, composited by hand.
-const char *const Composited[4][2] = {
-    {"2200", "2200"},
-    {"2300", "2200"},
-    {"2000", "2211"},
-    {"2003", "2200"},
+// A 4 x 2 screen whose first image is transparent in the middle, so the
+// screen starts transparent; that image is wiped (disposal 2) and a dark
+// pair drawn on the clear screen.
+QByteArray TransparentGif()
+{
+    QList<giftest::Frame> frames;
+    frames.append({{1, 0, 0, 1, 1, 0, 0, 1}, 0, QRect(), 2});
+    frames.append({{2, 2}, -1, QRect(1, 1, 2, 1), 1});
+    return giftest::makeGif(QSize(4, 2), Palette, frames);
+}
+
+// The screens after each frame, palette indices or t for transparent,
+// composited by hand.
+struct Animation {
+    QByteArray (*gif)();
+    QList<QList<const char *>> screens;
+};
+const Animation Animations[] = {
+    {DisposalGif, {{"2200", "2200"}, {"2300", "2200"}, {"2000", "2211"}, {"2003", "2200"}}},
+    {TransparentGif, {{"1tt1", "1tt1"}, {"tttt", "t22t"}}},
 };
 
-QImage Screen(const char *const rows[2])
+QImage Screen(const QList<const char *> &rows)
 {
-    QImage image(4, 2, QImage::Format_RGB32);
+    QImage image(4, 2, QImage::Format_ARGB32);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x)
-            image.setPixel(x, y, Palette[rows[y][x] - '0']);
+            image.setPixel(x, y, rows[y][x] == 't' ? qRgba(0, 0, 0, 0) : Palette[rows[y][x] - '0']);
     return image;
 }
 
 TEST_F(Loader, GifFramesFollowTheirDisposal)
 {
-    const QString gif = write(QStringLiteral("anim.gif"), DisposalGif());
-    for (const char *field : {"frames=all", "frames=4", "frames=2;shade=palette"}) {
-        const PictureOptions options = ResolveOptions(ParseOptionField(field, "p.bvp", 1));
-        const LoadedSprite sprite = LoadSprite(gif, options);
-        const int count = options.frames == 0 ? 4 : options.frames;
-        ASSERT_EQ(sprite.frameCount(), count) << field;
-        EXPECT_EQ(sprite.SourceSize, QSize(4, 2)) << field;
-        if (options.shade == ShadeMode::Palette)
-            continue; // shaded together: only the count is its own
-        for (int k = 0; k < count; ++k) {
-            PictureOptions single = options;
-            single.frames = 1;
-            const LoadedSprite alone = LoadSprite(
-                save(QStringLiteral("f%1.png").arg(k), Screen(Composited[k]), "PNG"), single);
-            EXPECT_EQ(sprite.frameImage(k), alone.Image) << field << " frame " << k;
+    for (const Animation &a : Animations) {
+        const QString gif = write(QStringLiteral("anim.gif"), a.gif());
+        const int frames = int(a.screens.size());
+        for (const QByteArray field :
+             {QByteArray("frames=all"), "frames=" + QByteArray::number(frames),
+              QByteArray("frames=2;shade=palette")}) {
+            const PictureOptions options = ResolveOptions(ParseOptionField(field, "p.bvp", 1));
+            const LoadedSprite sprite = LoadSprite(gif, options);
+            const int count = options.frames == 0 ? frames : options.frames;
+            ASSERT_EQ(sprite.frameCount(), count) << field.data();
+            EXPECT_EQ(sprite.SourceSize, QSize(4, 2)) << field.data();
+            if (options.shade == ShadeMode::Palette)
+                continue; // shaded together: only the count is its own
+            for (int k = 0; k < count; ++k) {
+                PictureOptions single = options;
+                single.frames = 1;
+                const LoadedSprite alone = LoadSprite(
+                    save(QStringLiteral("f%1.png").arg(k), Screen(a.screens[k]), "PNG"), single);
+                EXPECT_EQ(sprite.frameImage(k), alone.Image) << field.data() << " frame " << k;
+                EXPECT_EQ(sprite.frameMask(k).rows, alone.Mask.rows)
+                    << field.data() << " frame " << k;
+            }
         }
     }
 }
@@ -78,7 +99,7 @@ TEST_F(Loader, OneGifFrameIsTheFirstImageAsBefore)
     PictureOptions one;
     one.frames = 1;
     const LoadedSprite alone =
-        LoadSprite(save(QStringLiteral("f0.png"), Screen(Composited[0]), "PNG"), one);
+        LoadSprite(save(QStringLiteral("f0.png"), Screen(Animations[0].screens[0]), "PNG"), one);
     EXPECT_EQ(first.frameCount(), 1);
     EXPECT_EQ(first.Image, alone.Image);
 }
@@ -100,7 +121,7 @@ TEST_F(Loader, GifFramesThatAreNotThereAreRefused)
     write(QStringLiteral("anim.gif"), DisposalGif());
     write(QStringLiteral("still.gif"),
           giftest::makeGif(QSize(2, 1), Palette, {giftest::Frame{{1, 2}}}));
-    save(QStringLiteral("still.png"), Screen(Composited[0]), "PNG");
+    save(QStringLiteral("still.png"), Screen(Animations[0].screens[0]), "PNG");
     for (const Case &c : cases) {
         try {
             LoadSprite(dir.filePath(QString::fromUtf8(c.file)),
