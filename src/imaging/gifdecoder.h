@@ -1,4 +1,5 @@
-// DecodeGif: the first image of a GIF on its logical screen, through giflib.
+// DecodeGif: the first image of a GIF on its logical screen; DecodeGifFrames: its frames
+// composited.
 #pragma once
 
 #include "imaging/decodedpicture.h"
@@ -6,6 +7,8 @@
 #include <QByteArrayView>
 #include <QSize>
 #include <QString>
+
+#include <functional>
 
 namespace bitvane {
 
@@ -19,5 +22,18 @@ namespace bitvane {
 // that ends before the kept rows. Throws Error naming the file.
 DecodedPicture DecodeGif(QByteArrayView data, QSize keep, const QString &name,
                          DecodeBudget &budget);
+
+// Decodes the first frames of an animated GIF (0: all of them), each the
+// whole logical screen of which the top-left keep is handed to take, in
+// order. The screen starts
+// as DecodeGif fills it around the first image; each image is drawn at its
+// offset, its transparent pixels leaving the screen as it was; afterwards
+// disposal 2 restores the starting fill over the image's rectangle and
+// disposal 3 the screen as it was before the image. Only the screen, its
+// saved copy and one frame are held at once. Returns how many frames the
+// file has when that is fewer than asked for (nothing is then refused here),
+// else the frames taken. Refused as DecodeGif refuses.
+int DecodeGifFrames(QByteArrayView data, int frames, QSize keep, const QString &name,
+                    DecodeBudget &budget, const std::function<void(const DecodedPicture &)> &take);
 
 } // namespace bitvane

@@ -162,6 +162,23 @@ void ShadeFramesTogether(LoadedSprite &sprite, const PictureOptions &options, co
     }
 }
 
+// Takes one fitted frame into the sprite: the first is the sprite's own.
+void AddFrame(LoadedSprite &sprite, SpriteFrame frame, const PictureOptions &options,
+              KeepFitted keepFitted, const QString &name)
+{
+    if (keepFitted == KeepFitted::Yes)
+        frame.Fitted = frame.Image;
+    if (options.shade != ShadeMode::Palette)
+        ShadePicture(frame.Image, sprite.Columns, options, name);
+    if (sprite.Image.width() == 0) {
+        sprite.Image = std::move(frame.Image);
+        sprite.Mask = std::move(frame.Mask);
+        sprite.Fitted = std::move(frame.Fitted);
+    } else {
+        sprite.MoreFrames.push_back(std::move(frame));
+    }
+}
+
 LoadedSprite LoadSheet(const QString &path, const QString &name, const PictureOptions &options,
                        KeepFitted keepFitted, DecodeBudget &budget)
 {
@@ -190,21 +207,48 @@ LoadedSprite LoadSheet(const QString &path, const QString &name, const PictureOp
     LoadedSprite sprite;
     sprite.SourceSize = cell;
     sprite.MoreFrames.reserve(std::size_t(frames - 1));
-    for (int k = 0; k < frames; ++k) {
-        SpriteFrame frame = FitCell(whole, (k % across) * cell.width(),
-                                    (k / across) * cell.height(), cell, options, sprite.Columns);
-        if (keepFitted == KeepFitted::Yes)
-            frame.Fitted = frame.Image;
-        if (options.shade != ShadeMode::Palette)
-            ShadePicture(frame.Image, sprite.Columns, options, name);
-        if (k == 0) {
-            sprite.Image = std::move(frame.Image);
-            sprite.Mask = std::move(frame.Mask);
-            sprite.Fitted = std::move(frame.Fitted);
-        } else {
-            sprite.MoreFrames.push_back(std::move(frame));
-        }
-    }
+    for (int k = 0; k < frames; ++k)
+        AddFrame(sprite,
+                 FitCell(whole, (k % across) * cell.width(), (k / across) * cell.height(), cell,
+                         options, sprite.Columns),
+                 options, keepFitted, name);
+    if (options.shade == ShadeMode::Palette)
+        ShadeFramesTogether(sprite, options, name);
+    return sprite;
+}
+
+// The first frames of an animated GIF, each its whole screen fitted as a
+// picture; a still picture is refused as it has one frame only.
+LoadedSprite LoadAnimation(const QByteArray &data, const QString &name,
+                           const PictureOptions &options, KeepFitted keepFitted,
+                           DecodeBudget &budget)
+{
+    const auto [format, cutShort] = DetectFormat(data);
+    if (!format || format->decode != DecodeGif)
+        throw Error(name, QStringLiteral("frames=%1 of a still picture: only a sheet (cell=WxH) "
+                                         "or an animated GIF has more than one")
+                              .arg(options.frames));
+    if (cutShort || !format->complete(data))
+        DecodeKept(data, name, QSize(1, 1), budget); // refuses it as any truncated picture
+    LoadedSprite sprite;
+    int count = 0;
+    // Fitting keeps at most the top-left 32 x 240 pixels of each screen.
+    const QSize keep = options.fit == FitMode::Scale ? WholePicture : QSize(32, MaxSpriteHeight);
+    const int found = DecodeGifFrames(
+        data, options.frames, keep, name, budget, [&](const DecodedPicture &screen) {
+            if (++count > MaxSprites)
+                throw Error(name, QStringLiteral(
+                                      "%1 frames are more than the %2 sprites a project can hold")
+                                      .arg(count)
+                                      .arg(MaxSprites));
+            sprite.SourceSize = screen.SourceSize;
+            AddFrame(sprite, FitCell(screen, 0, 0, screen.SourceSize, options, sprite.Columns),
+                     options, keepFitted, name);
+        });
+    if (options.frames > found)
+        throw Error(
+            name,
+            QStringLiteral("frames=%1 but the GIF has %2 frames").arg(options.frames).arg(found));
     if (options.shade == ShadeMode::Palette)
         ShadeFramesTogether(sprite, options, name);
     return sprite;
@@ -239,11 +283,13 @@ LoadedSprite LoadSprite(const QString &path, const PictureOptions &options, Keep
     const QString name = Named(path);
     if (options.isSheet())
         return LoadSheet(path, name, options, keepFitted, budget);
-    // Only an animation has frames without cells.
-    if (options.frames != 1 && options.frames != 0)
-        throw Error(name, QStringLiteral("frames=%1 of a still picture: only a sheet (cell=WxH) "
-                                         "has more than one")
-                              .arg(options.frames));
+    // frames=all of a still picture is its one frame.
+    if (options.frames != 1) {
+        const QByteArray data = ReadPictureFile(path);
+        const PictureFormat *format = DetectFormat(data).format;
+        if (options.frames > 1 || (format && format->decode == DecodeGif))
+            return LoadAnimation(data, name, options, keepFitted, budget);
+    }
     LoadedSprite sprite;
     if (options.fit == FitMode::Scale) {
         const QByteArray data = ReadPictureFile(path);

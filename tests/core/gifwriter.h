@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QRect>
 #include <QRgb>
 #include <QSize>
 
@@ -19,6 +20,8 @@ namespace giftest {
 struct Frame {
     std::vector<std::uint8_t> indices; // width * height palette indices, rows top to bottom
     int transparentIndex = -1;
+    QRect rect;       // where the image lies on the screen; empty: the whole screen
+    int disposal = 0; // 1 none, 2 background, 3 previous
 };
 
 inline void put16(QByteArray &out, int v)
@@ -68,7 +71,7 @@ inline QByteArray lzwLiterals(const std::vector<std::uint8_t> &indices, int minC
     return blocks;
 }
 
-// palette: at most 256 colours; every frame covers the whole logical screen.
+// palette: at most 256 colours; a frame without a rect covers the whole logical screen.
 inline QByteArray makeGif(QSize size, const QList<QRgb> &palette, const QList<Frame> &frames)
 {
     int tableBits = 1;
@@ -88,15 +91,16 @@ inline QByteArray makeGif(QSize size, const QList<QRgb> &palette, const QList<Fr
     }
     for (const Frame &frame : frames) {
         out.append("\x21\xF9\x04", 3);
-        out.append(char(frame.transparentIndex >= 0 ? 0x05 : 0x04));
+        out.append(char((frame.transparentIndex >= 0 ? 1 : 0) | (frame.disposal << 2)));
         put16(out, 10);
         out.append(char(frame.transparentIndex >= 0 ? frame.transparentIndex : 0));
         out.append(char(0));
         out.append(char(0x2C));
-        put16(out, 0);
-        put16(out, 0);
-        put16(out, size.width());
-        put16(out, size.height());
+        const QRect rect = frame.rect.isEmpty() ? QRect(QPoint(0, 0), size) : frame.rect;
+        put16(out, rect.x());
+        put16(out, rect.y());
+        put16(out, rect.width());
+        put16(out, rect.height());
         out.append(char(0));
         out.append(lzwLiterals(frame.indices, std::max(2, tableBits)));
     }

@@ -123,7 +123,8 @@ TEST_F(Loader, SheetsThatCannotBeCutAreRefused)
         {{24, 15}, "cell=8x8;frames=4", "frames=4 but the picture has 3 whole cells of 8 x 8"},
         {{8, 8},
          "frames=2",
-         "frames=2 of a still picture: only a sheet (cell=WxH) has more than one"},
+         "frames=2 of a still picture: only a sheet (cell=WxH) or an animated GIF has more than "
+         "one"},
         {{200, 200}, "cell=1x1", "40000 frames are more than the 32767 sprites a project can hold"},
     };
     for (const Case &c : cases) {

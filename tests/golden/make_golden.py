@@ -770,6 +770,15 @@ def sheet_cases():
     error_case("error_sheet_frames", [("sheet.png", png(sheet))],
                b'"./sheet.png",0,0,"tiles","cell=8x8"\r\n"./sheet.png",0,0,"walk","cell=12x10;frames=7"\r\n',
                "project.bvp:2: ./sheet.png: frames=7 but the picture has 6 whole cells of 12 x 10")
+    # An animated GIF of three frames asked for four.
+    def walk_gif(path):
+        frames = [Image.new("P", (8, 6), i) for i in range(3)]
+        for f in frames:
+            f.putpalette([0, 0, 0, 85, 85, 85, 170, 170, 170] + [255] * (253 * 3))
+        frames[0].save(path, save_all=True, append_images=frames[1:], duration=100)
+    error_case("error_gif_frames", [("walk.gif", walk_gif)],
+               b'"./walk.gif",0,0,"walk","frames=4"\r\n',
+               "project.bvp:1: ./walk.gif: frames=4 but the GIF has 3 frames")
 
     # A sheet's frame names against a picture's name: the picture, the later
     # row, is renamed (by hand: walk_1 -> walk_1_2); in the modern style a
