@@ -20,7 +20,7 @@ namespace giftest {
 struct Frame {
     std::vector<std::uint8_t> indices; // width * height palette indices, rows top to bottom
     int transparentIndex = -1;
-    QRect rect;       // where the image lies on the screen; empty: the whole screen
+    QRect rect = {};  // where the image lies on the screen; empty: the whole screen
     int disposal = 0; // 1 none, 2 background, 3 previous
 };
 

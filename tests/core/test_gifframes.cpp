@@ -69,7 +69,7 @@ TEST_F(Loader, GifFramesFollowTheirDisposal)
     for (const Animation &a : Animations) {
         const QString gif = write(QStringLiteral("anim.gif"), a.gif());
         const int frames = int(a.screens.size());
-        for (const QByteArray field :
+        for (const QByteArray &field :
              {QByteArray("frames=all"), "frames=" + QByteArray::number(frames),
               QByteArray("frames=2;shade=palette")}) {
             const PictureOptions options = ResolveOptions(ParseOptionField(field, "p.bvp", 1));
