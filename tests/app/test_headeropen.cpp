@@ -6,10 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/time.h>
-
-#include <ctime>
-
 using namespace bitvane;
 using namespace bitvane::testing;
 
@@ -59,29 +55,6 @@ TEST_F(HeaderOpenTest, HeaderIsExtractedIntoTheChosenFolderAndOpened)
     EXPECT_EQ(w->entries()[1].Sprite.Image.pixel(7, 0), ShadeLight);
 }
 
-// Beyond the warnings kept, the box counts all the rest; a name whose file
-// name is cut inside a character pair opens like any other.
-TEST_F(HeaderOpenTest, ManyWarningsAreCountedAndLongNamesOpen)
-{
-    const QString face = QStringLiteral("\U0001F600");
-    const QString header = writeFile(
-        QStringLiteral("many.h"),
-        Preamble +
-            QByteArray("int x;\r\nstatic unsigned char a[2] = {0x1, 0x0};\r\n").repeated(150) +
-            "static unsigned char z" + face.repeated(50).toUtf8() + "[2] = {0x2, 0x0};\r\n");
-    seam.folderAnswers.push_back(path(QStringLiteral("art")));
-    chooseHeader(header);
-
-    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
-    EXPECT_EQ(column(0).size(), 151);
-    EXPECT_EQ(column(0).last(), QStringLiteral("z") + face.repeated(50));
-    EXPECT_TRUE(QFileInfo::exists(
-        path(QStringLiteral("art/z") + face.repeated(49) + QStringLiteral(".png"))));
-    ASSERT_EQ(seam.messages.size(), 1u);
-    EXPECT_TRUE(seam.messages[0].text.endsWith(QStringLiteral("\n... and 138 more")))
-        << seam.messages[0].text.toStdString();
-}
-
 // A faulty header is told with its line before any folder is asked for; a
 // cancelled folder or a file already there changes nothing; page 0 stays.
 TEST_F(HeaderOpenTest, FaultsCancelAndExistingFilesLeaveEverythingAsItWas)
@@ -115,57 +88,6 @@ TEST_F(HeaderOpenTest, FaultsCancelAndExistingFilesLeaveEverythingAsItWas)
               QStringList(QStringLiteral("grey_2.png")));
     EXPECT_EQ(ui().txtProjectFile->text(), header);
     EXPECT_EQ(rows(), 0);
-}
-
-// Staging folders that killed extractions left in the chosen folder are
-// removed once old, and the window says so as bitvane-compile does; a young
-// one stays, and with nothing removed nothing is said.
-TEST_F(HeaderOpenTest, RemovedStagingFoldersAreTold)
-{
-    const QString header = writeFile(QStringLiteral("sprites.h"), Sprites);
-    const struct {
-        const char *folder;
-        QStringList old, young;
-        QString note; // after the folder's path
-    } cases[] = {
-        {"one",
-         {".bitvane-extract-old111"},
-         {},
-         ": note: removed .bitvane-extract-old111, left by an interrupted extraction"},
-        {"two",
-         {".bitvane-extract-aaa111", ".bitvane-extract-bbb222"},
-         {".bitvane-extract-new333"},
-         ": note: removed 2 staging folders left by interrupted extractions"},
-        {"young", {}, {".bitvane-extract-new333"}, {}},
-    };
-    const std::time_t elevenMinutesAgo = std::time(nullptr) - 660;
-    const timeval times[2] = {{elevenMinutesAgo, 0}, {elevenMinutesAgo, 0}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.folder);
-        const QString folder = path(QLatin1String(c.folder));
-        for (const QString &name : c.old + c.young) {
-            ASSERT_TRUE(QDir().mkpath(folder + u'/' + name));
-            writeFile(QLatin1String(c.folder) + u'/' + name + QStringLiteral("/grey.png"), "half");
-        }
-        for (const QString &name : c.old)
-            ASSERT_EQ(::utimes(QFile::encodeName(folder + u'/' + name).constData(), times), 0);
-        seam.messages.clear();
-        seam.folderAnswers.push_back(folder);
-        w = std::make_unique<frmMain>(&seam);
-        ASSERT_NO_FATAL_FAILURE(showWindow());
-        chooseHeader(header);
-        ASSERT_EQ(w->Tab(), frmMain::PageEditFiles);
-        if (c.note.isEmpty()) {
-            EXPECT_TRUE(seam.messages.empty());
-        } else {
-            ASSERT_EQ(seam.messages.size(), 1u);
-            EXPECT_EQ(seam.messages[0].text, folder + c.note);
-            EXPECT_EQ(seam.messages[0].icon, QMessageBox::Information);
-        }
-        EXPECT_EQ(QDir(folder).entryList({QStringLiteral(".bitvane-extract-*")},
-                                         QDir::Dirs | QDir::Hidden),
-                  c.young);
-    }
 }
 
 // A header read back is opened with its own settings: page 4 and the number

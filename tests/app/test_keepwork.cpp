@@ -154,22 +154,6 @@ TEST_F(KeepWork, TheQuestionComesExactlyWhenSomethingWouldBeLost)
     }
 }
 
-// Discard on page 0 gives the project chosen there.
-TEST_F(KeepWork, DiscardOnPageZeroOpensTheNewChoice)
-{
-    ASSERT_NO_FATAL_FAILURE(openTwo());
-    rename(0, "hero");
-    back();
-    ui().optNewProject->click();
-    seam.discardAnswers = {true};
-    next();
-    EXPECT_EQ(w->Tab(), frmMain::PageEditFiles);
-    EXPECT_EQ(rows(), 0);
-    // The new project is untouched: nothing to ask.
-    EXPECT_TRUE(w->close());
-    EXPECT_EQ(seam.discardQuestions.size(), 1u);
-}
-
 // "Keep editing" returns to page 3 with the written project open: the next
 // Finish offers its name, writes the new settings, and OK ends on page 0.
 TEST_F(KeepWork, KeepEditingReturnsToThePicturesWithTheSavedProjectOpen)

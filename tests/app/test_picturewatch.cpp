@@ -77,34 +77,6 @@ TEST_F(PictureWatch, SavedAgainReloadsGoneIsSignedAndBackReloads)
     EXPECT_EQ(w->entries()[0].Brightness, 85);
 }
 
-// Each record of a picture saved again is loaded with its own fit: one file
-// listed cut and scaled gives two sprites of different sizes.
-TEST_F(PictureWatch, SavedAgainKeepsEachRecordsOwnOptions)
-{
-    const QString a = writePicture("a.bmp", uniform(NearShade[1][1], 64));
-    QFile project(path("p.bvp"));
-    ASSERT_TRUE(project.open(QIODevice::WriteOnly));
-    project.write("\"./a.bmp\",0,0\r\n\"./a.bmp\",0,0,\"scaled\",\"fit=scale\"\r\n");
-    project.close();
-    openProject(path("p.bvp"));
-    loadPictures();
-    auto size = [this](int row) {
-        const PictureSurface &image = w->entries()[std::size_t(row)].Sprite.Image;
-        return QSize(image.width(), image.height());
-    };
-    ASSERT_EQ(size(0), QSize(32, 4));
-    ASSERT_EQ(size(1), QSize(32, 2));
-    select(1);
-
-    QImage taller(64, 16, QImage::Format_RGB32);
-    taller.fill(qRgb(NearShade[2][1], NearShade[2][1], NearShade[2][1]));
-    ASSERT_TRUE(taller.save(a, "BMP"));
-    QTRY_COMPARE_WITH_TIMEOUT(size(0), QSize(32, 16), 5000);
-    EXPECT_EQ(size(1), QSize(32, 8));
-    EXPECT_EQ(ui().lblInfo->text(), "32 x 8 -> unsigned long[16]\nscaled from 64 x 16");
-    EXPECT_EQ(ui().picBefore->surface().height(), 8);
-}
-
 // Back on page 1 the pictures are not watched, and their signs are gone.
 TEST_F(PictureWatch, LeavingThePicturePagesStopsTheWatch)
 {

@@ -11,15 +11,6 @@
 namespace bitvane::testing {
 namespace {
 
-QStringList captions(const QMessageBox &box)
-{
-    QStringList texts;
-    for (QAbstractButton *button : box.buttons())
-        texts << button->text().remove(u'&');
-    texts.sort();
-    return texts;
-}
-
 QString caption(const QAbstractButton *button)
 {
     return button ? button->text().remove(u'&') : QString();
@@ -39,30 +30,6 @@ Answer answerFor(QMessageBox &box, const QString &text,
         }
     ADD_FAILURE() << "no button " << text.toStdString();
     return {};
-}
-
-TEST(QuestionBoxes, ButtonsDefaultsEscapeAndAnswers)
-{
-    const auto names = NamesQuestionBox(nullptr, "text", "Bitvane");
-    EXPECT_EQ(captions(*names), (QStringList{"Cancel", "Compile anyway", "Fix names"}));
-    EXPECT_EQ(caption(names->defaultButton()), "Fix names");
-    EXPECT_EQ(caption(names->escapeButton()), "Cancel");
-    EXPECT_EQ(NamesAnswerOf(*names), DialogSeam::NamesAnswer::Cancel); // closed without a click
-
-    const auto discard =
-        DiscardQuestionBox(nullptr, "Discard the changes to this project?", "Bitvane");
-    EXPECT_EQ(discard->text(), "Discard the changes to this project?");
-    EXPECT_EQ(captions(*discard), (QStringList{"Cancel", "Discard"}));
-    EXPECT_EQ(caption(discard->defaultButton()), "Cancel");
-    EXPECT_EQ(caption(discard->escapeButton()), "Cancel");
-    EXPECT_FALSE(DiscardChosen(*discard));
-
-    const auto completed = CompletedBox(nullptr, "Compilation complete!", "Bitvane");
-    EXPECT_EQ(completed->icon(), QMessageBox::NoIcon);
-    EXPECT_EQ(captions(*completed), (QStringList{"Keep editing", "OK"}));
-    EXPECT_EQ(caption(completed->defaultButton()), "OK");
-    EXPECT_EQ(caption(completed->escapeButton()), "OK");
-    EXPECT_EQ(CompletedAnswerOf(*completed), DialogSeam::CompletedAnswer::Ok);
 }
 
 TEST(QuestionBoxes, EachButtonGivesItsAnswer)

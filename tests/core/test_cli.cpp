@@ -433,58 +433,6 @@ TEST_F(Cli, StyleAndMaskOptions)
         << r.err.toStdString();
 }
 
-// The window compiles through RunCompile with its choices and writes them
-// into the project; bitvane-compile given only that project writes the same
-// header, for every combination. Relative locations are written from the
-// project's folder and found again.
-TEST_F(Cli, TheProjectsSettingsGiveTheHeaderTheWindowWrote)
-{
-    const QDir golden(QStringLiteral(BITVANE_GOLDEN_DIR) + "/style_classic_hex");
-    ASSERT_TRUE(QDir(dir.path()).mkpath("art") && QDir(dir.path()).mkpath("game/window") &&
-                QDir(dir.path()).mkpath("game/cli"));
-    std::vector<PictureEntry> entries;
-    for (const char *file : {"transparent.gif", "fading.png", "five.bmp"}) {
-        const QString path = dir.filePath(QStringLiteral("art/") + file);
-        ASSERT_TRUE(QFile::copy(golden.filePath(file), path));
-        PictureEntry entry;
-        entry.Name = QFileInfo(path).completeBaseName();
-        entry.Location = path;
-        entry.Sprite = LoadSprite(path);
-        entry.Contrast = 20;
-        entry.Brightness = -10;
-        entries.push_back(std::move(entry));
-    }
-    const QString projectPath = dir.filePath("game/p.bvp");
-    int combinations = 0;
-    for (const HeaderStyle style : {HeaderStyle::Classic, HeaderStyle::Modern})
-        for (const bool hex : {true, false})
-            for (const bool masks : {false, true})
-                for (const bool relative : {false, true})
-                    for (const bool shared : {false, true}) {
-                        if (shared && style == HeaderStyle::Classic)
-                            continue;
-                        ++combinations;
-                        const ProjectSettings settings{style, masks, hex, relative, shared};
-                        const QByteArray line = FormatSettingsLine(settings);
-                        SCOPED_TRACE(line.isEmpty() ? "defaults" : line.toStdString());
-                        CompileJob job;
-                        job.entries = entries;
-                        job.settings = settings;
-                        job.headerPath = dir.filePath("game/window/sprites.h");
-                        job.projectPath = projectPath;
-                        RunCompile(job);
-                        const QByteArray project = readAll(projectPath);
-                        EXPECT_TRUE(project.startsWith(line + (relative ? "\"../art/" : "\"/")))
-                            << project.toStdString();
-
-                        const QString cliHeader = dir.filePath("game/cli/sprites.h");
-                        const Outcome r = runCompile({"-o", cliHeader, projectPath});
-                        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-                        EXPECT_EQ(readAll(cliHeader), readAll(job.headerPath));
-                    }
-    EXPECT_EQ(combinations, 24);
-}
-
 namespace {
 
 // A --watch child, read a line at a time; every wait is bounded.

@@ -326,14 +326,3 @@ TEST_F(ExtractCli, StagingFoldersOfKilledRunsAreRemovedOnceOld)
         QDir(path("out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         (QStringList{".bitvane-extract-new333", ".bitvane-extract-run222", "a.png", "s.bvp"}));
 }
-
-// A folder that cannot be made is told with the system's reason.
-TEST_F(ExtractCli, AFolderThatCannotBeMadeSaysWhy)
-{
-    writeFile(path("s.h"), Preamble + "static unsigned char a[2] = {0x1, 0x0};\r\n");
-    writeFile(path("file"), "not a folder");
-    const ChildRun r = runIn(tmp.path(), {"--extract", "s.h", "-o", "file/sub/deeper"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "bitvane-compile: file/sub/deeper: cannot be created: not a directory\n");
-    EXPECT_EQ(entriesOf(tmp.path()), (QStringList{"file", "s.h"}));
-}
