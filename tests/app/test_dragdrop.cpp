@@ -195,6 +195,22 @@ TEST_F(DragDrop, PicturesDroppedOnPageZeroStartANewProject)
     EXPECT_EQ(seam.discardQuestions.size(), 2u);
 }
 
+TEST_F(DragDrop, ANamesSignMovesWithItsRow)
+{
+    for (const char *name : {"a.bmp", "b.bmp", "c.bmp"})
+        writePicture(name);
+    newProjectWith({"a.bmp", "b.bmp", "c.bmp"});
+    rename(0, "2nd");
+    QApplication::processEvents();
+    ASSERT_FALSE(model()->nameProblem(0).isEmpty());
+    model()->moveRowsTo({0}, 3);
+    QApplication::processEvents();
+    EXPECT_EQ(column(0), (QStringList{"b", "c", "2nd"}));
+    EXPECT_TRUE(model()->nameProblem(0).isEmpty());
+    EXPECT_EQ(model()->nameProblem(2), "starts with a digit");
+    EXPECT_EQ(model()->index(2, 0).data(Qt::ToolTipRole).toString(), "starts with a digit");
+}
+
 TEST_F(DragDrop, AProjectFileDroppedOnPageZeroIsChosen)
 {
     QWidget *page = ui().tabMain->widget(frmMain::PageProjectSelect);
