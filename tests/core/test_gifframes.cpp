@@ -92,18 +92,6 @@ TEST_F(Loader, GifFramesFollowTheirDisposal)
     }
 }
 
-TEST_F(Loader, OneGifFrameIsTheFirstImageAsBefore)
-{
-    const QString gif = write(QStringLiteral("anim.gif"), DisposalGif());
-    const LoadedSprite first = LoadSprite(gif, PictureOptions{});
-    PictureOptions one;
-    one.frames = 1;
-    const LoadedSprite alone =
-        LoadSprite(save(QStringLiteral("f0.png"), Screen(Animations[0].screens[0]), "PNG"), one);
-    EXPECT_EQ(first.frameCount(), 1);
-    EXPECT_EQ(first.Image, alone.Image);
-}
-
 TEST_F(Loader, GifFramesThatAreNotThereAreRefused)
 {
     struct Case {

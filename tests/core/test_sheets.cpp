@@ -86,30 +86,6 @@ TEST_F(Loader, SheetFramesAreItsCellsLoadedAlone)
     }
 }
 
-TEST_F(Loader, OneFrameOfASheetIsItsFirstCellAlone)
-{
-    const std::pair<QSize, const char *> cases[] = {
-        {{32, 8}, "cell=8x8;frames=1"},
-        {{10, 9}, "cell=8x8"},
-        {{40, 7}, "cell=20x7;frames=1;fit=scale;shade=diffuse"},
-    };
-    for (const auto &[size, field] : cases) {
-        const QImage sheet = RandomSheet(size.width(), size.height(), 5);
-        const PictureOptions options = ResolveOptions(ParseOptionField(field, "p.bvp", 1));
-        const LoadedSprite one =
-            LoadSprite(save(QStringLiteral("strip.png"), sheet, "PNG"), options);
-        PictureOptions single = options;
-        single.cellWidth = single.cellHeight = 0;
-        single.frames = 1;
-        const QImage first = sheet.copy(0, 0, options.cellWidth, options.cellHeight);
-        const LoadedSprite alone =
-            LoadSprite(save(QStringLiteral("cell.png"), first, "PNG"), single);
-        EXPECT_EQ(one.frameCount(), 1) << field;
-        EXPECT_EQ(one.Image, alone.Image) << field;
-        EXPECT_EQ(one.Mask.rows, alone.Mask.rows) << field;
-    }
-}
-
 TEST_F(Loader, SheetsThatCannotBeCutAreRefused)
 {
     struct Case {
