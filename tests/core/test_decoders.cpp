@@ -79,6 +79,25 @@ QByteArray PngBomb(int width, int height, int rowsHeld)
     return png;
 }
 
+// A BMP of 2 x 1 pixels: the info header's first 40 bytes, then rest (the
+// header's remaining masks, a palette, pixels).
+QByteArray Bmp(int infoSize, int bits, int compression, int colours, const QByteArray &rest)
+{
+    QByteArray b("BM");
+    const auto le = [&b](quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b.append(char((v >> (8 * i)) & 0xFF));
+    };
+    for (const quint32 v : {quint32(14 + infoSize + rest.size()), 0u, quint32(14 + infoSize),
+                            quint32(infoSize), 2u, 1u})
+        le(v, 4);
+    le(1, 2);
+    le(quint32(bits), 2);
+    for (const quint32 v : {quint32(compression), 0u, 2835u, 2835u, quint32(colours), 0u})
+        le(v, 4);
+    return b + rest;
+}
+
 QString Refusal(const std::function<void()> &run)
 {
     try {
@@ -201,29 +220,12 @@ TEST(Decoders, GifScreenLargerThanItsImageIsTheSourceSize)
 // mask of alpha too.
 TEST(Decoders, BmpV2AndV3HeadersWithTheirMasksInside)
 {
+    // Red opaque, then green with alpha 0x40 (under V2 no alpha).
     const auto bmp = [](int infoSize, std::initializer_list<quint32> masks) {
-        QByteArray b("BM");
-        const auto le = [&b](quint32 v, int bytes) {
-            for (int i = 0; i < bytes; ++i)
-                b.append(char((v >> (8 * i)) & 0xFF));
-        };
-        le(quint32(14 + infoSize + 8), 4);
-        le(0, 4);
-        le(quint32(14 + infoSize), 4);
-        le(quint32(infoSize), 4);
-        le(2, 4); // width
-        le(1, 4); // height
-        le(1, 2);
-        le(32, 2);
-        le(3, 4); // bit masks
-        le(8, 4);
-        b.append(QByteArray(16, '\0'));
-        for (quint32 m : masks)
-            le(m, 4);
-        // Pixels: red opaque, then green with alpha 0x40 (under V2 no alpha).
-        le(0xFF0000FFu, 4);
-        le(0x4000FF00u, 4);
-        return b;
+        QByteArray rest;
+        for (const quint32 v : masks)
+            rest.append(reinterpret_cast<const char *>(&v), 4);
+        return Bmp(infoSize, 32, 3, 0, rest + QByteArray::fromHex("ff0000ff00ff0040"));
     };
     const PictureSurface v2 = DecodePicture(bmp(52, {0xFFu, 0xFF00u, 0xFF0000u}), "v2.bmp");
     EXPECT_EQ(v2.pixel(0, 0), Rgb(255, 0, 0));
@@ -262,35 +264,16 @@ TEST(DecodeBudgetTest, WaitsForTheOthersAndRefusesOnlyWhatNeverFits)
 // memory past the file or making pixels up.
 TEST(Decoders, BmpKindsNoReaderTakesAreRefused)
 {
-    // A 40-byte header: 2 x 1 pixels of the given depth and compression,
-    // the palette size, then the given bytes.
-    const auto bmp = [](int bits, int compression, int colours, const QByteArray &rest) {
-        QByteArray b("BM");
-        const auto le = [&b](quint32 v, int bytes) {
-            for (int i = 0; i < bytes; ++i)
-                b.append(char((v >> (8 * i)) & 0xFF));
-        };
-        le(quint32(54 + rest.size()), 4);
-        le(0, 4);
-        le(54, 4);
-        for (const quint32 v : {40u, 2u, 1u})
-            le(v, 4);
-        le(1, 2);
-        le(quint32(bits), 2);
-        for (const quint32 v : {quint32(compression), 0u, 2835u, 2835u, quint32(colours), 0u})
-            le(v, 4);
-        return b + rest;
-    };
     const struct {
         const char *what;
         QByteArray bytes;
         const char *reason;
     } cases[] = {
-        {"JPEG inside", bmp(24, 4, 0, QByteArray(8, '\0')),
+        {"JPEG inside", Bmp(40, 24, 4, 0, QByteArray(8, '\0')),
          "the BMP picture is damaged (24 bits a pixel, compression 4 is not supported)"},
-        {"2 bits a pixel", bmp(2, 0, 4, QByteArray(20, '\0')),
+        {"2 bits a pixel", Bmp(40, 2, 0, 4, QByteArray(20, '\0')),
          "the BMP picture is damaged (2 bits a pixel, compression 0 is not supported)"},
-        {"palette cut short", bmp(8, 0, 200, QByteArray(40, '\0')),
+        {"palette cut short", Bmp(40, 8, 0, 200, QByteArray(40, '\0')),
          "the BMP picture is truncated: the file ends before its picture data does"},
     };
     for (const auto &c : cases)

@@ -130,24 +130,6 @@ TEST(ScaleArea, HalfTransparentColoursAreCompositedOnce)
     EXPECT_EQ(scaled.mask.rows, std::vector<std::uint32_t>{0b01111111u}); // alpha 127 not drawn
 }
 
-// A picture that fits is left as it is, padded to the width chosen for it,
-// its mask as wide as the sprite.
-TEST(ScaleArea, AFittingPictureIsPaddedToTheChosenWidth)
-{
-    QImage image(5, 2, QImage::Format_ARGB32);
-    image.fill(qRgba(10, 20, 30, 255));
-    image.setPixel(1, 0, qRgba(0, 0, 0, 127));
-    const ScaledSprite scaled = ScaleImage(image, 32);
-    ASSERT_EQ(scaled.picture.width(), 32);
-    ASSERT_EQ(scaled.picture.height(), 2);
-    EXPECT_EQ(scaled.columns, 5);
-    EXPECT_EQ(scaled.picture.pixel(0, 0), Rgb(10, 20, 30));
-    EXPECT_EQ(scaled.picture.pixel(1, 0), Grey(128)); // 255 * 128 / 255 over white
-    EXPECT_EQ(scaled.picture.pixel(5, 1), ShadeWhite);
-    EXPECT_EQ(scaled.mask.width, 32);
-    EXPECT_EQ(scaled.mask.rows, (std::vector<std::uint32_t>{0xB8000000u, 0xF8000000u}));
-}
-
 // What the info line says of a scaled picture.
 TEST(ScaledSize, FittingNoteOfAScaledPicture)
 {

@@ -92,31 +92,6 @@ TEST(Levels, KnownAnswers)
             << c.grey << " in " << c.black << ".." << c.white;
 }
 
-// The shade step takes its levels from a table; for every black and white
-// point each grey lands where the rule puts it (seen through the threshold).
-TEST(Levels, TheShadeStepFollowsTheRuleForEveryPair)
-{
-    PictureSurface ramp(256, 1);
-    for (int g = 0; g < 256; ++g)
-        ramp.setPixel(g, 0, Grey(g));
-    int wrong = 0;
-    for (int lo = 0; lo < 255; ++lo) {
-        for (int hi = lo + 1; hi < 256; ++hi) {
-            PictureSurface p = ramp;
-            PictureOptions options;
-            options.black = lo;
-            options.white = hi;
-            ShadePicture(p, 256, options, QStringLiteral("ramp.png"));
-            for (int g = 0; g < 256; ++g) {
-                const int num = (g - lo) * 510 + (hi - lo), den = 2 * (hi - lo);
-                const int v = std::clamp(num >= 0 ? num / den : -1, 0, 255);
-                wrong += p.pixel(g, 0) != Grey(85 * ((v >= 43) + (v >= 128) + (v >= 213)));
-            }
-        }
-    }
-    EXPECT_EQ(wrong, 0);
-}
-
 TEST(Ordered, KnownAnswers)
 {
     struct Case {
@@ -191,20 +166,6 @@ TEST(Palette, KnownAnswers)
     for (const Case &k : cases)
         EXPECT_EQ(PaletteLevels(k.picture, k.columns, QStringLiteral("p.png")).values, k.levels)
             << k.what;
-}
-
-TEST(Palette, RefusesMoreThanFourColours)
-{
-    const PictureSurface five = Drawn(
-        5, {{Greens[0], Greens[1], Greens[2], Greens[3], Rgb(1, 2, 3)}, {Greens[0], Greens[0]}});
-    // The second row's three white pixels are a sixth colour of the picture's own.
-    try {
-        PaletteLevels(five, 5, QStringLiteral("ship.png"));
-        ADD_FAILURE() << "five colours were taken";
-    } catch (const Error &e) {
-        EXPECT_EQ(e.message(), "ship.png: has 6 colours; palette order takes at most 4");
-    }
-    EXPECT_EQ(PaletteLevels(five, 3, QStringLiteral("ship.png")).values.size(), 10u);
 }
 
 // The step as loading runs it: greens in threshold give three shades, in

@@ -86,30 +86,6 @@ TEST_F(Loader, SheetFramesAreItsCellsLoadedAlone)
     }
 }
 
-TEST_F(Loader, OneFrameOfASheetIsItsFirstCellAlone)
-{
-    const std::pair<QSize, const char *> cases[] = {
-        {{32, 8}, "cell=8x8;frames=1"},
-        {{10, 9}, "cell=8x8"},
-        {{40, 7}, "cell=20x7;frames=1;fit=scale;shade=diffuse"},
-    };
-    for (const auto &[size, field] : cases) {
-        const QImage sheet = RandomSheet(size.width(), size.height(), 5);
-        const PictureOptions options = ResolveOptions(ParseOptionField(field, "p.bvp", 1));
-        const LoadedSprite one =
-            LoadSprite(save(QStringLiteral("strip.png"), sheet, "PNG"), options);
-        PictureOptions single = options;
-        single.cellWidth = single.cellHeight = 0;
-        single.frames = 1;
-        const QImage first = sheet.copy(0, 0, options.cellWidth, options.cellHeight);
-        const LoadedSprite alone =
-            LoadSprite(save(QStringLiteral("cell.png"), first, "PNG"), single);
-        EXPECT_EQ(one.frameCount(), 1) << field;
-        EXPECT_EQ(one.Image, alone.Image) << field;
-        EXPECT_EQ(one.Mask.rows, alone.Mask.rows) << field;
-    }
-}
-
 TEST_F(Loader, SheetsThatCannotBeCutAreRefused)
 {
     struct Case {
@@ -119,8 +95,6 @@ TEST_F(Loader, SheetsThatCannotBeCutAreRefused)
     };
     const Case cases[] = {
         {{10, 10}, "cell=12x8", "the picture is 10 x 10, smaller than one cell of 12 x 8"},
-        {{10, 10}, "cell=8x12", "the picture is 10 x 10, smaller than one cell of 8 x 12"},
-        {{24, 15}, "cell=8x8;frames=4", "frames=4 but the picture has 3 whole cells of 8 x 8"},
         {{8, 8},
          "frames=2",
          "frames=2 of a still picture: only a sheet (cell=WxH) or an animated GIF has more than "
