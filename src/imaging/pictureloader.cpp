@@ -194,9 +194,10 @@ LoadedSprite LoadSheet(const QString &path, const QString &name, const PictureOp
     const int across = w / cell.width(), cells = across * (h / cell.height());
     const int frames = options.frames == 0 ? cells : options.frames;
     if (frames > cells)
-        throw Error(name, QStringLiteral("frames=%1 but the picture has %2 whole cells of %3 x %4")
+        throw Error(name, QStringLiteral("frames=%1 but the picture has %2 whole cell%3 of %4 x %5")
                               .arg(frames)
                               .arg(cells)
+                              .arg(cells == 1 ? "" : "s")
                               .arg(cell.width())
                               .arg(cell.height()));
     if (frames > MaxSprites)
@@ -246,9 +247,12 @@ LoadedSprite LoadAnimation(const QByteArray &data, const QString &name,
                      options, keepFitted, name);
         });
     if (options.frames > found)
-        throw Error(
-            name,
-            QStringLiteral("frames=%1 but the GIF has %2 frames").arg(options.frames).arg(found));
+        throw Error(name,
+                    found == 1
+                        ? QStringLiteral("frames=%1 but the GIF has 1 frame").arg(options.frames)
+                        : QStringLiteral("frames=%1 but the GIF has %2 frames")
+                              .arg(options.frames)
+                              .arg(found));
     if (options.shade == ShadeMode::Palette)
         ShadeFramesTogether(sprite, options, name);
     return sprite;
