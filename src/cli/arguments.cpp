@@ -66,7 +66,12 @@ constexpr char StylesHelp[] =
     "  --shade MODE     threshold (the nearest shade), ordered (a 4 x 4 pattern),\n"
     "                   diffuse (error diffusion) or palette (the four colours of\n"
     "                   a picture drawn in at most four, darkest first):\n"
-    "                     bitvane-compile --shade diffuse -o sprites.h photos.bvp\n";
+    "                     bitvane-compile --shade diffuse -o sprites.h photos.bvp\n"
+    "\n"
+    "Sheets and animations: a record's fifth field may cut its picture into\n"
+    "frames, each one sprite (classic NAME_0, NAME_1...; modern NAME[N][2*H]):\n"
+    "  \"./walk.png\",0,0,\"walk\",\"cell=16x16;frames=6\"   six 16 x 16 cells of a sheet\n"
+    "  \"./coin.gif\",0,0,\"coin\",\"frames=all\"           every frame of an animated GIF\n";
 
 // A command-line argument with every byte outside printable ASCII written
 // as \xNN, so that the one line shows what was given.
