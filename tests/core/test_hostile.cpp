@@ -209,23 +209,26 @@ TEST(OutputSetCommit, AFailureAtEachPositionPutsEveryTargetBack)
                         EXPECT_TRUE(
                             told.startsWith(dir.filePath(names[qsizetype(failAt)]) + ": injected"))
                             << told.toStdString();
-                        if (failAt == 1)
+                        if (failAt == 1) {
                             EXPECT_TRUE(told.endsWith("; " + dir.filePath("a.h") +
                                                       " was put back as it was"))
                                 << told.toStdString();
-                        if (failAt == 2)
+                        }
+                        if (failAt == 2) {
                             EXPECT_TRUE(told.endsWith("; the 2 files replaced before were put "
                                                       "back as they were"))
                                 << told.toStdString();
+                        }
                     } catch (const std::runtime_error &) {
                         EXPECT_FALSE(ownError);
                     }
                 }
-                if (staged)
+                if (staged) {
                     EXPECT_EQ(
                         QDir(stagingFolder)
                             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                         QStringList());
+                }
                 QDir(stagingFolder).removeRecursively();
                 EXPECT_EQ(readAll(dir.filePath("a.h")), "old a");
                 EXPECT_EQ(readAll(dir.filePath("b.bvp")), "old b");
