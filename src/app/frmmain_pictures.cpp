@@ -252,7 +252,8 @@ void frmMain::cmdPlay_Click()
         stopPlaying();
         return;
     }
-    m_player->start(FrameDelayMs(Entries[std::size_t(k)].Sprite, ui->spnFrame->value()));
+    const LoadedSprite &sprite = Entries[std::size_t(k)].Sprite;
+    m_player->start(FrameDelayMs(sprite, ShownFrame(ui->spnFrame, sprite)));
     ui->cmdPlay->setText(QStringLiteral("&Pause"));
 }
 
