@@ -147,7 +147,9 @@ TEST_F(PicturePages, AnimationStepsAndPlaysAtItsOwnDelays)
         frames << frame;
     }
     writeFile("walk.gif", giftest::makeGif(QSize(8, 4), palette, frames));
-    newProjectWith({"walk.gif"});
+    writePicture("door.bmp");
+    newProjectWith({"walk.gif", "door.bmp"});
+    rename(1, QStringLiteral("walk_2")); // free while walk is one frame
     loadPictures();
     EXPECT_TRUE(ui().spnFrames->isEnabled());
     EXPECT_FALSE(ui().cmdPlay->isVisible()) << "one frame until more are chosen";
@@ -161,6 +163,10 @@ TEST_F(PicturePages, AnimationStepsAndPlaysAtItsOwnDelays)
 
     ui().spnFrames->setValue(0);
     ASSERT_EQ(seam.messages.size(), 1u) << lastMessage().toStdString();
+    QApplication::processEvents(); // the names are checked again once queued
+    EXPECT_EQ(ui().lvwFiles->model()->index(1, 0).data(Qt::ToolTipRole).toString(),
+              "also the name of row 1")
+        << "the classic walk_0 .. walk_3 take the name";
     ASSERT_TRUE(ui().cmdPlay->isVisible());
     EXPECT_EQ(ui().spnFrame->maximum(), 3);
     for (int k : {2, 0, 3}) {
