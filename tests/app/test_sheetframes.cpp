@@ -61,6 +61,43 @@ TEST(SheetFrames, BoxesGiveOnlySheetsThePictureHolds)
     }
 }
 
+// The boxes offer what each picture holds, as its record opens: a cell no
+// larger than the picture (nor than a record can hold), no more frames than
+// whole cells, a frame count only for a sheet or a GIF.
+TEST_F(PicturePages, SheetBoxesAreLimitedToWhatThePictureHolds)
+{
+    writePicture("wide.bmp", QImage(100, 75, QImage::Format_RGB32));
+    writePicture("strip.bmp", QImage(12000, 2, QImage::Format_RGB32));
+    writeFile("still.gif", giftest::makeGif(QSize(8, 4), {qRgb(0, 0, 0), qRgb(255, 255, 255)},
+                                            {giftest::Frame{std::vector<std::uint8_t>(32, 1)}}));
+    writeFile("project.bvp", "\"wide.bmp\",0,0\r\n"
+                             "\"wide.bmp\",0,0,\"wide2\",\"cell=16x16;frames=all\"\r\n"
+                             "\"strip.bmp\",0,0,\"strip\",\"cell=2x2;frames=5\"\r\n"
+                             "\"still.gif\",0,0\r\n");
+    const struct {
+        int cellWidth, cellHeight, frames; // the boxes' maximums
+        bool counted;                      // the frame count offered
+        const char *leftover;
+    } rows[] = {
+        {100, 75, 1, false, ""},
+        {100, 75, 24, true, "4 columns and 11 rows left over"},
+        {MaxCellSide, 2, 6000, true, ""},
+        {8, 4, MaxSprites, true, ""},
+    };
+    openProject(path("project.bvp"));
+    loadPictures();
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        SCOPED_TRACE(i);
+        select(i);
+        EXPECT_EQ(ui().spnCellWidth->maximum(), rows[i].cellWidth);
+        EXPECT_EQ(ui().spnCellHeight->maximum(), rows[i].cellHeight);
+        EXPECT_EQ(ui().spnFrames->maximum(), rows[i].frames);
+        EXPECT_EQ(ui().spnFrames->isEnabled(), rows[i].counted);
+        EXPECT_EQ(ui().lblLeftover->text(), QString::fromLatin1(rows[i].leftover));
+    }
+    EXPECT_TRUE(seam.messages.empty()) << lastMessage().toStdString();
+}
+
 // A sheet set up with the boxes: the limits follow the picture, the note
 // what the cell leaves over, Before shows each cell as cut and After its
 // sprite; the header is bitvane-compile's for the project written, and the
