@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -191,6 +192,45 @@ void BM_SliderChangeAt16x(benchmark::State &state)
         state.SkipWithError("the preview is not at 16x");
 }
 BENCHMARK(BM_SliderChangeAt16x)->Unit(benchmark::kMicrosecond);
+
+// One frame of a 256 x 256 sheet of 16 x 16 cells (256 frames) played:
+// the player's step to the next frame, both previews drawn again and
+// repainted, at the fitting zoom (arg 0) and at 16x. The target is under
+// 1 ms a frame.
+void BM_PlayFrame(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    std::mt19937 rng(256);
+    QImage sheet(256, 256, QImage::Format_RGB32);
+    for (int y = 0; y < sheet.height(); ++y)
+        for (int x = 0; x < sheet.width(); ++x)
+            sheet.setPixel(x, y, rng() & 0xFFFFFF);
+    sheet.save(dir.filePath(QStringLiteral("sheet.png")), "PNG");
+    InstantDialogs dialogs;
+    dialogs.selection = dir.path() + QChar(0) + QStringLiteral("sheet.png");
+    frmMain window(&dialogs);
+    window.show();
+    QApplication::processEvents();
+    WindowProbe::ui(window).optNewProject->setChecked(true);
+    WindowProbe::cmdNext_Click(window);
+    WindowProbe::cmdAddFile_Click(window);
+    WindowProbe::cmdNext_Click(window);
+    frmMainUi &ui = WindowProbe::ui(window);
+    ui.spnCellWidth->setValue(16);
+    if (state.range(0))
+        ui.cboZoom->setCurrentIndex(ui.cboZoom->findData(int(state.range(0))));
+    ui.cmdPlay->click();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        WindowProbe::playerStep(window);
+        ui.picDisp->repaint();
+        ui.picBefore->repaint();
+    }
+    if (dialogs.failures || ui.spnFrame->maximum() != 255)
+        state.SkipWithError("the sheet did not give 256 frames");
+    state.SetLabel(QStringLiteral("%1x").arg(ui.picDisp->zoom()).toStdString());
+}
+BENCHMARK(BM_PlayFrame)->Arg(0)->Arg(16)->Unit(benchmark::kMicrosecond);
 
 // "Finish" without the message and the reset: CompileProject of 1000
 // sprites, both files written.

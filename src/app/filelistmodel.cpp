@@ -72,6 +72,11 @@ void FileListModel::updateProblems()
                          {Qt::DecorationRole, Qt::ToolTipRole});
 }
 
+void FileListModel::entryChanged(int row)
+{
+    emit dataChanged(index(row, NameColumn), index(row, ColumnCount - 1));
+}
+
 void FileListModel::setModernNames(bool modern)
 {
     if (modern == m_modern)

@@ -34,6 +34,9 @@ public:
     // Changes every name that would not compile into one that does; returns
     // the rows changed.
     std::vector<int> fixNames();
+    // The entry of row changed what it writes (a sheet's cell or frames):
+    // its row is shown again and the names checked again.
+    void entryChanged(int row);
     // The header style whose names the rule checks (a sheet writes NAME_0..
     // in the classic one, NAME and NAME_FRAMES in the modern one).
     void setModernNames(bool modern);

@@ -28,6 +28,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QTreeView>
 
 #include <array>
@@ -87,6 +88,8 @@ frmMain::frmMain(DialogSeam *dialogs, QWidget *parent)
     // question before losing it compares with.
     connect(m_files, &QAbstractItemModel::modelReset, this, [this] { m_saved = snapshot(); });
     m_watcher = new PictureWatcher(this);
+    m_player = new QTimer(this);
+    m_player->setSingleShot(true);
     BuildMainLayout(this, *ui, m_files);
     ui->optNewProject->installEventFilter(this);
     ui->optExistingProject->installEventFilter(this);
@@ -145,8 +148,12 @@ void frmMain::connectHandlers()
     });
     connect(ui->lstPictures->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
-                if (current.isValid())
-                    runGuarded([this] { lstPictures_Click(); });
+                if (!current.isValid())
+                    return;
+                // Another picture starts at its first frame.
+                const QSignalBlocker quietFrame(ui->spnFrame);
+                ui->spnFrame->setValue(0);
+                runGuarded([this] { lstPictures_Click(); });
             });
     // The preview and its info line show the header's style and masks as
     // page 4 chooses them.
@@ -171,8 +178,12 @@ void frmMain::connectHandlers()
     for (QComboBox *choice : {ui->cboFit, ui->cboWidth, ui->cboShading})
         connect(choice, &QComboBox::currentIndexChanged, this,
                 guarded(&frmMain::pictureOptions_Change));
-    for (QSpinBox *point : {ui->spnBlack, ui->spnWhite})
+    for (QSpinBox *point :
+         {ui->spnBlack, ui->spnWhite, ui->spnCellWidth, ui->spnCellHeight, ui->spnFrames})
         connect(point, &QSpinBox::valueChanged, this, guarded(&frmMain::pictureOptions_Change));
+    connect(ui->spnFrame, &QSpinBox::valueChanged, this, guarded(&frmMain::drawFrame));
+    connect(ui->cmdPlay, &QPushButton::clicked, this, guarded(&frmMain::cmdPlay_Click));
+    connect(m_player, &QTimer::timeout, this, guarded(&frmMain::playerStep));
     connect(ui->cboZoom, &QComboBox::currentIndexChanged, this, [this] {
         if (Tab() == PageEditPictures)
             runGuarded([this] { cboZoom_Change(); });
@@ -217,6 +228,8 @@ void frmMain::showPage(Page page)
     // Only pages 3 and 4 hold loaded pictures to keep up to date.
     if (page < PageEditPictures)
         stopWatching();
+    if (page != PageEditPictures)
+        stopPlaying();
     ui->tabMain->setCurrentIndex(page);
     applyButtons();
 }
@@ -306,6 +319,8 @@ void frmMain::nextFromEditFiles()
     {
         const QSignalBlocker quiet(ui->lstPictures->selectionModel());
         ui->lstPictures->setCurrentIndex(m_files->index(0, FileListModel::NameColumn));
+        const QSignalBlocker quietFrame(ui->spnFrame);
+        ui->spnFrame->setValue(0);
     }
     lstPictures_Click();
     ui->picDisp->show();

@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+class QTimer;
+
 namespace bitvane {
 
 class FileListModel;
@@ -142,8 +144,25 @@ private:
     // cannot take is refused with its reason, the entry's own shown again.
     void pictureOptions_Change();
     // The selected entry's options in the controls, without storing; palette
-    // order offered only where the picture has at most four colours.
+    // order offered only where the picture has at most four colours; the
+    // sheet's boxes limited to what the picture holds (no cell larger than
+    // the picture, no more frames than whole cells), the frame count offered
+    // only for a sheet or a GIF.
     void showPictureOptions(const PictureEntry &entry);
+    // The frame box and the player for the selected entry: shown for more
+    // than one frame, the frame kept within them; the player stops where
+    // there is nothing to play.
+    void showFrames(const PictureEntry &entry);
+    // Both previews show the frame in the frame box: After its sprite with
+    // the sliders' adjustments, Before its cell (or screen) as fitted.
+    void drawFrame();
+    // Play starts the After preview stepping through the frames, each shown
+    // for its delay (FrameDelayMs); Pause stops it on the frame shown.
+    void cmdPlay_Click();
+    void stopPlaying();
+    // The player's tick: the next frame (after the last, the first), then
+    // the timer set to its delay.
+    void playerStep();
     // Pictures written again or gone while the project is open: each entry
     // of such a location is loaded again with its settings kept, or marked
     // with the reason it could not be; the preview follows. Waits while a
@@ -181,6 +200,8 @@ private:
     bool m_hex = true;
     // The loaded pictures' files, while pages 3 and 4 show them.
     PictureWatcher *m_watcher = nullptr;
+    // Steps the frames while playing; single-shot, set to each frame's delay.
+    QTimer *m_player = nullptr;
     std::unique_ptr<DialogSeam> m_ownDialogs;
     DialogSeam *m_dialogs = nullptr;
 

@@ -175,8 +175,22 @@ QComboBox *makeChoiceBox(QWidget *parent, const QString &name,
     return box;
 }
 
-// The picture's fit, levels and shading in a column right of the previews,
-// each under a caption whose mnemonic reaches it.
+// A number box of whole counts from 0, which shows as special; a typed
+// value counts once it is complete.
+QSpinBox *makeCountBox(QWidget *parent, const QString &name, const QString &special)
+{
+    auto *box = new QSpinBox(parent);
+    box->setObjectName(name);
+    box->setRange(0, 0);
+    box->setSpecialValueText(special);
+    box->setKeyboardTracking(false);
+    box->setAlignment(Qt::AlignRight);
+    return box;
+}
+
+// The picture's fit, levels, shading and sheet in a column right of the
+// previews, each under a caption whose mnemonic reaches it; the frame shown
+// and the player at the foot.
 void buildPictureChoices(QWidget *page, frmMainUi &ui)
 {
     constexpr int Left = 7455, Width = 2040, Half = 975;
@@ -227,6 +241,43 @@ void buildPictureChoices(QWidget *page, frmMainUi &ui)
     lblWidth->setBuddy(ui.cboWidth);
     lblLevels->setBuddy(ui.spnBlack);
     lblShading->setBuddy(ui.cboShading);
+
+    // A sheet's cell and frames, then the frame shown and the player.
+    QLabel *lblCell = makeLabel(page, QStringLiteral("lblCell"), QStringLiteral("C&ell size:"));
+    place(lblCell, Left, 3060, Width, 240);
+    ui.spnCellWidth = makeCountBox(page, QStringLiteral("spnCellWidth"), QStringLiteral("None"));
+    ui.spnCellWidth->setToolTip(
+        QStringLiteral("Cell width: the picture is a sheet of cells, read left to right, then "
+                       "top to bottom"));
+    place(ui.spnCellWidth, Left, 3300, Half, 330);
+    ui.spnCellHeight = makeCountBox(page, QStringLiteral("spnCellHeight"), QStringLiteral("None"));
+    ui.spnCellHeight->setToolTip(QStringLiteral("Cell height"));
+    place(ui.spnCellHeight, Left + Width - Half, 3300, Half, 330);
+    ui.lblLeftover = makeLabel(page, QStringLiteral("lblLeftover"), QString());
+    ui.lblLeftover->setWordWrap(true);
+    place(ui.lblLeftover, Left, 3660, Width, 480);
+    QLabel *lblFrames =
+        makeLabel(page, QStringLiteral("lblFrames"), QStringLiteral("Frames &used:"));
+    place(lblFrames, Left, 4170, Width, 240);
+    ui.spnFrames = makeCountBox(page, QStringLiteral("spnFrames"), QStringLiteral("All"));
+    ui.spnFrames->setToolTip(
+        QStringLiteral("How many cells of the sheet, or frames of an animated GIF, become "
+                       "sprites"));
+    place(ui.spnFrames, Left, 4410, Half, 330);
+    ui.lblFrame = makeLabel(page, QStringLiteral("lblFrame"), QStringLiteral("Fr&ame:"));
+    place(ui.lblFrame, Left, 4860, Width, 240);
+    ui.spnFrame = makeCountBox(page, QStringLiteral("spnFrame"), QString());
+    ui.spnFrame->setToolTip(QStringLiteral("The frame both previews show, NAME_0 first"));
+    place(ui.spnFrame, Left, 5175, Half, 330);
+    ui.cmdPlay = makeButton(page, QStringLiteral("cmdPlay"), QStringLiteral("&Play"));
+    ui.cmdPlay->setToolTip(QStringLiteral("Plays the frames in the After preview"));
+    place(ui.cmdPlay, Left + Width - Half, 5160, Half, 375);
+    for (QWidget *frameControl :
+         std::initializer_list<QWidget *>{ui.lblFrame, ui.spnFrame, ui.cmdPlay})
+        frameControl->hide();
+    lblCell->setBuddy(ui.spnCellWidth);
+    lblFrames->setBuddy(ui.spnFrames);
+    ui.lblFrame->setBuddy(ui.spnFrame);
 }
 
 void buildTabOrder(const frmMainUi &ui)
@@ -254,6 +305,11 @@ void buildTabOrder(const frmMainUi &ui)
                               ui.spnBlack,
                               ui.spnWhite,
                               ui.cboShading,
+                              ui.spnCellWidth,
+                              ui.spnCellHeight,
+                              ui.spnFrames,
+                              ui.spnFrame,
+                              ui.cmdPlay,
                               ui.optClassic,
                               ui.optModern,
                               ui.chkMasks,

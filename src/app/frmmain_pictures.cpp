@@ -4,6 +4,7 @@
 #include "app/filelistmodel.h"
 #include "app/frmmain_ui.h"
 #include "app/picturewatcher.h"
+#include "app/sheetframes.h"
 
 #include "compiler/compilerun.h"
 #include "compiler/outputset.h"
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScrollArea>
@@ -51,6 +53,12 @@ void showNumber(QSpinBox *box, int value)
 {
     const QSignalBlocker quiet(box);
     box->setValue(value);
+}
+
+// The frame the frame box chooses, within the sprite's frames.
+int ShownFrame(const QSpinBox *box, const LoadedSprite &sprite)
+{
+    return std::clamp(box->value(), 0, sprite.frameCount() - 1);
 }
 
 // The work boxes are centred in an area that starts at their frame's corner.
@@ -100,9 +108,8 @@ void frmMain::lstPictures_Click()
     const PictureEntry &entry = Entries[std::size_t(k)];
 
     const PictureSurface &image = entry.Sprite.Image;
-    ApplyAdjustments(ui->picDisp->surface(), image, entry.Contrast, entry.Brightness);
-    ui->picDisp->setMask(ui->chkMasks->isChecked() ? entry.Sprite.Mask : SpriteMask{});
-    ui->picBefore->setSurface(entry.Sprite.Fitted);
+    showFrames(entry);
+    drawFrame();
     ui->lblInfo->setText(
         SpriteInfoText(QSize(image.width(), image.height()), entry.Sprite.SourceSize,
                        ui->optModern->isChecked() ? HeaderStyle::Modern : HeaderStyle::Classic,
@@ -143,6 +150,25 @@ void frmMain::showPictureOptions(const PictureEntry &entry)
     ui->spnWhite->setMinimum(options.black + 1);
     ui->cboShading->setCurrentIndex(ui->cboShading->findData(int(options.shade)));
 
+    // The boxes offer only sheets the picture holds: a cell within it, at
+    // most its whole cells; a frame count only where there can be frames.
+    const QSignalBlocker quietCellWidth(ui->spnCellWidth);
+    const QSignalBlocker quietCellHeight(ui->spnCellHeight);
+    const QSignalBlocker quietFrames(ui->spnFrames);
+    const QSize picture = WholePictureSize(entry.Sprite);
+    const QSize cell(options.cellWidth, options.cellHeight);
+    ui->spnCellWidth->setRange(0, std::min(picture.width(), MaxCellSide));
+    ui->spnCellHeight->setRange(0, std::min(picture.height(), MaxCellSide));
+    ui->spnCellWidth->setValue(cell.width());
+    ui->spnCellHeight->setValue(cell.height());
+    const int mostFrames = options.isSheet()  ? std::min(WholeCells(picture, cell), MaxSprites)
+                           : entry.Sprite.Gif ? MaxSprites
+                                              : 1;
+    ui->spnFrames->setRange(0, mostFrames);
+    ui->spnFrames->setValue(options.frames);
+    ui->spnFrames->setEnabled(options.isSheet() || entry.Sprite.Gif);
+    ui->lblLeftover->setText(LeftoverNote(picture, cell));
+
     // Palette order ranks the fitted picture's own colours, at most four.
     QString tooManyColours;
     try {
@@ -164,8 +190,9 @@ void frmMain::pictureOptions_Change()
     if (k < 0)
         return;
     PictureEntry &entry = Entries[std::size_t(k)];
-    // The window has no sheet controls yet: the record's cell and frames stay.
-    PictureOptions chosen = ResolveOptions(entry.Options);
+    PictureOptions chosen = WithSheetChoice(
+        ResolveOptions(entry.Options), QSize(ui->spnCellWidth->value(), ui->spnCellHeight->value()),
+        ui->spnFrames->value(), WholePictureSize(entry.Sprite));
     chosen.fit = FitMode(ui->cboFit->currentData().toInt());
     chosen.width = chosen.fit == FitMode::Scale ? ui->cboWidth->currentData().toInt() : 0;
     chosen.black = ui->spnBlack->value();
@@ -185,7 +212,68 @@ void frmMain::pictureOptions_Change()
     }
     entry.Options = ChoicesOf(chosen);
     entry.Sprite = std::move(sprite);
+    // Page 1's frame count and the names a sheet writes follow.
+    m_files->entryChanged(k);
     lstPictures_Click();
+}
+
+void frmMain::showFrames(const PictureEntry &entry)
+{
+    const int frames = entry.Sprite.frameCount();
+    {
+        const QSignalBlocker quiet(ui->spnFrame);
+        ui->spnFrame->setRange(0, frames - 1);
+    }
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{ui->lblFrame, ui->spnFrame, ui->cmdPlay})
+        control->setVisible(frames > 1);
+    if (frames < 2)
+        stopPlaying();
+}
+
+void frmMain::drawFrame()
+{
+    const int k = currentPicture();
+    if (k < 0)
+        return;
+    const PictureEntry &entry = Entries[std::size_t(k)];
+    const int frame = ShownFrame(ui->spnFrame, entry.Sprite);
+    ApplyAdjustments(ui->picDisp->surface(), entry.Sprite.frameImage(frame), entry.Contrast,
+                     entry.Brightness);
+    ui->picDisp->setMask(ui->chkMasks->isChecked() ? entry.Sprite.frameMask(frame) : SpriteMask{});
+    ui->picDisp->refresh();
+    ui->picBefore->setSurface(entry.Sprite.frameFitted(frame));
+}
+
+void frmMain::cmdPlay_Click()
+{
+    const int k = currentPicture();
+    if (m_player->isActive() || k < 0) {
+        stopPlaying();
+        return;
+    }
+    const LoadedSprite &sprite = Entries[std::size_t(k)].Sprite;
+    m_player->start(FrameDelayMs(sprite, ShownFrame(ui->spnFrame, sprite)));
+    ui->cmdPlay->setText(QStringLiteral("&Pause"));
+}
+
+void frmMain::stopPlaying()
+{
+    m_player->stop();
+    ui->cmdPlay->setText(QStringLiteral("&Play"));
+}
+
+void frmMain::playerStep()
+{
+    const int k = currentPicture();
+    if (k < 0 || Entries[std::size_t(k)].Sprite.frameCount() < 2) {
+        stopPlaying();
+        return;
+    }
+    const LoadedSprite &sprite = Entries[std::size_t(k)].Sprite;
+    const int next = (ShownFrame(ui->spnFrame, sprite) + 1) % sprite.frameCount();
+    ui->spnFrame->setValue(next);
+    m_player->start(FrameDelayMs(sprite, next));
 }
 
 void frmMain::cboZoom_Change()
@@ -232,7 +320,9 @@ void frmMain::sldBrightness_Change()
     entry.Contrast = std::int16_t(ui->sldContrast->value());
     showNumber(ui->spnBrightness, entry.Brightness);
     showNumber(ui->spnContrast, entry.Contrast);
-    ApplyAdjustments(ui->picDisp->surface(), entry.Sprite.Image, entry.Contrast, entry.Brightness);
+    ApplyAdjustments(ui->picDisp->surface(),
+                     entry.Sprite.frameImage(ShownFrame(ui->spnFrame, entry.Sprite)),
+                     entry.Contrast, entry.Brightness);
     ui->picDisp->refresh();
 }
 

@@ -68,6 +68,17 @@ struct frmMainUi {
     QSpinBox *spnBlack = nullptr;  // the black point, 0..254
     QSpinBox *spnWhite = nullptr;  // the white point, 1..255
     QComboBox *cboShading = nullptr; // Threshold, Ordered, Diffusion, Palette order
+    // A sheet's cell (0: none) and how many frames it or an animated GIF
+    // gives (0 shows "All"), under them what the cell leaves over.
+    QSpinBox *spnCellWidth = nullptr;
+    QSpinBox *spnCellHeight = nullptr;
+    QSpinBox *spnFrames = nullptr;
+    QLabel *lblLeftover = nullptr;
+    // Shown only for more than one frame: the frame both previews show
+    // (from 0, as the header's NAME_0.. count) and the player.
+    QLabel *lblFrame = nullptr;
+    QSpinBox *spnFrame = nullptr;
+    QPushButton *cmdPlay = nullptr; // "&Play", "&Pause" while playing
 
     // Page 4 "compile pictures".
     PictureBox *picCompile = nullptr; // shows the picture being written

@@ -61,10 +61,12 @@ int InterlacedRow(int i, int height)
     return 1 + (i - pass3) * 2;
 }
 
-// An image's graphic control: its transparent index (-1: none) and disposal.
+// An image's graphic control: its transparent index (-1: none), disposal and
+// delay in centiseconds.
 struct Control {
     int transparent = -1;
     int disposal = 0;
+    int delay = 0;
 };
 
 // Reads records up to the next image's descriptor, keeping its graphic
@@ -89,6 +91,7 @@ bool NextImage(GifFileType *gif, const QString &name, Control &control)
         if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
             control.transparent = block[1] & 1 ? block[4] : -1;
             control.disposal = (block[1] >> 2) & 7;
+            control.delay = block[2] | block[3] << 8;
         }
         while (block) {
             if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
@@ -191,7 +194,8 @@ DecodedPicture DecodeGif(QByteArrayView data, QSize keep, const QString &name, D
 }
 
 int DecodeGifFrames(QByteArrayView data, int frames, QSize keep, const QString &name,
-                    DecodeBudget &budget, const std::function<void(const DecodedPicture &)> &take)
+                    DecodeBudget &budget,
+                    const std::function<void(const DecodedPicture &, int delay)> &take)
 {
     Reader reader{data, 0};
     const GifFile gif = OpenGif(data, reader, name);
@@ -262,7 +266,7 @@ int DecodeGifFrames(QByteArrayView data, int frames, QSize keep, const QString &
         PictureBuilder builder(screen, keep, withAlpha);
         for (int y = 0; y < builder.height(); ++y)
             builder.putRgba(y, canvas.data() + std::size_t(y) * std::size_t(w) * 4);
-        take(builder.take());
+        take(builder.take(), control.delay);
         ++taken;
 
         const int top = std::clamp(image.Top, 0, h),

@@ -29,11 +29,13 @@ DecodedPicture DecodeGif(QByteArrayView data, QSize keep, const QString &name,
 // as DecodeGif fills it around the first image; each image is drawn at its
 // offset, its transparent pixels leaving the screen as it was; afterwards
 // disposal 2 restores the starting fill over the image's rectangle and
-// disposal 3 the screen as it was before the image. Only the screen, its
-// saved copy and one frame are held at once. Returns how many frames the
+// disposal 3 the screen as it was before the image. take also gets the
+// frame's delay in centiseconds as its graphic control gives it (0 without
+// one). Only the screen, its saved copy and one frame are held at once. Returns how many frames the
 // file has when that is fewer than asked for (nothing is then refused here),
 // else the frames taken. Refused as DecodeGif refuses.
 int DecodeGifFrames(QByteArrayView data, int frames, QSize keep, const QString &name,
-                    DecodeBudget &budget, const std::function<void(const DecodedPicture &)> &take);
+                    DecodeBudget &budget,
+                    const std::function<void(const DecodedPicture &, int delay)> &take);
 
 } // namespace bitvane

@@ -65,6 +65,12 @@ Detected DetectFormat(QByteArrayView d)
     return {};
 }
 
+bool IsGif(QByteArrayView data)
+{
+    const PictureFormat *format = DetectFormat(data).format;
+    return format && format->decode == DecodeGif;
+}
+
 } // namespace
 
 DecodedPicture DecodeKept(QByteArrayView data, const QString &name, QSize keep,
@@ -207,6 +213,7 @@ LoadedSprite LoadSheet(const QString &path, const QString &name, const PictureOp
                         .arg(MaxSprites));
     LoadedSprite sprite;
     sprite.SourceSize = cell;
+    sprite.SheetSize = QSize(w, h);
     sprite.MoreFrames.reserve(std::size_t(frames - 1));
     for (int k = 0; k < frames; ++k)
         AddFrame(sprite,
@@ -232,17 +239,19 @@ LoadedSprite LoadAnimation(const QByteArray &data, const QString &name,
     if (cutShort || !format->complete(data))
         DecodeKept(data, name, QSize(1, 1), budget); // refuses it as any truncated picture
     LoadedSprite sprite;
+    sprite.Gif = true;
     int count = 0;
     // Fitting keeps at most the top-left 32 x 240 pixels of each screen.
     const QSize keep = options.fit == FitMode::Scale ? WholePicture : QSize(32, MaxSpriteHeight);
     const int found = DecodeGifFrames(
-        data, options.frames, keep, name, budget, [&](const DecodedPicture &screen) {
+        data, options.frames, keep, name, budget, [&](const DecodedPicture &screen, int delay) {
             if (++count > MaxSprites)
                 throw Error(name, QStringLiteral(
                                       "%1 frames are more than the %2 sprites a project can hold")
                                       .arg(count)
                                       .arg(MaxSprites));
             sprite.SourceSize = screen.SourceSize;
+            sprite.Delays.push_back(delay);
             AddFrame(sprite, FitCell(screen, 0, 0, screen.SourceSize, options, sprite.Columns),
                      options, keepFitted, name);
         });
@@ -287,16 +296,13 @@ LoadedSprite LoadSprite(const QString &path, const PictureOptions &options, Keep
     const QString name = Named(path);
     if (options.isSheet())
         return LoadSheet(path, name, options, keepFitted, budget);
+    const QByteArray data = ReadPictureFile(path);
     // frames=all of a still picture is its one frame.
-    if (options.frames != 1) {
-        const QByteArray data = ReadPictureFile(path);
-        const PictureFormat *format = DetectFormat(data).format;
-        if (options.frames > 1 || (format && format->decode == DecodeGif))
-            return LoadAnimation(data, name, options, keepFitted, budget);
-    }
+    if (options.frames > 1 || (options.frames == 0 && IsGif(data)))
+        return LoadAnimation(data, name, options, keepFitted, budget);
     LoadedSprite sprite;
+    sprite.Gif = IsGif(data);
     if (options.fit == FitMode::Scale) {
-        const QByteArray data = ReadPictureFile(path);
         const auto [format, cutShort] = DetectFormat(data);
         ScaledSprite scaled;
         if (format && format->decode == DecodeJpeg && !cutShort && format->complete(data)) {
@@ -315,8 +321,7 @@ LoadedSprite LoadSprite(const QString &path, const PictureOptions &options, Keep
     } else {
         // Fitting keeps at most the top-left 32 x 240 pixels, so no more are
         // decoded.
-        DecodedPicture decoded =
-            DecodeKept(ReadPictureFile(path), name, QSize(32, MaxSpriteHeight), budget);
+        DecodedPicture decoded = DecodeKept(data, name, QSize(32, MaxSpriteHeight), budget);
         sprite.Mask = MaskFromAlpha(decoded);
         sprite.SourceSize = decoded.SourceSize;
         sprite.Columns = decoded.Picture.width();

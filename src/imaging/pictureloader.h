@@ -60,7 +60,7 @@ struct SpriteFrame {
 // draws, and the source's own size, to tell the user what fitting did. A
 // picture entry holds it as it comes. A sheet's first frame is the sprite,
 // the others follow in MoreFrames (empty for a single picture, so that one
-// costs no more than before).
+// costs no more than before); an animation's frames keep their delays.
 struct LoadedSprite {
     PictureSurface Image = {}; // fitted (cut or scaled) and reduced to the four shades
     SpriteMask Mask = {};      // alpha of at least half; padding never drawn
@@ -70,6 +70,14 @@ struct LoadedSprite {
     PictureSurface Fitted = {};
     int Columns = 0; // the fitted picture's own columns; the rest is white padding
     std::vector<SpriteFrame> MoreFrames = {};
+    // A sheet's whole picture, of which SourceSize is one cell; empty for a
+    // picture that is no sheet.
+    QSize SheetSize = {};
+    // An animated GIF's frames' delays in centiseconds, as the file gives
+    // them, one per frame; empty for a sheet or a single picture.
+    std::vector<int> Delays = {};
+    // Read from a GIF, which may hold more frames than were taken.
+    bool Gif = false;
 
     int frameCount() const { return 1 + int(MoreFrames.size()); }
     const PictureSurface &frameImage(int i) const
@@ -79,6 +87,10 @@ struct LoadedSprite {
     const SpriteMask &frameMask(int i) const
     {
         return i == 0 ? Mask : MoreFrames[std::size_t(i - 1)].Mask;
+    }
+    const PictureSurface &frameFitted(int i) const
+    {
+        return i == 0 ? Fitted : MoreFrames[std::size_t(i - 1)].Fitted;
     }
 };
 

@@ -95,7 +95,9 @@ std::vector<NameUse> EntryNameUses(std::span<const PictureEntry> entries)
     uses.reserve(entries.size());
     for (const PictureEntry &entry : entries) {
         const PictureOptions options = ResolveOptions(entry.Options);
-        uses.push_back({options.isSheet(), options.frames});
+        // An animated GIF's frames are written as a sheet's are; taking all
+        // of them may write any index.
+        uses.push_back({options.isSheet() || options.frames != 1, options.frames});
     }
     return uses;
 }

@@ -48,7 +48,7 @@ QString StoredLocation(const PictureEntry &entry, const QString &projectPath, bo
 // The entries' names, in order.
 QStringList EntryNames(std::span<const PictureEntry> entries);
 // What each entry writes under its name, from its record's options: a sheet
-// the names of its frames.
+// or an animated GIF's frames the names of its frames.
 std::vector<NameUse> EntryNameUses(std::span<const PictureEntry> entries);
 
 // Appends the files of a selection text to entries in the order chosen, each

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QListView>
+#include <QProcess>
 #include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
@@ -255,6 +256,17 @@ protected:
         seam.saveAnswers.push_back(path(project));
         seam.saveAnswers.push_back(path(header));
         next();
+    }
+
+    // bitvane-compile given the project the window saved writes the header
+    // the window wrote, byte for byte.
+    void expectCommandLineWritesTheSame(const QString &project, const QString &header)
+    {
+        QProcess cli;
+        cli.start(QStringLiteral(BITVANE_COMPILE_EXE), {"-o", path("cli.h"), path(project)});
+        ASSERT_TRUE(cli.waitForFinished(60000));
+        EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+        EXPECT_EQ(readAll(path("cli.h")), readAll(path(header)));
     }
 
     QString lastMessage() const

@@ -124,16 +124,16 @@ TEST_F(Keys, AltMnemonicsReachThePictureChoices)
     newProjectWith({"hero.bmp"});
     loadPictures();
     ui().cboFit->setCurrentIndex(1); // Width is offered only when scaling
+    ui().spnCellWidth->setValue(4);  // a sheet of two frames: the frame box shows
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     const struct {
         Qt::Key key;
         QWidget *control;
-    } cases[] = {{Qt::Key_F, ui().cboFit},
-                 {Qt::Key_W, ui().cboWidth},
-                 {Qt::Key_L, ui().spnBlack},
-                 {Qt::Key_S, ui().cboShading},
-                 {Qt::Key_Z, ui().cboZoom}};
+    } cases[] = {{Qt::Key_F, ui().cboFit},       {Qt::Key_W, ui().cboWidth},
+                 {Qt::Key_L, ui().spnBlack},     {Qt::Key_S, ui().cboShading},
+                 {Qt::Key_E, ui().spnCellWidth}, {Qt::Key_U, ui().spnFrames},
+                 {Qt::Key_A, ui().spnFrame},     {Qt::Key_Z, ui().cboZoom}};
     for (const auto &c : cases) {
         QTest::keyClick(w.get(), c.key, Qt::AltModifier);
         EXPECT_TRUE(QTest::qWaitFor([&] { return c.control->hasFocus(); }, 2000))

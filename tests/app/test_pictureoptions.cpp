@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QProcess>
 #include <QStandardItemModel>
 
 namespace bitvane::testing {
@@ -127,11 +126,7 @@ TEST_F(PicturePages, ChoicesArePreviewedWrittenAsTheCommandLineWritesAndRestored
     for (const Row &row : rows)
         EXPECT_TRUE(project.contains(QByteArray(",\"") + row.field + "\"\r\n")) << row.field;
 
-    QProcess cli;
-    cli.start(QStringLiteral(BITVANE_COMPILE_EXE), {"-o", path("cli.h"), path("window.bvp")});
-    ASSERT_TRUE(cli.waitForFinished(60000));
-    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
-    EXPECT_EQ(readAll(path("window.h")), readAll(path("cli.h")));
+    ASSERT_NO_FATAL_FAILURE(expectCommandLineWritesTheSame("window.bvp", "window.h"));
     const HeaderContents header = ReadHeaderFile(path("window.h"));
     ASSERT_EQ(header.sprites.size(), std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i)

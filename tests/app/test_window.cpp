@@ -182,7 +182,8 @@ const char *const FocusOrder[] = {
     "txtProjectFile", "cmdProjectFile", "lvwFiles",      "cmdAddFile",    "cmdRemove",
     "lstPictures",    "cboZoom",        "sldBrightness", "spnBrightness", "sldContrast",
     "spnContrast",    "cboFit",         "cboWidth",      "spnBlack",      "spnWhite",
-    "cboShading",     "optClassic",     "optModern",     "chkMasks",      "chkShared",
+    "cboShading",     "spnCellWidth",   "spnCellHeight", "spnFrames",     "spnFrame",
+    "cmdPlay",        "optClassic",     "optModern",     "chkMasks",      "chkShared",
     "chkRelative",    "scrPreview"};
 
 TEST_F(WindowTest, FocusChainFollowsTheTabIndices)

@@ -22,6 +22,10 @@ struct WindowProbe {
     static void LoadPictures(frmMain &w) { w.LoadPictures(); }
     static void cboZoom_Change(frmMain &w) { w.cboZoom_Change(); }
     static bool CompileProject(frmMain &w) { return w.CompileProject().has_value(); }
+    // The player's timer, and its tick run at once, so that no test waits
+    // for the frames' real delays.
+    static QTimer *player(frmMain &w) { return w.m_player; }
+    static void playerStep(frmMain &w) { w.playerStep(); }
     static void runGuarded(frmMain &w, const std::function<void()> &f) { w.runGuarded(f); }
 
     static void setBusyCompiling(frmMain &w, bool busy) { w.m_busyCompiling = busy; }

@@ -22,6 +22,7 @@ struct Frame {
     int transparentIndex = -1;
     QRect rect = {};  // where the image lies on the screen; empty: the whole screen
     int disposal = 0; // 1 none, 2 background, 3 previous
+    int delay = 10;   // centiseconds
 };
 
 inline void put16(QByteArray &out, int v)
@@ -92,7 +93,7 @@ inline QByteArray makeGif(QSize size, const QList<QRgb> &palette, const QList<Fr
     for (const Frame &frame : frames) {
         out.append("\x21\xF9\x04", 3);
         out.append(char((frame.transparentIndex >= 0 ? 1 : 0) | (frame.disposal << 2)));
-        put16(out, 10);
+        put16(out, frame.delay);
         out.append(char(frame.transparentIndex >= 0 ? frame.transparentIndex : 0));
         out.append(char(0));
         out.append(char(0x2C));
