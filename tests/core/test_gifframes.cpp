@@ -100,7 +100,7 @@ TEST_F(Loader, GifFramesThatAreNotThereAreRefused)
         const char *reason;
     };
     const Case cases[] = {
-        {"still.gif", "frames=2", "frames=2 but the GIF has 1 frames"},
+        {"still.gif", "frames=2", "frames=2 but the GIF has 1 frame"},
     };
     write(QStringLiteral("still.gif"),
           giftest::makeGif(QSize(2, 1), Palette, {giftest::Frame{{1, 2}}}));
