@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -97,43 +98,70 @@ void CheckRegularFile(const QString &path, const QString &name, QStringView kind
     Descriptor fd(OpenRegular(path, name, kind, status));
 }
 
-QByteArray ReadRegularFile(const QString &path, const QString &name, qint64 maxBytes,
-                           QStringView kind)
+RegularFile::RegularFile(const QString &path, const QString &name, qint64 maxBytes,
+                         QStringView kind)
+    : m_name(name), m_kind(kind.toString()), m_maxBytes(maxBytes)
 {
     struct stat status;
-    Descriptor fd(OpenRegular(path, name, kind, status));
-    auto tooLarge = [&](qint64 size) {
-        return Error(
-            name, QStringLiteral("the file is too large for a %1 (%2 bytes)").arg(kind).arg(size));
-    };
-    if (status.st_size > maxBytes)
-        throw tooLarge(status.st_size);
-    QByteArray data(qsizetype(status.st_size), Qt::Uninitialized);
-    qint64 done = 0;
+    m_fd = OpenRegular(path, name, kind, status);
+    m_size = status.st_size;
+    if (m_size > maxBytes) {
+        ::close(m_fd);
+        throw tooLarge(m_size);
+    }
+}
+
+RegularFile::~RegularFile()
+{
+    ::close(m_fd);
+}
+
+Error RegularFile::tooLarge(qint64 size) const
+{
+    return Error(m_name,
+                 QStringLiteral("the file is too large for a %1 (%2 bytes)").arg(m_kind).arg(size));
+}
+
+qsizetype RegularFile::read(char *into, qsizetype room)
+{
+    for (;;) {
+        const ssize_t n = ::read(m_fd, into, std::size_t(room));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ThrowFor(errno, m_name);
+        if (m_done + n > m_maxBytes)
+            throw tooLarge(m_done + n);
+        m_done += n;
+        return qsizetype(n);
+    }
+}
+
+QByteArray RegularFile::readRest(QByteArray data)
+{
+    qint64 done = data.size();
+    data.resize(qsizetype(std::max(m_size, done)));
     // Past the size the status gave, reads go through a small buffer: a file
     // that grows while it is read is noticed without doubling the memory.
     char probe[4096];
     for (;;) {
         const bool inData = done < data.size();
         char *into = inData ? data.data() + done : probe;
-        const std::size_t room = inData ? std::size_t(data.size() - done) : sizeof probe;
-        const ssize_t n = ::read(fd.get(), into, room);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowFor(errno, name);
-        }
+        const qsizetype n = read(into, inData ? data.size() - done : qsizetype(sizeof probe));
         if (n == 0)
             break;
-        if (!inData) {
-            if (done + n > maxBytes)
-                throw tooLarge(done + n);
+        if (!inData)
             data.append(probe, n);
-        }
         done += n;
     }
     data.truncate(qsizetype(done));
     return data;
+}
+
+QByteArray ReadRegularFile(const QString &path, const QString &name, qint64 maxBytes,
+                           QStringView kind)
+{
+    return RegularFile(path, name, maxBytes, kind).readRest({});
 }
 
 bool SurvivesDecoding(const char *argument)

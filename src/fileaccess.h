@@ -2,6 +2,8 @@
 // operating system's own words for why a file operation failed.
 #pragma once
 
+#include "error.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
@@ -29,6 +31,34 @@ void CheckRegularFile(const QString &path, const QString &name, QStringView kind
 // is refused.
 QByteArray ReadRegularFile(const QString &path, const QString &name, qint64 maxBytes,
                            QStringView kind);
+
+// The same file open and read a piece at a time from its start, for a reader
+// that may stop long before the end. Every step throws Error naming the file
+// as ReadRegularFile would.
+class RegularFile {
+public:
+    RegularFile(const QString &path, const QString &name, qint64 maxBytes, QStringView kind);
+    ~RegularFile();
+    RegularFile(const RegularFile &) = delete;
+    RegularFile &operator=(const RegularFile &) = delete;
+
+    // The size its status gave when it was opened.
+    qint64 size() const { return m_size; }
+    // Up to room bytes more into into; 0 at the end.
+    qsizetype read(char *into, qsizetype room);
+    // data (what was read so far) followed by the rest of the file.
+    QByteArray readRest(QByteArray data);
+
+private:
+    Error tooLarge(qint64 size) const;
+
+    int m_fd = -1;
+    QString m_name;
+    QString m_kind;
+    qint64 m_maxBytes;
+    qint64 m_size = 0;
+    qint64 m_done = 0;
+};
 
 // Whether a command-line argument comes through QString (which turns bytes
 // that are no UTF-8 into U+FFFD) back to the same bytes, so that a file it

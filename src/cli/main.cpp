@@ -31,6 +31,8 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <new>
 
 using namespace bitvane;
@@ -54,6 +56,34 @@ template <typename Command> int guarded(std::FILE *err, Command command)
     return 1;
 }
 
+// Of the environment's locale only what reaches the output is taken: the
+// system's error texts (qt_error_string) in their language and character
+// set. The other categories would change nothing (Qt converts and formats
+// without them), and each costs a file to load; nor is anything loaded when
+// the texts stay the built-in English ones.
+void TakeMessagesLocale()
+{
+    const char *messages = "";
+    for (const char *variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char *value = std::getenv(variable);
+        if (value && *value) {
+            messages = value;
+            break;
+        }
+    }
+    // The plain C locale (also when nothing is named) overrules LANGUAGE,
+    // the list of languages to translate into; its UTF-8 form does not.
+    const char *languages = std::getenv("LANGUAGE");
+    const bool english =
+        !*messages || std::strcmp(messages, "C") == 0 || std::strcmp(messages, "POSIX") == 0 ||
+        ((std::strcmp(messages, "C.UTF-8") == 0 || std::strcmp(messages, "C.utf8") == 0) &&
+         (!languages || !*languages));
+    if (english)
+        return;
+    std::setlocale(LC_CTYPE, "");
+    std::setlocale(LC_MESSAGES, "");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -63,8 +93,8 @@ int main(int argc, char *argv[])
     std::FILE *err = CaptureDiagnostics();
     // No application object: it costs as much start-up as all the rest of
     // an empty run, and only the watch needs an event loop (it makes its
-    // own). The locale is taken from the environment as it would have done.
-    std::setlocale(LC_ALL, "");
+    // own).
+    TakeMessagesLocale();
 
     CommandLine run = ParseArguments(err, argc, argv);
     if (run.exitStatus)

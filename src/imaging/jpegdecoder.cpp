@@ -8,9 +8,13 @@
 #include <array>
 #include <csetjmp>
 #include <cstdio>
+#include <exception>
 #include <limits>
+#include <vector>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 namespace bitvane {
 
@@ -34,14 +38,19 @@ struct ErrorManager {
 void IgnoreMessage(j_common_ptr, int)
 {}
 
-// The file from memory in up to three pieces: before the frame's height,
-// the height as the decoder is told it, and the rest; then an end marker
-// for a decoder that reads past the end.
+// The file in up to three pieces from memory: before the frame's height,
+// the height as the decoder is told it, and the rest of what was read; then,
+// when that was only the file's head, the rest as the decoder asks for it;
+// then an end marker for a decoder that reads past the end.
 struct PiecedSource {
     jpeg_source_mgr pub;
     std::array<QByteArrayView, 3> pieces;
     std::size_t next = 0;
     JOCTET patch[2];
+    const JpegMore *more = nullptr;
+    std::vector<char> buffer;
+    bool ended = false; // the decoder asked for more than the file holds
+    std::exception_ptr failure;
 };
 
 void InitSource(j_decompress_ptr)
@@ -53,8 +62,22 @@ boolean FillInput(j_decompress_ptr info)
     auto *source = reinterpret_cast<PiecedSource *>(info->src);
     while (source->next < source->pieces.size() && source->pieces[source->next].isEmpty())
         ++source->next;
+    QByteArrayView piece;
     if (source->next < source->pieces.size()) {
-        const QByteArrayView piece = source->pieces[source->next++];
+        piece = source->pieces[source->next++];
+    } else if (source->more && !source->ended) {
+        qsizetype n = 0;
+        try {
+            n = (*source->more)(source->buffer.data(), qsizetype(source->buffer.size()));
+        } catch (...) {
+            // Reading failed: the decoder is stopped, and run() throws this.
+            source->failure = std::current_exception();
+            ERREXIT(info, JERR_FILE_READ);
+        }
+        piece = QByteArrayView(source->buffer.data(), n);
+        source->ended = n == 0;
+    }
+    if (!piece.isEmpty()) {
         source->pub.next_input_byte = reinterpret_cast<const JOCTET *>(piece.data());
         source->pub.bytes_in_buffer = std::size_t(piece.size());
     } else {
@@ -105,10 +128,19 @@ qsizetype FrameHeightAt(QByteArrayView d)
 // vertical sampling) plus the one whose chroma the last kept row blends in.
 constexpr int RowsAfterKept = 64;
 
+// What the decoder is given of a file read as it goes, at a time.
+constexpr qsizetype ReadBytes = 64 * 1024;
+
+Error Truncated(const QString &name)
+{
+    return Error(name, QStringLiteral("the JPEG picture is truncated: the file ends before its "
+                                      "picture data does"));
+}
+
 // One decompression: the library's state, and its failures as Error.
 class Decompression {
 public:
-    explicit Decompression(const QString &name) : m_name(name)
+    Decompression(const QString &name, const PiecedSource &source) : m_name(name), m_source(source)
     {
         info.err = jpeg_std_error(&m_errors.pub);
         m_errors.pub.error_exit = ErrorExit;
@@ -123,9 +155,15 @@ public:
     // keep no object that needs destroying, since the jump skips them.
     template <typename Steps> void run(Steps &&steps)
     {
-        if (setjmp(m_errors.jump))
+        if (setjmp(m_errors.jump)) {
+            if (m_source.failure)
+                std::rethrow_exception(m_source.failure);
+            // The decoder's complaint about data a short file lacks.
+            if (m_source.ended)
+                throw Truncated(m_name);
             throw Error(m_name, QStringLiteral("the JPEG picture is damaged (%1)")
                                     .arg(QString::fromLocal8Bit(m_errors.message)));
+        }
         steps();
     }
 
@@ -134,18 +172,24 @@ public:
 private:
     ErrorManager m_errors{};
     QString m_name;
+    const PiecedSource &m_source;
 };
 
 // Decodes the rows of the picture that make(declared size) wants into what
 // it returns (a PictureBuilder or a RowScaler: width() and height() say how
 // much of the picture, putRgb and putGrey take its rows), which takes
-// bytes(declared size) of the budget.
+// bytes(declared size) of the budget. data is the whole file, or its head
+// when more reads the rest.
 template <class Bytes, class Make>
-auto ReadJpeg(QByteArrayView data, QSize keep, const QString &name, DecodeBudget &budget,
-              Bytes bytes, Make make)
+auto ReadJpeg(QByteArrayView data, const JpegMore *more, QSize keep, const QString &name,
+              DecodeBudget &budget, Bytes bytes, Make make)
 {
     const qsizetype heightAt = FrameHeightAt(data);
     PiecedSource source{};
+    if (more) {
+        source.more = more;
+        source.buffer.resize(ReadBytes);
+    }
     source.pub.init_source = InitSource;
     source.pub.fill_input_buffer = FillInput;
     source.pub.skip_input_data = SkipInput;
@@ -162,7 +206,7 @@ auto ReadJpeg(QByteArrayView data, QSize keep, const QString &name, DecodeBudget
                          data.sliced(heightAt + 2)};
     }
 
-    Decompression jpeg(name);
+    Decompression jpeg(name, source);
     jpeg_decompress_struct &info = jpeg.info;
     jpeg.run([&] {
         info.src = &source.pub;
@@ -235,21 +279,42 @@ auto ReadJpeg(QByteArrayView data, QSize keep, const QString &name, DecodeBudget
         }
         jpeg_abort_decompress(&info);
     });
+    // The decoder went on with made-up data.
+    if (source.ended)
+        throw Truncated(name);
     return builder;
 }
 
-} // namespace
-
-DecodedPicture DecodeJpeg(QByteArrayView data, QSize keep, const QString &name,
-                          DecodeBudget &budget)
+DecodedPicture DecodeKeptJpeg(QByteArrayView data, const JpegMore *more, QSize keep,
+                              const QString &name, DecodeBudget &budget)
 {
     return ReadJpeg(
-               data, keep, name, budget,
+               data, more, keep, name, budget,
                [keep](QSize declared) {
                    return PictureBuilder::BytesFor(declared.boundedTo(keep), false);
                },
                [keep](QSize declared) { return PictureBuilder(declared, keep, false); })
         .take();
+}
+
+} // namespace
+
+bool JpegDecodesPart(QByteArrayView head, QSize keep)
+{
+    const qsizetype heightAt = FrameHeightAt(head);
+    return heightAt > 0 && qint64(keep.height()) + RowsAfterKept < qint64(Be16(head, heightAt));
+}
+
+DecodedPicture DecodeJpegHead(QByteArrayView head, const JpegMore &more, QSize keep,
+                              const QString &name, DecodeBudget &budget)
+{
+    return DecodeKeptJpeg(head, &more, keep, name, budget);
+}
+
+DecodedPicture DecodeJpeg(QByteArrayView data, QSize keep, const QString &name,
+                          DecodeBudget &budget)
+{
+    return DecodeKeptJpeg(data, nullptr, keep, name, budget);
 }
 
 ScaledSprite ScaleJpeg(QByteArrayView data, int chosenWidth, const QString &name,
@@ -258,7 +323,7 @@ ScaledSprite ScaleJpeg(QByteArrayView data, int chosenWidth, const QString &name
     // A row of colours and the scaler's sums stand for the picture.
     const QSize whole(std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
     const RowScaler scaler = ReadJpeg(
-        data, whole, name, budget,
+        data, nullptr, whole, name, budget,
         [](QSize declared) { return qint64(declared.width()) * 4 + 32 * 240 * 32; },
         [chosenWidth](QSize declared) { return RowScaler(declared, chosenWidth); });
     source = QSize(scaler.width(), scaler.height());

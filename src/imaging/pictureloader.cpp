@@ -109,6 +109,34 @@ QByteArray ReadPictureFile(const QString &path)
     return ReadRegularFile(path, Named(path), MaxFileBytes, u"picture file");
 }
 
+// The kept corner of the picture file at path. A JPEG picture taller than
+// the rows decoded is read only as far as they need (most of a camera's
+// photo is rows no sprite uses); any other file is read whole first. gif
+// says whether the file is a GIF (the window offers its frames).
+DecodedPicture DecodeKeptFile(const QString &path, const QString &name, QSize keep,
+                              DecodeBudget &budget, bool &gif)
+{
+    if (path.isEmpty())
+        throw Error(QStringLiteral("no picture file was named"));
+    RegularFile file(path, name, MaxFileBytes, u"picture file");
+    // Enough for the frame header after the usual metadata.
+    QByteArray head(qsizetype(std::min<qint64>(file.size(), 64 * 1024)), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < head.size()) {
+        const qsizetype n = file.read(head.data() + got, head.size() - got);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    head.truncate(got);
+    gif = IsGif(head);
+    if (head.startsWith("\xFF\xD8\xFF") && JpegDecodesPart(head, keep)) {
+        const JpegMore more = [&file](char *into, qsizetype room) { return file.read(into, room); };
+        return DecodeJpegHead(head, more, keep, name, budget);
+    }
+    return DecodeKept(file.readRest(std::move(head)), name, keep, budget);
+}
+
 constexpr QSize WholePicture(std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
 
 // The part of a decoded picture at (left, top), alpha with it.
@@ -296,13 +324,16 @@ LoadedSprite LoadSprite(const QString &path, const PictureOptions &options, Keep
     const QString name = Named(path);
     if (options.isSheet())
         return LoadSheet(path, name, options, keepFitted, budget);
-    const QByteArray data = ReadPictureFile(path);
     // frames=all of a still picture is its one frame.
-    if (options.frames > 1 || (options.frames == 0 && IsGif(data)))
-        return LoadAnimation(data, name, options, keepFitted, budget);
+    if (options.frames != 1) {
+        const QByteArray data = ReadPictureFile(path);
+        if (options.frames > 1 || IsGif(data))
+            return LoadAnimation(data, name, options, keepFitted, budget);
+    }
     LoadedSprite sprite;
-    sprite.Gif = IsGif(data);
     if (options.fit == FitMode::Scale) {
+        const QByteArray data = ReadPictureFile(path);
+        sprite.Gif = IsGif(data);
         const auto [format, cutShort] = DetectFormat(data);
         ScaledSprite scaled;
         if (format && format->decode == DecodeJpeg && !cutShort && format->complete(data)) {
@@ -321,7 +352,8 @@ LoadedSprite LoadSprite(const QString &path, const PictureOptions &options, Keep
     } else {
         // Fitting keeps at most the top-left 32 x 240 pixels, so no more are
         // decoded.
-        DecodedPicture decoded = DecodeKept(data, name, QSize(32, MaxSpriteHeight), budget);
+        DecodedPicture decoded =
+            DecodeKeptFile(path, name, QSize(32, MaxSpriteHeight), budget, sprite.Gif);
         sprite.Mask = MaskFromAlpha(decoded);
         sprite.SourceSize = decoded.SourceSize;
         sprite.Columns = decoded.Picture.width();

@@ -4,6 +4,7 @@
 #include "loaderfixture.h"
 
 #include <QDir>
+#include <QImageWriter>
 
 #include <unistd.h>
 
@@ -107,6 +108,55 @@ TEST_F(Loader, TruncatedFilesAreRefused)
             const QString path =
                 write(QStringLiteral("%1-%2").arg(sample.name).arg(keep), sample.bytes.left(keep));
             expectRefused(path, "truncated");
+        }
+    }
+}
+
+// A JPEG more than a sprite tall is read only as far as the sprite's rows
+// need: cut short before their data ends it is refused, cut after it it
+// gives the same sprite as the whole file. A progressive one spreads every
+// row over all its scans, so any cut is refused.
+TEST_F(Loader, TallJpegIsReadOnlyAsFarAsTheSpriteNeeds)
+{
+    // 1200 rows, of which the sprite's 240 and the blocks after them are
+    // about the first fifth of the file.
+    const QImage image = RandomImage(40, 1200, 12);
+    for (const bool progressive : {false, true}) {
+        SCOPED_TRACE(progressive);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setQuality(90);
+        writer.setProgressiveScanWrite(progressive);
+        ASSERT_TRUE(writer.write(image));
+        const LoadedSprite whole = LoadSprite(write("tall.jpg", bytes), {});
+        const qsizetype scan = bytes.indexOf("\xFF\xDA");
+        ASSERT_GT(scan, 0);
+        const struct {
+            qsizetype keep;
+            bool refused;
+        } cuts[] = {
+            {bytes.size() - 2, progressive}, // no end marker
+            {bytes.size() / 2, progressive},
+            {bytes.size() / 8, true},
+            {scan + 40, true}, // just into the picture data
+            {scan - 20, true}, // in the headers after the frame's
+        };
+        for (const auto &cut : cuts) {
+            SCOPED_TRACE(cut.keep);
+            const QString path =
+                write(QStringLiteral("tall-%1.jpg").arg(cut.keep), bytes.left(cut.keep));
+            if (cut.refused) {
+                try {
+                    LoadSprite(path, {});
+                    ADD_FAILURE() << "accepted";
+                } catch (const Error &e) {
+                    EXPECT_EQ(e.file(), QDir::toNativeSeparators(path));
+                    EXPECT_TRUE(e.reason().contains("truncated")) << qPrintable(e.message());
+                }
+            } else {
+                EXPECT_EQ(LoadSprite(path, {}).Image, whole.Image);
+            }
         }
     }
 }
