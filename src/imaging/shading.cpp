@@ -263,205 +263,139 @@ private:
     std::uint8_t m_steps[3][4][16];
 };
 
-// Serpentine error diffusion, one row at a time, top to bottom. Every pixel
-// waits on the share of the error of the one before it, so a row goes in
-// two passes: a scan that only follows that share, pixel after pixel, from
-// the start each pixel has (its grey plus what the row above left it) and
-// keeps each pixel's sum u; then a pass over the whole row, four pixels at a
-// time, working out from u the levels and what the row gives the next.
-// floor(7e / 16) for each u of a range errors never leave in practice (e
-// stays within +-680, so u within -680..4760). >> on a negative int rounds
-// towards minus infinity (C++20), and 7 * 1360 = 16 * 595 comes out of the
-// shift whole.
-struct CarryTable {
-    static constexpr int Lowest = -2048;
-    static constexpr unsigned Size = 8192;
-    static int work(int u)
-    {
-        const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
-        return ((7 * u) >> 4) - 595 * level;
-    }
-    CarryTable()
-    {
-        for (unsigned i = 0; i < Size; ++i)
-            of[i] = std::int16_t(work(Lowest + int(i)));
-    }
-    std::array<std::int16_t, Size> of{};
-};
-
+// Serpentine error diffusion, top to bottom, in whole numbers: each pixel's
+// sum u = 16 grey + what the row above and the pixel before left it gets the
+// level of 16 * its threshold band, and its error e = u - 1360 level goes
+// 7/16 to the next pixel, 3/16 behind, 5/16 under and the rest ahead in the
+// row below (each share rounded down, the error leaving the grid dropped).
+// Every pixel waits on the 7/16 of the one before, and the rows on each
+// other through their ends, so that chain sets the pace: one load a pixel
+// from a table indexed by u, whose result is the next pixel's index less
+// its own cell. Everything else a pixel does (its level, the shares it
+// leaves the row below) goes beside the chain in the same pass, so the next
+// row's first pixel is ready as soon as this row's last one is.
+//
+// The table covers the u errors never leave in practice (e stays within
+// +-680, so u within -680..4760); a sum outside it is worked out in full.
+// >> on a negative int rounds towards minus infinity (C++20).
 class Diffuser {
 public:
     // With levels, the greys are those before the levels, looked up with
     // the 16 g each starts from.
     explicit Diffuser(int width, const std::array<std::uint8_t, 256> *levels = nullptr)
-        : m_width(width), m_padded(std::size_t(width + 7) / 8 * 8), m_here(m_padded, 0),
-          m_cells(m_padded, 0), m_levels(m_padded, 0)
+        : m_width(width), m_rows{std::vector<int>(std::size_t(width) + 2),
+                                 std::vector<int>(std::size_t(width) + 2)}
     {
-        // The scan follows u - Lowest, the carry table's cell.
         for (int g = 0; g < 256; ++g)
-            m_start[std::size_t(g)] =
-                16 * (levels ? (*levels)[std::size_t(g)] : g) - CarryTable::Lowest;
-#if defined(__SSE2__)
-        const std::size_t vectors = m_padded / 8;
-        m_under.resize(vectors);
-        m_behind.resize(vectors + 2);
-        m_ahead.resize(vectors + 2);
-        m_inside.resize(vectors);
-        for (std::size_t i = 0; i < vectors; ++i)
-            for (int k = 0; k < 8; ++k)
-                m_inside[i].lanes[k] = std::int16_t(int(8 * i) + k < width ? -1 : 0);
-#endif
+            m_start[std::size_t(g)] = 16 * (levels ? (*levels)[std::size_t(g)] : g) - Lowest - Bias;
     }
 
-    // The levels of row y's greys; rows come in order from 0.
-    void row(const std::uint8_t *in, std::uint8_t *levels, int y)
+    // The levels of `height` rows of greys that follow each other; levels
+    // may be the greys themselves.
+    void run(const std::uint8_t *greys, std::uint8_t *levels, int height)
     {
-        const int w = m_width;
+        const std::size_t w = std::size_t(m_width);
         if (w == 0)
             return;
-        int *cells = m_cells.data();
-        for (int x = 0; x < w; ++x)
-            cells[x] = m_start[in[x]] + m_here[std::size_t(x)];
-        const bool rightwards = y % 2 == 0;
-        m_outside = false;
-        if (rightwards)
-            scan<1>(cells);
-        else
-            scan<-1>(cells + w - 1);
-#if defined(__SSE2__)
-        if (!m_outside)
-            spreadNarrow(rightwards);
-        else
-#endif
-            spreadWide(rightwards);
-        std::memcpy(levels, m_levels.data(), std::size_t(w));
+        // Each row's cells with a guard either side, for the shares that
+        // leave the picture.
+        int *cells = m_rows[0].data() + 1, *below = m_rows[1].data() + 1;
+        for (std::size_t x = 0; x < w; ++x)
+            cells[x] = m_start[greys[x]];
+        for (int y = 0; y < height; ++y) {
+            // The row below starts from its greys, read before this row's
+            // levels may take their place.
+            if (y + 1 < height) {
+                const std::uint8_t *next = greys + std::size_t(y + 1) * w;
+                for (std::size_t x = 0; x < w; ++x)
+                    below[x] = m_start[next[x]];
+            }
+            std::uint8_t *out = levels + std::size_t(y) * w;
+            if (y % 2 == 0)
+                scan<1>(cells, below, out);
+            else
+                scan<-1>(cells, below, out);
+            std::swap(cells, below);
+        }
     }
 
 private:
-    // The sums of the row's pixels from `cell` on, in steps of Step: each
-    // pixel's cell plus the share of the one before, written back.
-    template <int Step> void scan(int *cell)
-    {
-        // The carry indexes the table from the pixel's own cell, so that
-        // each pixel waits on one load only.
-        std::ptrdiff_t carry = 0;
-        for (int *const end = cell + Step * m_width; cell != end; cell += Step) {
-            const std::int16_t *from = m_carries.of.data() + *cell;
-#if defined(__GNUC__)
-            // Hidden from the optimiser, which would otherwise add first
-            // and index the table from its start: one step more per pixel.
-            asm("" : "+r"(from));
-#endif
-            const std::ptrdiff_t c = *cell + carry;
-            *cell = int(c);
-            if (std::size_t(c) < CarryTable::Size) [[likely]] {
-                carry = from[carry];
-            } else {
-                m_outside = true;
-                carry = CarryTable::work(int(c) + CarryTable::Lowest);
+    // A cell holds u - Lowest - Bias of its pixel before the share of the
+    // one before it; the table is indexed by u - Lowest, and its carry is
+    // that share plus Bias, so that the cell plus the carry is the index
+    // and the carry a 16-bit load with no sign to extend.
+    static constexpr int Lowest = -2048;
+    static constexpr std::ptrdiff_t Size = 8192;
+    static constexpr int Bias = 1024;
+    static int levelOf(int u) { return (u >= 680) + (u >= 2040) + (u >= 3400); }
+    struct Entry {
+        std::uint16_t carry;     // floor(7e / 16) + Bias
+        std::int16_t errorLevel; // 4 e + level
+    };
+    static_assert(sizeof(Entry) == 4, "the chain's load scales its index by 4");
+    struct Table {
+        Table()
+        {
+            for (std::ptrdiff_t k = 0; k < Size; ++k) {
+                const int u = Lowest + int(k), level = levelOf(u), e = u - 1360 * level;
+                of[std::size_t(k)] = {std::uint16_t(((7 * e) >> 4) + Bias),
+                                      std::int16_t(4 * e + level)};
             }
         }
-    }
+        std::array<Entry, Size> of{};
+    };
 
-    // From the sums: the levels, and each pixel's error shared out to the
-    // row below. The next row's start at x is what falls under it, plus
-    // what falls behind the pixel after x and ahead of the pixel before it
-    // in scan order; shares beyond the edges are dropped.
-    void spreadWide(bool rightwards)
+    // One row in scan order, Step = 1 rightwards, -1 leftwards: the levels
+    // out, and each pixel's shares added to the row below's cells. That row
+    // gets at x what falls under x, behind the pixel after x and ahead of
+    // the one before it, so it is done a pixel late.
+    template <int Step> void scan(const int *cells, int *below, std::uint8_t *levels) const
     {
+        const Entry *const table = m_table.of.data();
         const int w = m_width;
-        std::vector<int> under(std::size_t(w), 0), behind(std::size_t(w) + 2, 0),
-            ahead(std::size_t(w) + 2, 0);
-        for (int x = 0; x < w; ++x) {
-            const int u = m_cells[std::size_t(x)] + CarryTable::Lowest;
-            const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
-            const int e = u - 1360 * level;
-            const std::size_t at = std::size_t(x) + 1; // past the left guard
-            m_levels[std::size_t(x)] = std::uint8_t(level);
-            under[std::size_t(x)] = (5 * e) >> 4;
-            behind[at] = (3 * e) >> 4;
-            ahead[at] = e - ((7 * e) >> 4) - behind[at] - under[std::size_t(x)];
-        }
-        const int *fromRight = rightwards ? behind.data() + 2 : ahead.data() + 2;
-        const int *fromLeft = rightwards ? ahead.data() : behind.data();
-        for (int x = 0; x < w; ++x)
-            m_here[std::size_t(x)] = under[std::size_t(x)] + fromRight[x] + fromLeft[x];
-    }
-
-#if defined(__SSE2__)
-    // The same, eight pixels a vector in 16-bit lanes, for a row whose sums
-    // all lie in the carry table's range: there |8 e| < 2^15.
-    void spreadNarrow(bool rightwards)
-    {
-        const std::size_t vectors = m_padded / 8;
-        const __m128i lowest = _mm_set1_epi16(CarryTable::Lowest);
-        const __m128i first = _mm_set1_epi16(679), second = _mm_set1_epi16(2039),
-                      third = _mm_set1_epi16(3399), step = _mm_set1_epi16(1360);
-        const auto load = [](const Lanes &p) {
-            return _mm_load_si128(reinterpret_cast<const __m128i *>(p.lanes));
-        };
-        const auto store = [](Lanes &p, __m128i v) {
-            _mm_store_si128(reinterpret_cast<__m128i *>(p.lanes), v);
-        };
-        for (std::size_t i = 0; i < vectors; ++i) {
-            const int *cells = m_cells.data() + 8 * i;
-            const __m128i u = _mm_add_epi16(
-                _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(cells)),
-                                _mm_loadu_si128(reinterpret_cast<const __m128i *>(cells + 4))),
-                lowest);
-            // Each comparison met is -1: their sum is minus the level.
-            const __m128i minusLevel =
-                _mm_add_epi16(_mm_add_epi16(_mm_cmpgt_epi16(u, first), _mm_cmpgt_epi16(u, second)),
-                              _mm_cmpgt_epi16(u, third));
-            _mm_storel_epi64(reinterpret_cast<__m128i *>(m_levels.data() + 8 * i),
-                             _mm_packus_epi16(_mm_sub_epi16(_mm_setzero_si128(), minusLevel),
-                                              _mm_setzero_si128()));
-            // Columns past the picture keep no error.
-            const __m128i e = _mm_and_si128(_mm_add_epi16(u, _mm_mullo_epi16(minusLevel, step)),
-                                            load(m_inside[i]));
-            const __m128i e2 = _mm_add_epi16(e, e), e4 = _mm_add_epi16(e2, e2);
-            const __m128i carry = _mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(e4, e4), e), 4);
-            const __m128i back = _mm_srai_epi16(_mm_add_epi16(e2, e), 4);
-            const __m128i under = _mm_srai_epi16(_mm_add_epi16(e4, e), 4);
-            store(m_under[i], under);
-            store(m_behind[i + 1], back);
-            store(m_ahead[i + 1],
-                  _mm_sub_epi16(_mm_sub_epi16(e, carry), _mm_add_epi16(back, under)));
-        }
-        const Lanes *fromRight = rightwards ? m_behind.data() : m_ahead.data();
-        const Lanes *fromLeft = rightwards ? m_ahead.data() : m_behind.data();
-        for (std::size_t i = 0; i < vectors; ++i) {
-            // Lane k + 1 of vector i + 1 (its own and the next one's lanes
-            // moved down one), and lane k - 1 (moved up one, from the one
-            // before).
-            const __m128i right = _mm_or_si128(_mm_srli_si128(load(fromRight[i + 1]), 2),
-                                               _mm_slli_si128(load(fromRight[i + 2]), 14));
-            const __m128i left = _mm_or_si128(_mm_slli_si128(load(fromLeft[i + 1]), 2),
-                                              _mm_srli_si128(load(fromLeft[i]), 14));
-            const __m128i here = _mm_add_epi16(load(m_under[i]), _mm_add_epi16(right, left));
-            // Widened to 32 bits with the sign, for the next row's cells.
-            auto *out = reinterpret_cast<__m128i *>(m_here.data() + 8 * i);
-            _mm_storeu_si128(out, _mm_srai_epi32(_mm_unpacklo_epi16(here, here), 16));
-            _mm_storeu_si128(out + 1, _mm_srai_epi32(_mm_unpackhi_epi16(here, here), 16));
-        }
-    }
+        std::ptrdiff_t carry = Bias; // the first pixel has no share before it
+        int pending = 0, ahead = 0;
+        int x = Step > 0 ? 0 : w - 1;
+        for (int i = 0; i < w; ++i, x += Step) {
+            const std::ptrdiff_t cell = cells[x];
+            const std::ptrdiff_t k = cell + carry;
+            int e, level;
+            if (std::size_t(k) < std::size_t(Size)) [[likely]] {
+                const int errorLevel = table[k].errorLevel;
+#if defined(__GNUC__) && defined(__x86_64__)
+                // The chain's load, the cell's address in the table plus
+                // the carry: the optimiser would otherwise add the two
+                // first, and a load whose address waits on a shift or
+                // whose value on a sign extension takes a step more.
+                const std::uintptr_t from =
+                    reinterpret_cast<std::uintptr_t>(table) + std::uintptr_t(cell) * sizeof(Entry);
+                std::uint32_t next;
+                asm("movzwl (%1,%2,4), %0" : "=r"(next) : "r"(from), "r"(carry) : "memory");
+                carry = next;
+#else
+                carry = table[k].carry;
 #endif
+                e = errorLevel >> 2;
+                level = errorLevel & 3;
+            } else {
+                const int u = int(k) + Lowest;
+                level = levelOf(u);
+                e = u - 1360 * level;
+                carry = ((7 * e) >> 4) + Bias;
+            }
+            levels[x] = std::uint8_t(level);
+            const int under = (5 * e) >> 4, behind = (3 * e) >> 4;
+            below[x - Step] += pending + behind;
+            pending = under + ahead;
+            ahead = e - (int(carry) - Bias) - behind - under;
+        }
+        below[x - Step] += pending;
+    }
 
     int m_width;
-    std::size_t m_padded; // the width rounded up to eight
     std::array<int, 256> m_start;
-    std::vector<int> m_here, m_cells;
-    std::vector<std::uint8_t> m_levels;
-    bool m_outside = false; // a sum of this row left the carry table
-#if defined(__SSE2__)
-    // The shares of a row, a vector of eight pixels each; behind and ahead
-    // with a zero vector at each end for what leaves the picture.
-    struct alignas(16) Lanes {
-        std::int16_t lanes[8] = {};
-    };
-    std::vector<Lanes> m_under, m_behind, m_ahead, m_inside;
-#endif
-    inline static const CarryTable m_carries;
+    std::vector<int> m_rows[2];
+    inline static const Table m_table;
 };
 
 // Row y of a picture from its levels: each own pixel its shade, the
@@ -537,11 +471,8 @@ ByteGrid OrderedLevels(const ByteGrid &greys)
 
 ByteGrid DiffusedLevels(const ByteGrid &greys)
 {
-    Diffuser diffuser(greys.width);
     ByteGrid out = SameSize(greys);
-    for (int y = 0; y < greys.height; ++y)
-        diffuser.row(greys.values.data() + std::size_t(y) * greys.width,
-                     out.values.data() + std::size_t(y) * greys.width, y);
+    Diffuser(greys.width).run(greys.values.data(), out.values.data(), greys.height);
     return out;
 }
 
@@ -640,9 +571,7 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
         break;
     }
     case ShadeMode::Diffuse: {
-        Diffuser diffuser(columns, levelsIn);
-        for (int y = 0; y < height; ++y)
-            diffuser.row(rowOf(y), rowOf(y), y);
+        Diffuser(columns, levelsIn).run(levels.get(), levels.get(), height);
         break;
     }
     default:
