@@ -215,26 +215,39 @@ __attribute__((target("avx2"))) void GreyRunWide(const ColorValue *in, std::uint
                   unsigned(_mm256_movemask_epi8(_mm256_permutevar8x32_epi32(
                       _mm256_packs_epi16(onHalf[0], onHalf[1]), inOrder))));
     }
+    // The 128-bit code after this would otherwise wait on the upper halves
+    // left in use, an instruction at a time.
+    _mm256_zeroupper();
     GreyRunBytes(in + i, out + i, n - i);
 }
 #endif
 
-void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
+// What the processor offers beyond SSE2: 1 multiplying bytes by bytes
+// (SSSE3), 2 also 256-bit integer vectors (AVX2). Asked on first use, not
+// by a start-up constructor in every run of the program.
+int VectorLevel()
 {
 #if defined(__GNUC__) && defined(__SSE2__)
-    // Asked of the processor on first use, not by a start-up constructor
-    // in every run of the program.
-    static const int widest = [] {
+    static const int level = [] {
         unsigned a = 0, b = 0, c = 0, d = 0;
         if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_SSSE3) == 0)
             return 0;
         return __builtin_cpu_supports("avx2") ? 2 : 1;
     }();
-    if (widest == 2) {
+    return level;
+#else
+    return 0;
+#endif
+}
+
+void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
+{
+#if defined(__GNUC__) && defined(__SSE2__)
+    switch (VectorLevel()) {
+    case 2:
         GreyRunWide(in, out, n);
         return;
-    }
-    if (widest == 1) {
+    case 1:
         GreyRunBytes(in, out, n);
         return;
     }
@@ -326,42 +339,47 @@ public:
     explicit Diffuser(int width, const std::array<std::uint8_t, 256> *levels = nullptr)
         : m_width(width), m_rows{std::vector<int>(std::size_t(width) + 2),
                                  std::vector<int>(std::size_t(width) + 2)},
-          m_lastGreys(std::size_t(width) + 2)
+          m_none(std::size_t(width) + 2)
     {
         for (int g = 0; g < 256; ++g)
             m_start[std::size_t(g)] = 16 * (levels ? (*levels)[std::size_t(g)] : g) - Lowest - Bias;
     }
 
-    // The levels of `height` rows of greys that follow each other; levels
-    // may be the greys themselves.
-    void run(const std::uint8_t *greys, std::uint8_t *levels, int height)
+    // It keeps pointers into its own rows.
+    Diffuser(const Diffuser &) = delete;
+    Diffuser &operator=(const Diffuser &) = delete;
+
+    // The first row's greys.
+    void start(const std::uint8_t *greys)
     {
-        const std::size_t w = std::size_t(m_width);
-        if (w == 0)
+#if defined(__SSE2__)
+        // The part of the table sums reach in practice, asked for all at
+        // once: otherwise each of its lines is first fetched by the chain,
+        // one after another, when the picture's passes have pushed it out.
+        const char *const table = reinterpret_cast<const char *>(m_table.of.data());
+        for (std::size_t at = std::size_t(-680 - Lowest) * sizeof(Entry);
+             at < std::size_t(4761 - Lowest) * sizeof(Entry); at += 64)
+            _mm_prefetch(table + at, _MM_HINT_T0);
+#endif
+        for (int x = 0; x < m_width; ++x)
+            m_cells[x] = m_start[greys[x]];
+    }
+
+    // The levels of the next row, rows coming top to bottom. `nextGreys`
+    // are those of the row after it, read one past either end (what goes
+    // there is dropped), or null for the bottom row; levels may be this
+    // row's greys.
+    void row(const std::uint8_t *nextGreys, std::uint8_t *levels)
+    {
+        if (m_width == 0)
             return;
-        // Each row's cells, and the greys of the row below, have a guard
-        // either side for the shares that leave the picture.
-        int *cells = m_rows[0].data() + 1, *below = m_rows[1].data() + 1;
-        for (std::size_t x = 0; x < w; ++x)
-            cells[x] = m_start[greys[x]];
-        int first = 0; // what the row above left the row's first pixel
-        for (int y = 0; y < height; ++y) {
-            // The scan reads the row below's greys before this row's levels
-            // may take their place, one past either end: near the bottom
-            // that would be past the picture, so they come from a copy.
-            const std::uint8_t *next = greys + std::size_t(y + 1) * w;
-            if (y + 2 >= height) {
-                if (y + 1 < height)
-                    std::memcpy(m_lastGreys.data() + 1, next, w);
-                next = m_lastGreys.data() + 1;
-            }
-            std::uint8_t *out = levels + std::size_t(y) * w;
-            if (y % 2 == 0)
-                first = scan<1>(cells, next, below, out, first);
-            else
-                first = scan<-1>(cells, next, below, out, first);
-            std::swap(cells, below);
-        }
+        if (nextGreys == nullptr)
+            nextGreys = m_none.data() + 1;
+        if (m_y++ % 2 == 0)
+            m_first = scan<1>(m_cells, nextGreys, m_below, levels, m_first);
+        else
+            m_first = scan<-1>(m_cells, nextGreys, m_below, levels, m_first);
+        std::swap(m_cells, m_below);
     }
 
 private:
@@ -374,7 +392,10 @@ private:
     static constexpr int Lowest = -1024;
     static constexpr std::ptrdiff_t Size = 6144;
     static constexpr int Bias = 512;
-    static int levelOf(int u) { return (u >= 680) + (u >= 2040) + (u >= 3400); }
+    static int levelOf(int u)
+    {
+        return (u >= 680) + (u >= 2040) + (u >= 3400);
+    }
     struct Entry {
         std::uint16_t carry; // floor(7e / 16) + Bias
         std::int16_t under, behind;
@@ -391,6 +412,7 @@ private:
         }
     };
     static_assert(sizeof(Entry) == 8, "the chain's load scales its index by 8");
+    static_assert(-680 - Lowest >= 0 && 4761 - Lowest <= Size, "the table covers -680..4760");
     struct Table {
         Table()
         {
@@ -420,9 +442,13 @@ private:
         for (int i = 0; i < w; ++i, x += Step) {
             const std::ptrdiff_t cell = cells[x];
             const std::ptrdiff_t k = cell + carry;
-            Entry share;
+            int under, behind, level, next;
             if (std::size_t(k) < std::size_t(Size)) [[likely]] {
-                share = table[k];
+                const Entry &share = table[k];
+                under = share.under;
+                behind = share.behind;
+                next = share.ahead;
+                level = share.level;
 #if defined(__GNUC__) && defined(__x86_64__)
                 // The chain's load, the cell's address in the table plus
                 // the carry: the optimiser would otherwise add the two
@@ -430,19 +456,23 @@ private:
                 // whose value on an extension takes a step more.
                 const std::uintptr_t from =
                     reinterpret_cast<std::uintptr_t>(table) + std::uintptr_t(cell) * sizeof(Entry);
-                asm("movzwl (%1,%2,8), %k0" : "=r"(carry) : "r"(from), "0"(carry) : "memory");
+                asm("movzwl (%1,%2,8), %k0" : "=r"(carry) : "r"(from), "0"(carry), "m"(m_table.of));
 #else
                 carry = share.carry;
 #endif
             } else {
                 int whole = 0;
-                share = Entry::of(int(k) + Lowest, whole);
+                const Entry share = Entry::of(int(k) + Lowest, whole);
                 carry = whole + Bias;
+                under = share.under;
+                behind = share.behind;
+                next = share.ahead;
+                level = share.level;
             }
-            levels[x] = share.level;
-            below[x - Step] = m_start[nextGreys[x - Step]] + pending + share.behind;
-            pending = share.under + ahead;
-            ahead = share.ahead;
+            levels[x] = std::uint8_t(level);
+            below[x - Step] = m_start[nextGreys[x - Step]] + pending + behind;
+            pending = under + ahead;
+            ahead = next;
         }
         below[x - Step] = m_start[nextGreys[x - Step]];
         return pending;
@@ -450,16 +480,49 @@ private:
 
     int m_width;
     std::array<int, 256> m_start;
+    // This row's cells and the next one's, each with a guard either side
+    // for the shares that leave the picture.
     std::vector<int> m_rows[2];
-    std::vector<std::uint8_t> m_lastGreys; // the bottom rows' greys below, with guards
+    int *m_cells = m_rows[0].data() + 1, *m_below = m_rows[1].data() + 1;
+    std::vector<std::uint8_t> m_none; // the greys below the bottom row
+    int m_y = 0;
+    int m_first = 0; // what the row above left the row's first pixel
     inline static const Table m_table;
 };
+
+#if defined(__GNUC__) && defined(__SSE2__)
+// The shades of the first count levels, eight a vector: a byte shuffle
+// spreads each level to the colour's three bytes (the fourth 0), and a
+// second one looks those up in the four greys.
+__attribute__((target("avx2"))) int WriteShadesWide(ColorValue *row, const std::uint8_t *levels,
+                                                    int count)
+{
+    const __m256i greyOf =
+        _mm256_setr_epi8(0, 85, char(170), char(255), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 85,
+                         char(170), char(255), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    const __m256i spread =
+        _mm256_setr_epi8(0, 0, 0, -128, 1, 1, 1, -128, 2, 2, 2, -128, 3, 3, 3, -128, 4, 4, 4, -128,
+                         5, 5, 5, -128, 6, 6, 6, -128, 7, 7, 7, -128);
+    int x = 0;
+    for (; x + 8 <= count; x += 8) {
+        const __m256i eight =
+            _mm256_broadcastq_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(levels + x)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(row + x),
+                            _mm256_shuffle_epi8(greyOf, _mm256_shuffle_epi8(eight, spread)));
+    }
+    return x;
+}
+#endif
 
 // Row y of a picture from its levels: each own pixel its shade, the
 // padding from `columns` on white.
 void WriteShades(ColorValue *row, const std::uint8_t *levels, int columns, int width)
 {
     int x = 0;
+#if defined(__GNUC__) && defined(__SSE2__)
+    if (VectorLevel() == 2)
+        x = WriteShadesWide(row, levels, columns);
+#endif
 #if defined(__SSE2__)
     // Each level L becomes the grey byte 85 L = L + 4 L + 16 L + 64 L, no
     // byte carrying into the next; the byte b then spreads to the colour
@@ -529,7 +592,18 @@ ByteGrid OrderedLevels(const ByteGrid &greys)
 ByteGrid DiffusedLevels(const ByteGrid &greys)
 {
     ByteGrid out = SameSize(greys);
-    Diffuser(greys.width).run(greys.values.data(), out.values.data(), greys.height);
+    if (greys.height == 0)
+        return out;
+    const std::size_t w = std::size_t(greys.width);
+    Diffuser diffuser(greys.width);
+    diffuser.start(greys.values.data());
+    std::vector<std::uint8_t> next(w + 2); // a row with its guards
+    for (int y = 0; y < greys.height; ++y) {
+        const bool last = y + 1 == greys.height;
+        if (!last)
+            std::copy_n(greys.values.data() + (y + 1) * w, w, next.data() + 1);
+        diffuser.row(last ? nullptr : next.data() + 1, out.values.data() + y * w);
+    }
     return out;
 }
 
@@ -609,11 +683,12 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
     const bool levelled = options.levelsChanged();
     const std::array<std::uint8_t, 256> levelOf =
         levelled ? LevelTable(options.black, options.white) : std::array<std::uint8_t, 256>{};
-    const std::array<std::uint8_t, 256> *levelsIn = levelled ? &levelOf : nullptr;
     const int height = picture.height();
     const bool whole = columns == picture.width();
     const std::size_t count = std::size_t(columns) * std::size_t(height);
-    const auto levels = std::make_unique_for_overwrite<std::uint8_t[]>(count);
+    // One byte more for the diffusion, which reads one past the row below.
+    const auto levels = std::make_unique_for_overwrite<std::uint8_t[]>(count + 1);
+    levels[count] = 0;
     const auto rowOf = [&](int y) { return levels.get() + std::size_t(y) * std::size_t(columns); };
     if (whole)
         GreyRun(picture.row(0), levels.get(), count);
@@ -628,7 +703,12 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
         break;
     }
     case ShadeMode::Diffuse: {
-        Diffuser(columns, levelsIn).run(levels.get(), levels.get(), height);
+        // Each row's levels take the place of its greys once the row above
+        // has read them.
+        Diffuser diffuser(columns, levelled ? &levelOf : nullptr);
+        diffuser.start(rowOf(0));
+        for (int y = 0; y < height; ++y)
+            diffuser.row(y + 1 < height ? rowOf(y + 1) : nullptr, rowOf(y));
         break;
     }
     default:
