@@ -316,11 +316,51 @@ private:
     std::uint8_t m_steps[3][4][16];
 };
 
-// Serpentine error diffusion, top to bottom, in whole numbers: each pixel's
-// sum u = 16 grey + what the row above and the pixel before left it gets the
-// level of 16 * its threshold band, and its error e = u - 1360 level goes
-// 7/16 to the next pixel, 3/16 behind, 5/16 under and the rest ahead in the
-// row below (each share rounded down, the error leaving the grid dropped).
+// The table of the diffusion below, indexed by u - Lowest. A cell holds
+// u - Lowest - Bias of its pixel before the share of the one before it, and
+// the table's carry is that share plus Bias, so that the cell plus the carry
+// is the index and the carry a 16-bit load with no sign to extend. Over the
+// table's range |e| < 1040: the carry plus Bias is 64..967 and what goes
+// ahead -64..67. The compiler builds the table, so no run pays for it at
+// start.
+struct DiffusionTable {
+    static constexpr int Lowest = -1024;
+    static constexpr std::ptrdiff_t Size = 6144;
+    static constexpr int Bias = 512;
+    static constexpr int levelOf(int u) { return (u >= 680) + (u >= 2040) + (u >= 3400); }
+    struct Entry {
+        std::uint16_t carry; // floor(7e / 16) + Bias
+        std::int16_t under, behind;
+        std::int8_t ahead;
+        std::uint8_t level;
+
+        static constexpr Entry of(int u, int &carry)
+        {
+            const int level = levelOf(u), e = u - 1360 * level;
+            carry = (7 * e) >> 4;
+            const int under = (5 * e) >> 4, behind = (3 * e) >> 4;
+            return {std::uint16_t(carry + Bias), std::int16_t(under), std::int16_t(behind),
+                    std::int8_t(e - carry - behind - under), std::uint8_t(level)};
+        }
+    };
+    static_assert(sizeof(Entry) == 8, "the chain's load scales its index by 8");
+    static_assert(-680 - Lowest >= 0 && 4761 - Lowest <= Size, "the table covers -680..4760");
+
+    constexpr DiffusionTable()
+    {
+        int carry = 0;
+        for (std::ptrdiff_t k = 0; k < Size; ++k)
+            of[std::size_t(k)] = Entry::of(Lowest + int(k), carry);
+    }
+    std::array<Entry, Size> of{};
+};
+
+// Serpentine error diffusion, top to bottom, in sixteenths of a grey: each
+// pixel's sum u = 16 grey + what the row above and the pixel before left it
+// gets the level whose grey 85 level is nearest u / 16 (a tie going up), and
+// its error e = u - 1360 level goes 7/16 to the next pixel, 3/16 behind,
+// 5/16 under and the rest ahead in the row below (each share rounded down,
+// the error leaving the grid dropped).
 // Every pixel waits on the 7/16 of the one before, and the rows on each
 // other through their ends, so that chain sets the pace: one load a pixel
 // from a table indexed by u, whose result is the next pixel's index less
@@ -383,46 +423,6 @@ public:
     }
 
 private:
-    // A cell holds u - Lowest - Bias of its pixel before the share of the
-    // one before it; the table is indexed by u - Lowest, and its carry is
-    // that share plus Bias, so that the cell plus the carry is the index
-    // and the carry a 16-bit load with no sign to extend. Over the table's
-    // range |e| < 1040: the carry plus Bias is 64..967 and what goes ahead
-    // -64..67.
-    static constexpr int Lowest = -1024;
-    static constexpr std::ptrdiff_t Size = 6144;
-    static constexpr int Bias = 512;
-    static int levelOf(int u)
-    {
-        return (u >= 680) + (u >= 2040) + (u >= 3400);
-    }
-    struct Entry {
-        std::uint16_t carry; // floor(7e / 16) + Bias
-        std::int16_t under, behind;
-        std::int8_t ahead;
-        std::uint8_t level;
-
-        static Entry of(int u, int &carry)
-        {
-            const int level = levelOf(u), e = u - 1360 * level;
-            carry = (7 * e) >> 4;
-            const int under = (5 * e) >> 4, behind = (3 * e) >> 4;
-            return {std::uint16_t(carry + Bias), std::int16_t(under), std::int16_t(behind),
-                    std::int8_t(e - carry - behind - under), std::uint8_t(level)};
-        }
-    };
-    static_assert(sizeof(Entry) == 8, "the chain's load scales its index by 8");
-    static_assert(-680 - Lowest >= 0 && 4761 - Lowest <= Size, "the table covers -680..4760");
-    struct Table {
-        Table()
-        {
-            int carry = 0;
-            for (std::ptrdiff_t k = 0; k < Size; ++k)
-                of[std::size_t(k)] = Entry::of(Lowest + int(k), carry);
-        }
-        std::array<Entry, Size> of{};
-    };
-
     // One row in scan order, Step = 1 rightwards, -1 leftwards: the levels
     // out, and the row below's cells from its greys and this row's shares.
     // That row gets at x what falls under x, behind the pixel after x and
@@ -487,7 +487,10 @@ private:
     std::vector<std::uint8_t> m_none; // the greys below the bottom row
     int m_y = 0;
     int m_first = 0; // what the row above left the row's first pixel
-    inline static const Table m_table;
+    static constexpr DiffusionTable m_table{};
+    static constexpr int Lowest = DiffusionTable::Lowest, Bias = DiffusionTable::Bias;
+    static constexpr std::ptrdiff_t Size = DiffusionTable::Size;
+    using Entry = DiffusionTable::Entry;
 };
 
 #if defined(__GNUC__) && defined(__SSE2__)

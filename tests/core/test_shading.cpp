@@ -55,11 +55,13 @@ PictureSurface Drawn(int width, std::initializer_list<std::initializer_list<Colo
 
 } // namespace
 
-// The integer shortcuts (one colour, and runs four at a time) against the
+// The integer shortcuts (one colour, and runs of them) against the
 // rule as written, on every colour.
 TEST(GreyByte, IsTheDoubleSumRoundedHalfToEvenForEveryColour)
 {
-    constexpr int Run = 4099; // not a multiple of four: the tail is taken too
+    // 32 * 128 + 16 + 4 + 3: each run ends in every width of step the
+    // processor may take, down to one colour at a time.
+    constexpr int Run = 4119;
     std::vector<ColorValue> colours(Run);
     std::vector<std::uint8_t> greys(Run);
     int mismatches = 0;
