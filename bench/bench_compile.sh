@@ -41,8 +41,8 @@ EOF
 # for the freshly written corpus.
 sync
 
-peak() { # prints "wall seconds, peak RSS MB" of one run
-    /usr/bin/time -f '%e %M' -o "$work/time.txt" "$@" >/dev/null
+peak() { # prints "wall seconds, peak RSS MB" of one run (its warnings are not shown)
+    /usr/bin/time -f '%e %M' -o "$work/time.txt" "$@" >/dev/null 2>&1
     awk '{ printf "%.2f s wall, %.1f MB peak RSS", $1, $2 / 1024 }' "$work/time.txt"
 }
 

@@ -213,29 +213,45 @@ std::vector<std::uint8_t> AreaScaler::alpha() const
 
 RowScaler::RowScaler(QSize source, int chosenWidth)
     : m_source(source), m_widthClass(ScaleWidthClass(source.width(), chosenWidth)),
-      m_scaler(source, ScaledSize(source, m_widthClass)), m_row(std::size_t(source.width()))
+      m_same(ScaledSize(source, m_widthClass) == source),
+      m_scaler(source, m_same ? QSize(0, 0) : ScaledSize(source, m_widthClass)),
+      m_kept(m_same ? source.width() : 0, m_same ? source.height() : 0),
+      m_row(m_same ? 0 : std::size_t(source.width()))
 {}
 
 void RowScaler::putRgb(int, const std::uint8_t *rgb)
 {
-    for (ColorValue &c : m_row) {
-        c = PackColor({rgb[2], rgb[1], rgb[0]});
-        rgb += 3;
-    }
-    m_scaler.addRow(m_row.data(), nullptr);
+    ColorValue *row = m_same ? m_kept.row(m_rows) : m_row.data();
+    for (int x = 0; x < m_source.width(); ++x, rgb += 3)
+        row[x] = PackColor({rgb[2], rgb[1], rgb[0]});
+    putColourRow();
 }
 
 void RowScaler::putGrey(int, const std::uint8_t *grey)
 {
-    for (ColorValue &c : m_row) {
-        c = PackColor({*grey, *grey, *grey});
-        ++grey;
+    ColorValue *row = m_same ? m_kept.row(m_rows) : m_row.data();
+    for (int x = 0; x < m_source.width(); ++x, ++grey)
+        row[x] = PackColor({*grey, *grey, *grey});
+    putColourRow();
+}
+
+void RowScaler::putColourRow()
+{
+    if (m_same) {
+        // The byte above blue is the decoder's: a colour has none.
+        ColorValue *row = m_kept.row(m_rows);
+        for (int x = 0; x < m_source.width(); ++x)
+            row[x] &= 0xFFFFFF;
+    } else {
+        m_scaler.addRow(m_row.data(), nullptr);
     }
-    m_scaler.addRow(m_row.data(), nullptr);
+    ++m_rows;
 }
 
 ScaledSprite RowScaler::take() const
 {
+    if (m_same)
+        return Padded(m_kept, {}, m_widthClass);
     return Padded(m_scaler.colours(), m_scaler.alpha(), m_widthClass);
 }
 

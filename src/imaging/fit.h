@@ -80,8 +80,11 @@ public:
     void putGrey(int y, const std::uint8_t *grey);
     // The next row written in place: width() pixels of red, green, blue and
     // a byte that is ignored, at colourRow(), then putColourRow().
-    std::uint8_t *colourRow() { return reinterpret_cast<std::uint8_t *>(m_row.data()); }
-    void putColourRow() { m_scaler.addRow(m_row.data(), nullptr); }
+    std::uint8_t *colourRow()
+    {
+        return reinterpret_cast<std::uint8_t *>(m_same ? m_kept.row(m_rows) : m_row.data());
+    }
+    void putColourRow();
 
     // Once every row is in.
     ScaledSprite take() const;
@@ -89,7 +92,12 @@ public:
 private:
     QSize m_source;
     int m_widthClass;
+    // A picture that fits its sprite is left as it is (each pixel its own
+    // average): its rows are kept, not summed.
+    bool m_same;
     AreaScaler m_scaler;
+    PictureSurface m_kept;
+    int m_rows = 0; // how many are in
     std::vector<ColorValue> m_row;
 };
 

@@ -15,7 +15,7 @@
 
 #if defined(__GNUC__) && defined(__SSE2__)
 #include <cpuid.h>
-#include <tmmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace bitvane {
@@ -183,18 +183,71 @@ __attribute__((target("ssse3"))) void GreyRunBytes(const ColorValue *in, std::ui
     }
     GreyRunSse2(in + i, out + i, n - i);
 }
+
+// Thirty-two at a time where the processor has 256-bit integer vectors
+// (AVX2): the same steps as sixteen at a time, each on twice the lanes. The
+// horizontal add and the pack work within each 128-bit half, so the bytes
+// come out four colours at a time in the order 0, 2, 4, 6, 1, 3, 5, 7 and
+// one lane shuffle puts them back.
+__attribute__((target("avx2"))) void GreyRunWide(const ColorValue *in, std::uint8_t *out,
+                                                 std::size_t n)
+{
+    const __m256i weights = _mm256_set1_epi32(0x000B3B1E); // red 30, green 59, blue 11
+    const __m256i half = _mm256_set1_epi16(50), reciprocal = _mm256_set1_epi16(5243),
+                  hundred = _mm256_set1_epi16(100),
+                  inOrder = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    std::size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        __m256i q[2], onHalf[2];
+        for (int k = 0; k < 2; ++k) {
+            const auto *sixteen = reinterpret_cast<const __m256i *>(in + i + 16 * k);
+            const __m256i x = _mm256_add_epi16(
+                _mm256_hadd_epi16(_mm256_maddubs_epi16(_mm256_loadu_si256(sixteen), weights),
+                                  _mm256_maddubs_epi16(_mm256_loadu_si256(sixteen + 1), weights)),
+                half);
+            q[k] = _mm256_srli_epi16(_mm256_mulhi_epu16(x, reciprocal), 3);
+            onHalf[k] = _mm256_cmpeq_epi16(_mm256_sub_epi16(x, _mm256_mullo_epi16(q[k], hundred)),
+                                           _mm256_setzero_si256());
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i),
+                            _mm256_permutevar8x32_epi32(_mm256_packus_epi16(q[0], q[1]), inOrder));
+        FixHalves(in + i, out + i,
+                  unsigned(_mm256_movemask_epi8(_mm256_permutevar8x32_epi32(
+                      _mm256_packs_epi16(onHalf[0], onHalf[1]), inOrder))));
+    }
+    // The 128-bit code after this would otherwise wait on the upper halves
+    // left in use, an instruction at a time.
+    _mm256_zeroupper();
+    GreyRunBytes(in + i, out + i, n - i);
+}
 #endif
+
+// What the processor offers beyond SSE2: 1 multiplying bytes by bytes
+// (SSSE3), 2 also 256-bit integer vectors (AVX2). Asked on first use, not
+// by a start-up constructor in every run of the program.
+int VectorLevel()
+{
+#if defined(__GNUC__) && defined(__SSE2__)
+    static const int level = [] {
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_SSSE3) == 0)
+            return 0;
+        return __builtin_cpu_supports("avx2") ? 2 : 1;
+    }();
+    return level;
+#else
+    return 0;
+#endif
+}
 
 void GreyRun(const ColorValue *in, std::uint8_t *out, std::size_t n)
 {
 #if defined(__GNUC__) && defined(__SSE2__)
-    // Asked of the processor on first use, not by a start-up constructor
-    // in every run of the program.
-    static const bool multipliesBytes = [] {
-        unsigned a = 0, b = 0, c = 0, d = 0;
-        return __get_cpuid(1, &a, &b, &c, &d) != 0 && (c & bit_SSSE3) != 0;
-    }();
-    if (multipliesBytes) {
+    switch (VectorLevel()) {
+    case 2:
+        GreyRunWide(in, out, n);
+        return;
+    case 1:
         GreyRunBytes(in, out, n);
         return;
     }
@@ -263,212 +316,216 @@ private:
     std::uint8_t m_steps[3][4][16];
 };
 
-// Serpentine error diffusion, one row at a time, top to bottom. Every pixel
-// waits on the share of the error of the one before it, so a row goes in
-// two passes: a scan that only follows that share, pixel after pixel, from
-// the start each pixel has (its grey plus what the row above left it) and
-// keeps each pixel's sum u; then a pass over the whole row, four pixels at a
-// time, working out from u the levels and what the row gives the next.
-// floor(7e / 16) for each u of a range errors never leave in practice (e
-// stays within +-680, so u within -680..4760). >> on a negative int rounds
-// towards minus infinity (C++20), and 7 * 1360 = 16 * 595 comes out of the
-// shift whole. The compiler builds the table, so no run pays for it at start.
-struct CarryTable {
-    static constexpr int Lowest = -2048;
-    static constexpr unsigned Size = 8192;
-    static constexpr int work(int u)
+// The table of the diffusion below, indexed by u - Lowest. A cell holds
+// u - Lowest - Bias of its pixel before the share of the one before it, and
+// the table's carry is that share plus Bias, so that the cell plus the carry
+// is the index and the carry a 16-bit load with no sign to extend. Over the
+// table's range |e| < 1040: the carry plus Bias is 64..967 and what goes
+// ahead -64..67. The compiler builds the table, so no run pays for it at
+// start.
+struct DiffusionTable {
+    static constexpr int Lowest = -1024;
+    static constexpr std::ptrdiff_t Size = 6144;
+    static constexpr int Bias = 512;
+    static constexpr int levelOf(int u) { return (u >= 680) + (u >= 2040) + (u >= 3400); }
+    struct Entry {
+        std::uint16_t carry; // floor(7e / 16) + Bias
+        std::int16_t under, behind;
+        std::int8_t ahead;
+        std::uint8_t level;
+
+        static constexpr Entry of(int u, int &carry)
+        {
+            const int level = levelOf(u), e = u - 1360 * level;
+            carry = (7 * e) >> 4;
+            const int under = (5 * e) >> 4, behind = (3 * e) >> 4;
+            return {std::uint16_t(carry + Bias), std::int16_t(under), std::int16_t(behind),
+                    std::int8_t(e - carry - behind - under), std::uint8_t(level)};
+        }
+    };
+    static_assert(sizeof(Entry) == 8, "the chain's load scales its index by 8");
+    static_assert(-680 - Lowest >= 0 && 4761 - Lowest <= Size, "the table covers -680..4760");
+
+    constexpr DiffusionTable()
     {
-        const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
-        return ((7 * u) >> 4) - 595 * level;
+        int carry = 0;
+        for (std::ptrdiff_t k = 0; k < Size; ++k)
+            of[std::size_t(k)] = Entry::of(Lowest + int(k), carry);
     }
-    constexpr CarryTable()
-    {
-        for (unsigned i = 0; i < Size; ++i)
-            of[i] = std::int16_t(work(Lowest + int(i)));
-    }
-    std::array<std::int16_t, Size> of{};
+    std::array<Entry, Size> of{};
 };
 
+// Serpentine error diffusion, top to bottom, in sixteenths of a grey: each
+// pixel's sum u = 16 grey + what the row above and the pixel before left it
+// gets the level whose grey 85 level is nearest u / 16 (a tie going up), and
+// its error e = u - 1360 level goes 7/16 to the next pixel, 3/16 behind,
+// 5/16 under and the rest ahead in the row below (each share rounded down,
+// the error leaving the grid dropped).
+// Every pixel waits on the 7/16 of the one before, and the rows on each
+// other through their ends, so that chain sets the pace: one load a pixel
+// from a table indexed by u, whose result is the next pixel's index less
+// its own cell. Everything else a pixel does (its level, the shares it
+// leaves the row below) comes from the same table entry beside the chain,
+// in the same pass, so the next row's first pixel is ready as soon as this
+// row's last one is.
+//
+// The table covers the u errors never leave in practice (e stays within
+// +-680, so u within -680..4760); a sum outside it is worked out in full.
+// >> on a negative int rounds towards minus infinity (C++20).
 class Diffuser {
 public:
     // With levels, the greys are those before the levels, looked up with
     // the 16 g each starts from.
     explicit Diffuser(int width, const std::array<std::uint8_t, 256> *levels = nullptr)
-        : m_width(width), m_padded(std::size_t(width + 7) / 8 * 8), m_here(m_padded, 0),
-          m_cells(m_padded, 0), m_levels(m_padded, 0)
+        : m_width(width), m_rows{std::vector<int>(std::size_t(width) + 2),
+                                 std::vector<int>(std::size_t(width) + 2)},
+          m_none(std::size_t(width) + 2)
     {
-        // The scan follows u - Lowest, the carry table's cell.
         for (int g = 0; g < 256; ++g)
-            m_start[std::size_t(g)] =
-                16 * (levels ? (*levels)[std::size_t(g)] : g) - CarryTable::Lowest;
-#if defined(__SSE2__)
-        const std::size_t vectors = m_padded / 8;
-        m_under.resize(vectors);
-        m_behind.resize(vectors + 2);
-        m_ahead.resize(vectors + 2);
-        m_inside.resize(vectors);
-        for (std::size_t i = 0; i < vectors; ++i)
-            for (int k = 0; k < 8; ++k)
-                m_inside[i].lanes[k] = std::int16_t(int(8 * i) + k < width ? -1 : 0);
-#endif
+            m_start[std::size_t(g)] = 16 * (levels ? (*levels)[std::size_t(g)] : g) - Lowest - Bias;
     }
 
-    // The levels of row y's greys; rows come in order from 0.
-    void row(const std::uint8_t *in, std::uint8_t *levels, int y)
+    // It keeps pointers into its own rows.
+    Diffuser(const Diffuser &) = delete;
+    Diffuser &operator=(const Diffuser &) = delete;
+
+    // The first row's greys.
+    void start(const std::uint8_t *greys)
     {
-        const int w = m_width;
-        if (w == 0)
-            return;
-        int *cells = m_cells.data();
-        for (int x = 0; x < w; ++x)
-            cells[x] = m_start[in[x]] + m_here[std::size_t(x)];
-        const bool rightwards = y % 2 == 0;
-        m_outside = false;
-        if (rightwards)
-            scan<1>(cells);
-        else
-            scan<-1>(cells + w - 1);
 #if defined(__SSE2__)
-        if (!m_outside)
-            spreadNarrow(rightwards);
-        else
+        // The part of the table sums reach in practice, asked for all at
+        // once: otherwise each of its lines is first fetched by the chain,
+        // one after another, when the picture's passes have pushed it out.
+        const char *const table = reinterpret_cast<const char *>(m_table.of.data());
+        for (std::size_t at = std::size_t(-680 - Lowest) * sizeof(Entry);
+             at < std::size_t(4761 - Lowest) * sizeof(Entry); at += 64)
+            _mm_prefetch(table + at, _MM_HINT_T0);
 #endif
-            spreadWide(rightwards);
-        std::memcpy(levels, m_levels.data(), std::size_t(w));
+        for (int x = 0; x < m_width; ++x)
+            m_cells[x] = m_start[greys[x]];
+    }
+
+    // The levels of the next row, rows coming top to bottom. `nextGreys`
+    // are those of the row after it, read one past either end (what goes
+    // there is dropped), or null for the bottom row; levels may be this
+    // row's greys.
+    void row(const std::uint8_t *nextGreys, std::uint8_t *levels)
+    {
+        if (m_width == 0)
+            return;
+        if (nextGreys == nullptr)
+            nextGreys = m_none.data() + 1;
+        if (m_y++ % 2 == 0)
+            m_first = scan<1>(m_cells, nextGreys, m_below, levels, m_first);
+        else
+            m_first = scan<-1>(m_cells, nextGreys, m_below, levels, m_first);
+        std::swap(m_cells, m_below);
     }
 
 private:
-    // The sums of the row's pixels from `cell` on, in steps of Step: each
-    // pixel's cell plus the share of the one before, written back.
-    template <int Step> void scan(int *cell)
+    // One row in scan order, Step = 1 rightwards, -1 leftwards: the levels
+    // out, and the row below's cells from its greys and this row's shares.
+    // That row gets at x what falls under x, behind the pixel after x and
+    // ahead of the one before it, so it is done a pixel late; what its first
+    // pixel (this row's last) gets is returned, and comes into the next
+    // scan as the carry of that pixel, which has no pixel before it: the
+    // rows meet through registers, not through memory.
+    template <int Step>
+    int scan(const int *cells, const std::uint8_t *nextGreys, int *below, std::uint8_t *levels,
+             int first) const
     {
-        // The carry indexes the table from the pixel's own cell, so that
-        // each pixel waits on one load only.
-        std::ptrdiff_t carry = 0;
-        for (int *const end = cell + Step * m_width; cell != end; cell += Step) {
-            const std::int16_t *from = m_carries.of.data() + *cell;
-#if defined(__GNUC__)
-            // Hidden from the optimiser, which would otherwise add first
-            // and index the table from its start: one step more per pixel.
-            asm("" : "+r"(from));
-#endif
-            const std::ptrdiff_t c = *cell + carry;
-            *cell = int(c);
-            if (std::size_t(c) < CarryTable::Size) [[likely]] {
-                carry = from[carry];
-            } else {
-                m_outside = true;
-                carry = CarryTable::work(int(c) + CarryTable::Lowest);
-            }
-        }
-    }
-
-    // From the sums: the levels, and each pixel's error shared out to the
-    // row below. The next row's start at x is what falls under it, plus
-    // what falls behind the pixel after x and ahead of the pixel before it
-    // in scan order; shares beyond the edges are dropped.
-    void spreadWide(bool rightwards)
-    {
+        const Entry *const table = m_table.of.data();
         const int w = m_width;
-        std::vector<int> under(std::size_t(w), 0), behind(std::size_t(w) + 2, 0),
-            ahead(std::size_t(w) + 2, 0);
-        for (int x = 0; x < w; ++x) {
-            const int u = m_cells[std::size_t(x)] + CarryTable::Lowest;
-            const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
-            const int e = u - 1360 * level;
-            const std::size_t at = std::size_t(x) + 1; // past the left guard
-            m_levels[std::size_t(x)] = std::uint8_t(level);
-            under[std::size_t(x)] = (5 * e) >> 4;
-            behind[at] = (3 * e) >> 4;
-            ahead[at] = e - ((7 * e) >> 4) - behind[at] - under[std::size_t(x)];
-        }
-        const int *fromRight = rightwards ? behind.data() + 2 : ahead.data() + 2;
-        const int *fromLeft = rightwards ? ahead.data() : behind.data();
-        for (int x = 0; x < w; ++x)
-            m_here[std::size_t(x)] = under[std::size_t(x)] + fromRight[x] + fromLeft[x];
-    }
-
-#if defined(__SSE2__)
-    // The same, eight pixels a vector in 16-bit lanes, for a row whose sums
-    // all lie in the carry table's range: there |8 e| < 2^15.
-    void spreadNarrow(bool rightwards)
-    {
-        const std::size_t vectors = m_padded / 8;
-        const __m128i lowest = _mm_set1_epi16(CarryTable::Lowest);
-        const __m128i first = _mm_set1_epi16(679), second = _mm_set1_epi16(2039),
-                      third = _mm_set1_epi16(3399), step = _mm_set1_epi16(1360);
-        const auto load = [](const Lanes &p) {
-            return _mm_load_si128(reinterpret_cast<const __m128i *>(p.lanes));
-        };
-        const auto store = [](Lanes &p, __m128i v) {
-            _mm_store_si128(reinterpret_cast<__m128i *>(p.lanes), v);
-        };
-        for (std::size_t i = 0; i < vectors; ++i) {
-            const int *cells = m_cells.data() + 8 * i;
-            const __m128i u = _mm_add_epi16(
-                _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(cells)),
-                                _mm_loadu_si128(reinterpret_cast<const __m128i *>(cells + 4))),
-                lowest);
-            // Each comparison met is -1: their sum is minus the level.
-            const __m128i minusLevel =
-                _mm_add_epi16(_mm_add_epi16(_mm_cmpgt_epi16(u, first), _mm_cmpgt_epi16(u, second)),
-                              _mm_cmpgt_epi16(u, third));
-            _mm_storel_epi64(reinterpret_cast<__m128i *>(m_levels.data() + 8 * i),
-                             _mm_packus_epi16(_mm_sub_epi16(_mm_setzero_si128(), minusLevel),
-                                              _mm_setzero_si128()));
-            // Columns past the picture keep no error.
-            const __m128i e = _mm_and_si128(_mm_add_epi16(u, _mm_mullo_epi16(minusLevel, step)),
-                                            load(m_inside[i]));
-            const __m128i e2 = _mm_add_epi16(e, e), e4 = _mm_add_epi16(e2, e2);
-            const __m128i carry = _mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(e4, e4), e), 4);
-            const __m128i back = _mm_srai_epi16(_mm_add_epi16(e2, e), 4);
-            const __m128i under = _mm_srai_epi16(_mm_add_epi16(e4, e), 4);
-            store(m_under[i], under);
-            store(m_behind[i + 1], back);
-            store(m_ahead[i + 1],
-                  _mm_sub_epi16(_mm_sub_epi16(e, carry), _mm_add_epi16(back, under)));
-        }
-        const Lanes *fromRight = rightwards ? m_behind.data() : m_ahead.data();
-        const Lanes *fromLeft = rightwards ? m_ahead.data() : m_behind.data();
-        for (std::size_t i = 0; i < vectors; ++i) {
-            // Lane k + 1 of vector i + 1 (its own and the next one's lanes
-            // moved down one), and lane k - 1 (moved up one, from the one
-            // before).
-            const __m128i right = _mm_or_si128(_mm_srli_si128(load(fromRight[i + 1]), 2),
-                                               _mm_slli_si128(load(fromRight[i + 2]), 14));
-            const __m128i left = _mm_or_si128(_mm_slli_si128(load(fromLeft[i + 1]), 2),
-                                              _mm_srli_si128(load(fromLeft[i]), 14));
-            const __m128i here = _mm_add_epi16(load(m_under[i]), _mm_add_epi16(right, left));
-            // Widened to 32 bits with the sign, for the next row's cells.
-            auto *out = reinterpret_cast<__m128i *>(m_here.data() + 8 * i);
-            _mm_storeu_si128(out, _mm_srai_epi32(_mm_unpacklo_epi16(here, here), 16));
-            _mm_storeu_si128(out + 1, _mm_srai_epi32(_mm_unpackhi_epi16(here, here), 16));
-        }
-    }
+        std::ptrdiff_t carry = first + Bias;
+        int pending = 0, ahead = 0;
+        int x = Step > 0 ? 0 : w - 1;
+        for (int i = 0; i < w; ++i, x += Step) {
+            const std::ptrdiff_t cell = cells[x];
+            const std::ptrdiff_t k = cell + carry;
+            int under, behind, level, next;
+            if (std::size_t(k) < std::size_t(Size)) [[likely]] {
+                const Entry &share = table[k];
+                under = share.under;
+                behind = share.behind;
+                next = share.ahead;
+                level = share.level;
+#if defined(__GNUC__) && defined(__x86_64__)
+                // The chain's load, the cell's address in the table plus
+                // the carry: the optimiser would otherwise add the two
+                // first, and a load whose address waits on a shift or
+                // whose value on an extension takes a step more.
+                const std::uintptr_t from =
+                    reinterpret_cast<std::uintptr_t>(table) + std::uintptr_t(cell) * sizeof(Entry);
+                asm("movzwl (%1,%2,8), %k0" : "=r"(carry) : "r"(from), "0"(carry), "m"(m_table.of));
+#else
+                carry = share.carry;
 #endif
+            } else {
+                int whole = 0;
+                const Entry share = Entry::of(int(k) + Lowest, whole);
+                carry = whole + Bias;
+                under = share.under;
+                behind = share.behind;
+                next = share.ahead;
+                level = share.level;
+            }
+            levels[x] = std::uint8_t(level);
+            below[x - Step] = m_start[nextGreys[x - Step]] + pending + behind;
+            pending = under + ahead;
+            ahead = next;
+        }
+        below[x - Step] = m_start[nextGreys[x - Step]];
+        return pending;
+    }
 
     int m_width;
-    std::size_t m_padded; // the width rounded up to eight
     std::array<int, 256> m_start;
-    std::vector<int> m_here, m_cells;
-    std::vector<std::uint8_t> m_levels;
-    bool m_outside = false; // a sum of this row left the carry table
-#if defined(__SSE2__)
-    // The shares of a row, a vector of eight pixels each; behind and ahead
-    // with a zero vector at each end for what leaves the picture.
-    struct alignas(16) Lanes {
-        std::int16_t lanes[8] = {};
-    };
-    std::vector<Lanes> m_under, m_behind, m_ahead, m_inside;
-#endif
-    static constexpr CarryTable m_carries{};
+    // This row's cells and the next one's, each with a guard either side
+    // for the shares that leave the picture.
+    std::vector<int> m_rows[2];
+    int *m_cells = m_rows[0].data() + 1, *m_below = m_rows[1].data() + 1;
+    std::vector<std::uint8_t> m_none; // the greys below the bottom row
+    int m_y = 0;
+    int m_first = 0; // what the row above left the row's first pixel
+    static constexpr DiffusionTable m_table{};
+    static constexpr int Lowest = DiffusionTable::Lowest, Bias = DiffusionTable::Bias;
+    static constexpr std::ptrdiff_t Size = DiffusionTable::Size;
+    using Entry = DiffusionTable::Entry;
 };
+
+#if defined(__GNUC__) && defined(__SSE2__)
+// The shades of the first count levels, eight a vector: a byte shuffle
+// spreads each level to the colour's three bytes (the fourth 0), and a
+// second one looks those up in the four greys.
+__attribute__((target("avx2"))) int WriteShadesWide(ColorValue *row, const std::uint8_t *levels,
+                                                    int count)
+{
+    const __m256i greyOf =
+        _mm256_setr_epi8(0, 85, char(170), char(255), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 85,
+                         char(170), char(255), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    const __m256i spread =
+        _mm256_setr_epi8(0, 0, 0, -128, 1, 1, 1, -128, 2, 2, 2, -128, 3, 3, 3, -128, 4, 4, 4, -128,
+                         5, 5, 5, -128, 6, 6, 6, -128, 7, 7, 7, -128);
+    int x = 0;
+    for (; x + 8 <= count; x += 8) {
+        const __m256i eight =
+            _mm256_broadcastq_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(levels + x)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(row + x),
+                            _mm256_shuffle_epi8(greyOf, _mm256_shuffle_epi8(eight, spread)));
+    }
+    return x;
+}
+#endif
 
 // Row y of a picture from its levels: each own pixel its shade, the
 // padding from `columns` on white.
 void WriteShades(ColorValue *row, const std::uint8_t *levels, int columns, int width)
 {
     int x = 0;
+#if defined(__GNUC__) && defined(__SSE2__)
+    if (VectorLevel() == 2)
+        x = WriteShadesWide(row, levels, columns);
+#endif
 #if defined(__SSE2__)
     // Each level L becomes the grey byte 85 L = L + 4 L + 16 L + 64 L, no
     // byte carrying into the next; the byte b then spreads to the colour
@@ -537,11 +594,19 @@ ByteGrid OrderedLevels(const ByteGrid &greys)
 
 ByteGrid DiffusedLevels(const ByteGrid &greys)
 {
-    Diffuser diffuser(greys.width);
     ByteGrid out = SameSize(greys);
-    for (int y = 0; y < greys.height; ++y)
-        diffuser.row(greys.values.data() + std::size_t(y) * greys.width,
-                     out.values.data() + std::size_t(y) * greys.width, y);
+    if (greys.height == 0)
+        return out;
+    const std::size_t w = std::size_t(greys.width);
+    Diffuser diffuser(greys.width);
+    diffuser.start(greys.values.data());
+    std::vector<std::uint8_t> next(w + 2); // a row with its guards
+    for (int y = 0; y < greys.height; ++y) {
+        const bool last = y + 1 == greys.height;
+        if (!last)
+            std::copy_n(greys.values.data() + (y + 1) * w, w, next.data() + 1);
+        diffuser.row(last ? nullptr : next.data() + 1, out.values.data() + y * w);
+    }
     return out;
 }
 
@@ -621,11 +686,12 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
     const bool levelled = options.levelsChanged();
     const std::array<std::uint8_t, 256> levelOf =
         levelled ? LevelTable(options.black, options.white) : std::array<std::uint8_t, 256>{};
-    const std::array<std::uint8_t, 256> *levelsIn = levelled ? &levelOf : nullptr;
     const int height = picture.height();
     const bool whole = columns == picture.width();
     const std::size_t count = std::size_t(columns) * std::size_t(height);
-    const auto levels = std::make_unique_for_overwrite<std::uint8_t[]>(count);
+    // One byte more for the diffusion, which reads one past the row below.
+    const auto levels = std::make_unique_for_overwrite<std::uint8_t[]>(count + 1);
+    levels[count] = 0;
     const auto rowOf = [&](int y) { return levels.get() + std::size_t(y) * std::size_t(columns); };
     if (whole)
         GreyRun(picture.row(0), levels.get(), count);
@@ -640,9 +706,12 @@ void ShadePicture(PictureSurface &picture, int contentWidth, const PictureOption
         break;
     }
     case ShadeMode::Diffuse: {
-        Diffuser diffuser(columns, levelsIn);
+        // Each row's levels take the place of its greys once the row above
+        // has read them.
+        Diffuser diffuser(columns, levelled ? &levelOf : nullptr);
+        diffuser.start(rowOf(0));
         for (int y = 0; y < height; ++y)
-            diffuser.row(rowOf(y), rowOf(y), y);
+            diffuser.row(y + 1 < height ? rowOf(y + 1) : nullptr, rowOf(y));
         break;
     }
     default:

@@ -6,8 +6,10 @@
 #include "imaging/pictureloader.h"
 #include "imaging/qtimage.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -178,5 +180,39 @@ TEST(ScaleArea, AJpegScaledWhileDecodedIsTheDecodedPictureScaled)
             EXPECT_EQ(got.mask.rows, expected.mask.rows) << what;
             EXPECT_EQ(got.columns, expected.columns) << what;
         }
+    }
+}
+
+// A JPEG that fits its sprite is kept row by row as decoded, not summed:
+// still the same sprite as the decoded picture left as it is, for colours
+// written straight into the kept rows and for grey ones.
+TEST(ScaleArea, AJpegThatFitsItsSpriteIsTheDecodedPicture)
+{
+    struct Case {
+        QImage::Format format;
+        QSize size;
+        int width;
+    } const cases[] = {
+        {QImage::Format_RGB32, {24, 30}, 0},
+        {QImage::Format_RGB32, {32, 240}, 32},
+        {QImage::Format_Grayscale8, {16, 16}, 16},
+    };
+    for (const Case &c : cases) {
+        QImage image(c.size, c.format);
+        for (int y = 0; y < c.size.height(); ++y)
+            for (int x = 0; x < c.size.width(); ++x)
+                image.setPixel(x, y, qRgb(x * 8, y, (x * y) % 256));
+        QByteArray data;
+        QBuffer buffer(&data);
+        ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "JPG"));
+        const ScaledSprite expected =
+            ScalePicture({DecodePicture(data, QStringLiteral("a.jpg")), {}, c.size}, c.width);
+        QSize source;
+        const ScaledSprite got =
+            ScaleJpeg(data, c.width, QStringLiteral("a.jpg"), RunDecodeBudget(), source);
+        EXPECT_EQ(source, c.size);
+        EXPECT_EQ(got.picture, expected.picture) << c.size.width();
+        EXPECT_EQ(got.mask.rows, expected.mask.rows) << c.size.width();
+        EXPECT_EQ(got.columns, expected.columns) << c.size.width();
     }
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 
 using namespace bitvane;
 using namespace bitvane::testing;
@@ -54,11 +55,13 @@ PictureSurface Drawn(int width, std::initializer_list<std::initializer_list<Colo
 
 } // namespace
 
-// The integer shortcuts (one colour, and runs four at a time) against the
+// The integer shortcuts (one colour, and runs of them) against the
 // rule as written, on every colour.
 TEST(GreyByte, IsTheDoubleSumRoundedHalfToEvenForEveryColour)
 {
-    constexpr int Run = 4099; // not a multiple of four: the tail is taken too
+    // 32 * 128 + 16 + 4 + 3: each run ends in every width of step the
+    // processor may take, down to one colour at a time.
+    constexpr int Run = 4119;
     std::vector<ColorValue> colours(Run);
     std::vector<std::uint8_t> greys(Run);
     int mismatches = 0;
@@ -136,6 +139,38 @@ TEST(Diffuse, KnownAnswers)
     };
     for (const Case &c : cases)
         EXPECT_EQ(DiffusedLevels(c.greys).values, c.levels) << c.what;
+}
+
+// The rule worked out plainly, an error grid with a dropped column either
+// side, on a random grid of odd width: both scan directions, the edges and
+// sums across the whole range, against the one-pass scan.
+TEST(Diffuse, MatchesThePlainRuleOnARandomGrid)
+{
+    constexpr int W = 37, H = 29;
+    std::mt19937 rng(2026);
+    ByteGrid greys{W, H, {}};
+    for (int i = 0; i < W * H; ++i)
+        greys.values.push_back(std::uint8_t(rng()));
+    std::vector<int> error(std::size_t(W + 2) * (H + 1), 0);
+    std::vector<std::uint8_t> expected(std::size_t(W) * H);
+    for (int y = 0; y < H; ++y) {
+        const int step = y % 2 == 0 ? 1 : -1;
+        int carry = 0;
+        for (int i = 0; i < W; ++i) {
+            const int x = step > 0 ? i : W - 1 - i;
+            const int u = 16 * greys.at(x, y) + error[std::size_t(y * (W + 2) + x + 1)] + carry;
+            const int level = (u >= 680) + (u >= 2040) + (u >= 3400);
+            const int e = u - 1360 * level;
+            expected[std::size_t(y * W + x)] = std::uint8_t(level);
+            carry = int(std::floor(7 * e / 16.0));
+            const int behind = int(std::floor(3 * e / 16.0)), under = int(std::floor(5 * e / 16.0));
+            int *below = &error[std::size_t((y + 1) * (W + 2) + x + 1)];
+            below[-step] += behind;
+            below[0] += under;
+            below[step] += e - carry - behind - under;
+        }
+    }
+    EXPECT_EQ(DiffusedLevels(greys).values, expected);
 }
 
 TEST(Palette, KnownAnswers)
