@@ -283,7 +283,10 @@ void buildPictureChoices(QWidget *page, frmMainUi &ui)
 void buildTabOrder(const frmMainUi &ui)
 {
     // The keyboard order of the layout; controls that take no focus
-    // (labels, pictures, progress bars, frames) have no place in it.
+    // (labels, pictures, progress bars, frames) have no place in it. Page 3
+    // reads as it is drawn: the list, the zoom over the previews, the
+    // previews (scrolled by keys at large zooms), the column of choices top
+    // to bottom, then the sliders under the previews, left to right.
     QWidget *const order[] = {ui.cmdNext,
                               ui.cmdBack,
                               ui.cmdCancel,
@@ -296,10 +299,7 @@ void buildTabOrder(const frmMainUi &ui)
                               ui.cmdRemove,
                               ui.lstPictures,
                               ui.cboZoom,
-                              ui.sldBrightness,
-                              ui.spnBrightness,
-                              ui.sldContrast,
-                              ui.spnContrast,
+                              ui.scrPreview,
                               ui.cboFit,
                               ui.cboWidth,
                               ui.spnBlack,
@@ -310,6 +310,10 @@ void buildTabOrder(const frmMainUi &ui)
                               ui.spnFrames,
                               ui.spnFrame,
                               ui.cmdPlay,
+                              ui.sldContrast,
+                              ui.spnContrast,
+                              ui.sldBrightness,
+                              ui.spnBrightness,
                               ui.optClassic,
                               ui.optModern,
                               ui.chkMasks,
@@ -324,7 +328,7 @@ void buildTabOrder(const frmMainUi &ui)
 void BuildMainLayout(QWidget *window, frmMainUi &ui, QAbstractItemModel *files)
 {
     ui.Picture1 = makePictureBox(window, QStringLiteral("Picture1"));
-    place(ui.Picture1, 0, 0, 9735, 1500);
+    place(ui.Picture1, 0, 0, 9720, 1500);
     ui.Picture1->setPixmap(QPixmap(QStringLiteral(":/images/banner.png")));
     ui.Picture1->setCursor(Qt::PointingHandCursor);
     ui.Picture1->setToolTip(QStringLiteral("About Bitvane"));
