@@ -296,12 +296,18 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     }
     // A long path is shortened in its middle; the tip shows it whole. A
     // sheet says how many frames it gives, once loaded or when its record
-    // counts them.
+    // counts them. A picture taking all its frames (an animation) has no
+    // count before it is decoded, so it says so; once loaded a still one is
+    // a single frame and says nothing.
     if (index.column() == LocationColumn && (role == Qt::DisplayRole || role == Qt::ToolTipRole)) {
-        const int frames = entry.Sprite.frameCount() > 1 ? entry.Sprite.frameCount()
-                                                         : ResolveOptions(entry.Options).frames;
+        const PictureOptions options = ResolveOptions(entry.Options);
+        const bool loaded = !entry.Sprite.Image.isEmpty();
+        const int frames =
+            entry.Sprite.frameCount() > 1 ? entry.Sprite.frameCount() : options.frames;
         if (role == Qt::DisplayRole && frames > 1)
             return QStringLiteral("%1    %2 frames").arg(entry.Location).arg(frames);
+        if (role == Qt::DisplayRole && !loaded && frames == 0 && !options.isSheet())
+            return QStringLiteral("%1    all frames").arg(entry.Location);
         return entry.Location;
     }
     return {};

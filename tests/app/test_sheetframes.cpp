@@ -98,6 +98,43 @@ TEST_F(PicturePages, SheetBoxesAreLimitedToWhatThePictureHolds)
     EXPECT_TRUE(seam.messages.empty()) << lastMessage().toStdString();
 }
 
+// Page 1 says how many frames an entry gives as soon as that is known: one
+// taking all of a GIF's frames says "all frames" until it is decoded, then
+// its count; a still picture taking all its frames is one frame once loaded.
+TEST_F(PicturePages, PageOneCountsFramesOnceTheyAreKnown)
+{
+    QList<giftest::Frame> frames(3);
+    for (int k = 0; k < 3; ++k)
+        frames[k].indices.assign(8 * 4, std::uint8_t(k % 2));
+    const QList<QRgb> palette = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+    writeFile("walk.gif", giftest::makeGif(QSize(8, 4), palette, frames));
+    writeFile("still.gif", giftest::makeGif(QSize(8, 4), palette, frames.mid(0, 1)));
+    writePicture("door.bmp");
+    writeFile("project.bvp", "\"walk.gif\",0,0,\"walk\",\"frames=all\"\r\n"
+                             "\"walk.gif\",0,0,\"walk2\",\"frames=2\"\r\n"
+                             "\"still.gif\",0,0,\"still\",\"frames=all\"\r\n"
+                             "\"door.bmp\",0,0,\"door\",\"frames=all\"\r\n"
+                             "\"door.bmp\",0,0,\"door2\"\r\n");
+    const struct {
+        const char *file, *opened, *loaded; // what follows the location
+    } rows[] = {
+        {"walk.gif", "    all frames", "    3 frames"},
+        {"walk.gif", "    2 frames", "    2 frames"},
+        {"still.gif", "    all frames", ""},
+        {"door.bmp", "    all frames", ""},
+        {"door.bmp", "", ""},
+    };
+    openProject(path("project.bvp"));
+    ASSERT_EQ(w->Tab(), frmMain::PageEditFiles) << lastMessage().toStdString();
+    for (int i = 0; i < int(std::size(rows)); ++i)
+        EXPECT_EQ(cell(i, 1), path(rows[i].file) + rows[i].opened) << i;
+    loadPictures();
+    back();
+    for (int i = 0; i < int(std::size(rows)); ++i)
+        EXPECT_EQ(cell(i, 1), path(rows[i].file) + rows[i].loaded) << i;
+    EXPECT_TRUE(seam.messages.empty()) << lastMessage().toStdString();
+}
+
 // A sheet set up with the boxes: the frame count follows the cell, the note
 // what the cell leaves over, Before shows each cell as cut and After its
 // sprite; the header is bitvane-compile's for the project written, and the
