@@ -30,8 +30,20 @@ bool checkNames(std::FILE *err, const QString &projectPath, std::vector<PictureE
 {
     const QStringList names = EntryNames(entries);
     // A sheet writes the names of its frames, which its record's options
-    // tell before any picture is read.
-    const std::vector<NameUse> uses = EntryNameUses(entries);
+    // tell before any picture is read, unless it takes all of them: a
+    // picture with frames=all is read ahead for its count (a still one
+    // writes NAME alone), and again by the compile. One that fails to load
+    // is left as possibly writing any NAME_<index>; the compile reports it.
+    std::vector<NameUse> uses = EntryNameUses(entries);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (uses[i].frames != 0)
+            continue;
+        try {
+            uses[i] =
+                NameUseOf(LoadSprite(entries[i].Location, ResolveOptions(entries[i].Options)));
+        } catch (const Error &) {
+        }
+    }
     if (rule == NameRule::Fix) {
         const QStringList fixed = FixNames(names, uses, modern);
         for (std::size_t i = 0; i < entries.size(); ++i)

@@ -37,6 +37,25 @@ constexpr std::string_view CppKeywords[] = {
 };
 // clang-format on
 
+// What C23 gives every program before its first line: the _Pragma
+// operator, __func__ and the predefined macros (not those of the library's
+// headers), the operators of #if among them, since compilers refuse them as
+// names too.
+// clang-format off
+constexpr std::string_view CPredefined[] = {
+    "_Pragma", "__func__", "__DATE__", "__FILE__", "__LINE__", "__STDC__", "__STDC_HOSTED__",
+    "__STDC_UTF_16__", "__STDC_UTF_32__", "__STDC_VERSION__", "__TIME__", "__has_c_attribute",
+    "__has_include",
+};
+// clang-format on
+
+// The same of C++23 that C does not have.
+// clang-format off
+constexpr std::string_view CppPredefined[] = {
+    "__cplusplus", "__STDCPP_DEFAULT_NEW_ALIGNMENT__", "__has_cpp_attribute",
+};
+// clang-format on
+
 bool isDigit(char32_t c)
 {
     return c >= '0' && c <= '9';
@@ -68,6 +87,10 @@ QString ownProblem(const QString &name)
         return QStringLiteral("is a keyword of C");
     if (isIn(CppKeywords, name))
         return QStringLiteral("is a keyword of C++");
+    if (isIn(CPredefined, name))
+        return QStringLiteral("is predefined by C");
+    if (isIn(CppPredefined, name))
+        return QStringLiteral("is predefined by C++");
     return {};
 }
 
@@ -81,7 +104,8 @@ QString fixedAlone(const QString &name)
         return QStringLiteral("_");
     if (isDigit(fixed.front().unicode()))
         fixed.prepend(u'_');
-    if (isIn(CKeywords, fixed) || isIn(CppKeywords, fixed))
+    if (isIn(CKeywords, fixed) || isIn(CppKeywords, fixed) || isIn(CPredefined, fixed) ||
+        isIn(CppPredefined, fixed))
         fixed += u'_';
     return fixed;
 }
@@ -99,6 +123,11 @@ template <std::size_t N> QStringList listOf(const std::string_view (&keywords)[N
 QStringList KeywordsOf(Language language)
 {
     return language == Language::C ? listOf(CKeywords) : listOf(CppKeywords);
+}
+
+QStringList PredefinedOf(Language language)
+{
+    return language == Language::C ? listOf(CPredefined) : listOf(CppPredefined);
 }
 
 namespace {

@@ -10,9 +10,10 @@ namespace bitvane {
 
 // Why each name cannot be an array name of the header, or an empty string
 // when it can. A name must be a C identifier ([A-Za-z_][A-Za-z0-9_]*), no
-// keyword of C or C++, and no earlier name of the list: the reasons are
-// "empty", "starts with a digit", "contains ' '", "is a keyword of C", "is a
-// keyword of C++" and "also the name of row 4" (rows counted from 1, as the
+// keyword of C or C++, nothing either predefines, and no earlier name of the
+// list: the reasons are "empty", "starts with a digit", "contains ' '", "is a
+// keyword of C", "is a keyword of C++", "is predefined by C", "is predefined
+// by C++" and "also the name of row 4" (rows counted from 1, as the
 // user sees them; the first row with a name keeps it). Names are compared
 // exactly, so "Ship" and "ship" are two names, as they are to a compiler.
 std::vector<QString> NameProblems(const QStringList &names);
@@ -31,9 +32,9 @@ std::vector<QString> NameProblems(const QStringList &names, const std::vector<Na
                                   bool modern);
 
 // The names with every failing one changed to a usable one: each other
-// character becomes '_', a leading digit gets a leading '_', a keyword a
-// trailing '_', and a name another row has gets "_2", "_3"... Usable names
-// are kept as they are, and no two results are equal.
+// character becomes '_', a leading digit gets a leading '_', a keyword or a
+// predefined word a trailing '_', and a name another row has gets "_2",
+// "_3"... Usable names are kept as they are, and no two results are equal.
 QStringList FixNames(const QStringList &names);
 // The same over the names each row writes; the row renamed is always the
 // later one, whole (never one frame of a sheet).
@@ -43,5 +44,11 @@ QStringList FixNames(const QStringList &names, const std::vector<NameUse> &uses,
 // does not have.
 enum class Language { C, Cpp };
 QStringList KeywordsOf(Language language);
+// The words refused as predefined: the _Pragma operator, __func__ and the
+// predefined macros every compiler of C (or of C++, those C lacks) has.
+// Other reserved names (leading "__", or '_' and a capital) pass: one
+// compiler or another may define some, but stored projects rely on those
+// that compile.
+QStringList PredefinedOf(Language language);
 
 } // namespace bitvane

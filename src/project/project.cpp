@@ -94,12 +94,24 @@ std::vector<NameUse> EntryNameUses(std::span<const PictureEntry> entries)
     std::vector<NameUse> uses;
     uses.reserve(entries.size());
     for (const PictureEntry &entry : entries) {
+        if (!entry.Sprite.Image.isEmpty()) {
+            uses.push_back(NameUseOf(entry.Sprite));
+            continue;
+        }
         const PictureOptions options = ResolveOptions(entry.Options);
         // An animated GIF's frames are written as a sheet's are; taking all
-        // of them may write any index.
+        // of them may write any index until the picture is read.
         uses.push_back({options.isSheet() || options.frames != 1, options.frames});
     }
     return uses;
+}
+
+NameUse NameUseOf(const LoadedSprite &sprite)
+{
+    // One frame, of a still picture or a sheet of one cell, is written
+    // under NAME alone.
+    const int frames = sprite.frameCount();
+    return {frames != 1, frames};
 }
 
 void AppendSelection(std::vector<PictureEntry> &entries, const QString &selection)

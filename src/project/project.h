@@ -47,9 +47,12 @@ QString StoredLocation(const PictureEntry &entry, const QString &projectPath, bo
 
 // The entries' names, in order.
 QStringList EntryNames(std::span<const PictureEntry> entries);
-// What each entry writes under its name, from its record's options: a sheet
-// or an animated GIF's frames the names of its frames.
+// What each entry writes under its name: a loaded one as its frames are, one
+// not yet loaded as its record's options say, a sheet or an animated GIF's
+// frames the names of its frames (frames=all: any NAME_<index>).
 std::vector<NameUse> EntryNameUses(std::span<const PictureEntry> entries);
+// What a loaded picture writes under its name.
+NameUse NameUseOf(const LoadedSprite &sprite);
 
 // Appends the files of a selection text to entries in the order chosen, each
 // named by its base name with both settings at 0. The first file that cannot

@@ -1,6 +1,7 @@
 // The identifier rule for array names and the names "Fix names" makes, down to a C compiler.
 #include "compiler/compilerun.h"
 #include "project/identifiers.h"
+#include "project/project.h"
 #include "testsupport.h"
 
 #include <QProcess>
@@ -50,11 +51,19 @@ const NameCase Names[] = {
     {"and", "is a keyword of C++", "and_"},
     {"asm", "is a keyword of C++", "asm_"},
     {"char8_t", "is a keyword of C++", "char8_t_"},
+    {"_Pragma", "is predefined by C", "_Pragma_"},
+    {"__func__", "is predefined by C", "__func___"},
+    {"__FILE__", "is predefined by C", "__FILE___"},
+    {"__has_include", "is predefined by C", "__has_include_"},
+    {"__cplusplus", "is predefined by C++", "__cplusplus_"},
+    {"__has_cpp_attribute", "is predefined by C++", "__has_cpp_attribute_"},
+    {"__FILE", "", "__FILE"}, // reserved, but no compiler defines it
+    {"_Frame", "", "_Frame"},
     {"Int", "", "Int"},
     {"ship", "also the name of row 1", "ship_2"},
     {"ship", "also the name of row 1", "ship_3"},
     {"photo", "", "photo"},
-    {"photo", "also the name of row 24", "photo_3"}, // _2 is taken below
+    {"photo", "also the name of row 32", "photo_3"}, // _2 is taken below
     {"photo_2", "", "photo_2"},
     {"photo 3", "contains ' '", "photo_3_2"},
     {"int", "is a keyword of C", "int__2"}, // a fixed name is unique too
@@ -134,6 +143,43 @@ TEST(Identifiers, SheetsMeetTheNamesTheirStyleWrites)
         EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
 }
 
+// Rows of a project: a picture taking all its frames writes as many as
+// loading found (a still one, or a sheet of one cell, its name alone);
+// before it is loaded, any NAME_<index> may be its.
+struct LoadedCase {
+    const char *name;
+    const char *options;
+    int frames; // as loaded; 0: not loaded yet
+    const char *reason;
+};
+const LoadedCase Loaded[] = {
+    {"still", "frames=all", 1, ""},
+    {"still_1", "", 1, ""},
+    {"coin", "frames=all", 3, ""},
+    {"coin_2", "", 1, "also the name of row 3"},
+    {"coin_3", "", 1, ""},
+    {"later", "frames=all", 0, ""},
+    {"later_7", "", 1, "also the name of row 6"},
+    {"tiles", "cell=8x8;frames=all", 1, ""},
+    {"tiles_0", "", 0, ""},
+};
+
+TEST(Identifiers, LoadedPicturesWriteTheFramesTheyHave)
+{
+    std::vector<PictureEntry> entries;
+    for (const LoadedCase &c : Loaded) {
+        PictureEntry &entry = entries.emplace_back(
+            MakeEntry(QString::fromUtf8(c.name), QStringLiteral("/art/%1.gif").arg(entries.size()),
+                      c.frames > 0 ? PictureSurface(8, 2, ShadeDark) : PictureSurface()));
+        entry.Sprite.MoreFrames.resize(std::size_t(std::max(c.frames - 1, 0)));
+        entry.Options = ParseOptionField(c.options, QStringLiteral("project.bvp"), 1);
+    }
+    const std::vector<QString> problems =
+        NameProblems(EntryNames(entries), EntryNameUses(entries), false);
+    for (std::size_t i = 0; i < std::size(Loaded); ++i)
+        EXPECT_EQ(problems[i], QString::fromUtf8(Loaded[i].reason)) << "row " << i + 1;
+}
+
 // The header "Fix names" leads to, compiled as C (GNU C 99, as the binary
 // notation needs) and as C++: every array named, no complaint.
 TEST(Identifiers, FixedNamesCompileAsCAndCpp)
@@ -177,10 +223,10 @@ TEST(Identifiers, FixedNamesCompileAsCAndCpp)
 
 namespace {
 
-// The keywords of C23 and C++23 (alternative tokens included), written out
-// here from the standards' lists, and words near them that are none: the
-// compilers below decide which of these and of the rule's own tables a
-// name may be.
+// The keywords of C23 and C++23 (alternative tokens included) and the words
+// they predefine, written out here from the standards' lists, and words near
+// them that are none: the compilers below decide which of these and of the
+// rule's own tables a name may be.
 // clang-format off
 const char *const ReferenceWords[] = {
     "alignas", "alignof", "auto", "bool", "break", "case", "char", "const", "constexpr", "continue",
@@ -198,6 +244,11 @@ const char *const ReferenceWords[] = {
     "and", "and_eq", "bitand", "bitor", "compl", "not", "not_eq", "or", "or_eq", "xor", "xor_eq",
     // No keywords: identifiers with a special meaning only in some places.
     "final", "override", "import", "module", "defined", "Int",
+    "_Pragma", "__func__", "__DATE__", "__FILE__", "__LINE__", "__STDC__", "__STDC_HOSTED__",
+    "__STDC_UTF_16__", "__STDC_UTF_32__", "__STDC_VERSION__", "__TIME__", "__has_c_attribute",
+    "__has_include", "__cplusplus", "__STDCPP_DEFAULT_NEW_ALIGNMENT__", "__has_cpp_attribute",
+    // Reserved, defined by no compiler.
+    "__FILE", "_Frame", "__walk__",
 };
 // clang-format on
 
@@ -301,8 +352,9 @@ std::vector<Compiler> AvailableCompilers(const QTemporaryDir &dir)
 
 // Every word that a C or C++ compiler refuses as a name is refused by the
 // rule, with the reason of the language that refuses it, and every word of
-// the rule's tables is refused by a compiler of its language: a keyword
-// left out of the tables, or a word that is none put in, is caught. A C
+// the rule's tables is refused by a compiler of its language (a predefined
+// word by every one): a keyword or predefined word left out of the tables,
+// or a word that is none put in, is caught. A C
 // compiler without C23's keywords cannot tell those apart; it says nothing
 // about them, and the C++ compilers still catch those C++ shares.
 TEST(Identifiers, KeywordsAreTheWordsTheCompilersRefuse)
@@ -316,7 +368,8 @@ TEST(Identifiers, KeywordsAreTheWordsTheCompilersRefuse)
     QStringList words;
     for (const char *word : ReferenceWords)
         words << QLatin1String(word);
-    for (const QString &word : KeywordsOf(Language::C) + KeywordsOf(Language::Cpp))
+    for (const QString &word : KeywordsOf(Language::C) + KeywordsOf(Language::Cpp) +
+                                   PredefinedOf(Language::C) + PredefinedOf(Language::Cpp))
         if (!words.contains(word))
             words << word;
     for (Compiler &c : compilers)
@@ -327,21 +380,37 @@ TEST(Identifiers, KeywordsAreTheWordsTheCompilersRefuse)
     // What is wrong with the rule's reason for word, or nothing.
     auto fault = [&](const QString &word, bool alone) -> std::string {
         const QString reason = NameProblems({word}).front();
-        QStringList refusedByC, refusedByCpp, acceptedByCpp, acceptedByC23;
+        QStringList refusedByC, refusedByCpp, acceptedByC, acceptedByCpp, acceptedByC23;
         for (const Compiler &c : compilers) {
             const bool refused = c.refuses(dir, word, alone);
             if (c.cpp)
                 (refused ? refusedByCpp : acceptedByCpp) << c.name;
             else if (refused)
                 refusedByC << c.name;
-            else if (c.knowsC23)
-                acceptedByC23 << c.name;
+            else {
+                acceptedByC << c.name;
+                if (c.knowsC23)
+                    acceptedByC23 << c.name;
+            }
         }
         const std::string what = word.toStdString() + ": the rule says \"" + reason.toStdString() +
                                  "\"; refused by C " + refusedByC.join(',').toStdString() +
                                  ", by C++ " + refusedByCpp.join(',').toStdString();
         const QString ofC = QStringLiteral("is a keyword of C");
         const QString ofCpp = QStringLiteral("is a keyword of C++");
+        // Compilers predefine their macros in both languages; one of C++
+        // must be refused by every compiler of C++, one of C by every one
+        // of C, and one every C compiler refuses is C's.
+        const QString byC = QStringLiteral("is predefined by C");
+        const QString byCpp = QStringLiteral("is predefined by C++");
+        if (reason == byC || reason == byCpp) {
+            const QStringList &accepted = reason == byC ? acceptedByC : acceptedByCpp;
+            if (!accepted.isEmpty())
+                return what + "; accepted by " + accepted.join(',').toStdString();
+            if (reason == byCpp && !refusedByC.isEmpty() && acceptedByC.isEmpty())
+                return what;
+            return {};
+        }
         if (!refusedByC.isEmpty() && reason != ofC)
             return what;
         if (refusedByC.isEmpty() && !refusedByCpp.isEmpty() && reason != ofCpp &&

@@ -444,12 +444,13 @@ def error_case(name, pictures, project_bytes, message, warnings=()):
 # two folders), a stored name that is a keyword and an emptied one. The
 # reasons and the fixed names are written out by hand.
 NAME_RECORDS = [("1up.png", None), ("./my sprite-2.png", None), ("a/photo.bmp", None),
-                ("b/photo.bmp", None), ("./hero.bmp", "int"), ("./ship.bmp", "")]
+                ("b/photo.bmp", None), ("./hero.bmp", "int"), ("./ship.bmp", ""),
+                ("./clock.bmp", "__TIME__")]
 NAME_REASONS = [(1, "1up", "starts with a digit"), (2, "my sprite-2", "contains ' '"),
                 (4, "photo", "also the name of row 3"), (5, "int", "is a keyword of C"),
-                (6, "", "empty")]
-NAMES_AS_THEY_STAND = ["1up", "my sprite-2", "photo", "photo", "int", ""]
-NAMES_FIXED = ["_1up", "my_sprite_2", "photo", "photo_2", "int_", "_"]
+                (6, "", "empty"), (7, "__TIME__", "is predefined by C")]
+NAMES_AS_THEY_STAND = ["1up", "my sprite-2", "photo", "photo", "int", "", "__TIME__"]
+NAMES_FIXED = ["_1up", "my_sprite_2", "photo", "photo_2", "int_", "_", "__TIME___"]
 
 
 def names_case(name, args, rng):
@@ -806,6 +807,34 @@ def sheet_cases():
         f.write("--style\nmodern\n-Werror\n")
     with open(os.path.join(folder, "expected_error.txt"), "wb") as f:
         f.write(b"project.bvp:3: error: name 'walk_FRAMES' is not a C identifier "
+                b"(also the name of row 1)\n")
+
+    # frames=all of a still picture, or of a GIF of one frame, writes its
+    # name alone: pictures named a_1 and c_1 beside them pass -Werror. The
+    # GIF of three frames writes walk_2, so a picture of that name is refused.
+    nrng = random.Random(23)
+    folder = new_case("names_frames_all_werror")
+    png(scribble(nrng, 8, 4))(os.path.join(folder, "a.png"))
+    gif(scribble(nrng, 8, 4), 4)(os.path.join(folder, "c.gif"))
+    bmp(scribble(nrng, 8, 4))(os.path.join(folder, "one.bmp"))
+    with open(os.path.join(folder, "project.bvp"), "wb") as f:
+        f.write(b'"./a.png",0,0,"a","frames=all"\r\n"./one.bmp",0,0,"a_1"\r\n'
+                b'"./c.gif",0,0,"c","frames=all"\r\n"./one.bmp",0,0,"c_1"\r\n')
+    with open(os.path.join(folder, "args.txt"), "w") as f:
+        f.write("-Werror\n")
+    records = [(location, 0, 0) for location in ["./a.png", "./one.bmp", "./c.gif", "./one.bmp"]]
+    with open(os.path.join(folder, "expected.h"), "wb") as f:
+        f.write(expected_header(folder, records, True, names=["a", "a_1", "c", "c_1"])
+                .encode("utf-8"))
+    folder = new_case("names_gif_frames_werror")
+    walk_gif(os.path.join(folder, "walk.gif"))
+    bmp(scribble(nrng, 8, 4))(os.path.join(folder, "one.bmp"))
+    with open(os.path.join(folder, "project.bvp"), "wb") as f:
+        f.write(b'"./walk.gif",0,0,"walk","frames=all"\r\n"./one.bmp",0,0,"walk_2"\r\n')
+    with open(os.path.join(folder, "args.txt"), "w") as f:
+        f.write("-Werror\n")
+    with open(os.path.join(folder, "expected_error.txt"), "wb") as f:
+        f.write(b"project.bvp:2: error: name 'walk_2' is not a C identifier "
                 b"(also the name of row 1)\n")
 
 
