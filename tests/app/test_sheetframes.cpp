@@ -2,6 +2,7 @@
 // the player, and the same header as bitvane-compile writes.
 #include "picturepages.h"
 
+#include "app/filelistmodel.h"
 #include "app/sheetframes.h"
 #include "compiler/headerreader.h"
 #include "core/gifwriter.h"
@@ -114,24 +115,34 @@ TEST_F(PicturePages, PageOneCountsFramesOnceTheyAreKnown)
                              "\"walk.gif\",0,0,\"walk2\",\"frames=2\"\r\n"
                              "\"still.gif\",0,0,\"still\",\"frames=all\"\r\n"
                              "\"door.bmp\",0,0,\"door\",\"frames=all\"\r\n"
-                             "\"door.bmp\",0,0,\"door2\"\r\n");
+                             "\"door.bmp\",0,0,\"still_1\"\r\n");
+    // The last row's name is one the still GIF would write if it had frames:
+    // it is marked only until the GIF turns out to have one.
     const struct {
         const char *file, *opened, *loaded; // what follows the location
+        bool markedOpened, markedLoaded;
     } rows[] = {
-        {"walk.gif", "    all frames", "    3 frames"},
-        {"walk.gif", "    2 frames", "    2 frames"},
-        {"still.gif", "    all frames", ""},
-        {"door.bmp", "    all frames", ""},
-        {"door.bmp", "", ""},
+        {"walk.gif", "    all frames", "    3 frames", false, false},
+        {"walk.gif", "    2 frames", "    2 frames", false, false},
+        {"still.gif", "    all frames", "", false, false},
+        {"door.bmp", "    all frames", "", false, false},
+        {"door.bmp", "", "", true, false},
     };
+    const auto *files = static_cast<const FileListModel *>(ui().lvwFiles->model());
     openProject(path("project.bvp"));
     ASSERT_EQ(w->Tab(), frmMain::PageEditFiles) << lastMessage().toStdString();
-    for (int i = 0; i < int(std::size(rows)); ++i)
+    QApplication::processEvents();
+    for (int i = 0; i < int(std::size(rows)); ++i) {
         EXPECT_EQ(cell(i, 1), path(rows[i].file) + rows[i].opened) << i;
+        EXPECT_EQ(!files->nameProblem(i).isEmpty(), rows[i].markedOpened) << i;
+    }
     loadPictures();
     back();
-    for (int i = 0; i < int(std::size(rows)); ++i)
+    QApplication::processEvents();
+    for (int i = 0; i < int(std::size(rows)); ++i) {
         EXPECT_EQ(cell(i, 1), path(rows[i].file) + rows[i].loaded) << i;
+        EXPECT_EQ(!files->nameProblem(i).isEmpty(), rows[i].markedLoaded) << i;
+    }
     EXPECT_TRUE(seam.messages.empty()) << lastMessage().toStdString();
 }
 
