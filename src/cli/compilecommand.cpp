@@ -30,17 +30,17 @@ bool checkNames(std::FILE *err, const QString &projectPath, std::vector<PictureE
 {
     const QStringList names = EntryNames(entries);
     // A sheet writes the names of its frames, which its record's options
-    // tell before any picture is read, unless it takes all of them: a
-    // picture with frames=all is read ahead for its count (a still one
-    // writes NAME alone), and again by the compile. One that fails to load
-    // is left as possibly writing any NAME_<index>; the compile reports it.
+    // tell before any picture is read, unless it takes all of them: then
+    // the picture's frames are counted (a still one writes NAME alone). One
+    // that cannot be counted is left as possibly writing any NAME_<index>;
+    // the compile reports why it cannot be read.
     std::vector<NameUse> uses = EntryNameUses(entries);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (uses[i].frames != 0)
             continue;
         try {
-            uses[i] =
-                NameUseOf(LoadSprite(entries[i].Location, ResolveOptions(entries[i].Options)));
+            const int frames = CountFrames(entries[i].Location, ResolveOptions(entries[i].Options));
+            uses[i] = {frames != 1, frames};
         } catch (const Error &) {
         }
     }

@@ -121,6 +121,26 @@ GifFile OpenGif(QByteArrayView data, Reader &reader, const QString &name)
 
 } // namespace
 
+int CountGifFrames(QByteArrayView data, const QString &name)
+{
+    Reader reader{data, 0};
+    const GifFile gif = OpenGif(data, reader, name);
+    int count = 0;
+    Control control;
+    while (NextImage(gif.get(), name, control)) {
+        ++count;
+        int codeSize = 0;
+        GifByteType *block = nullptr;
+        if (DGifGetCode(gif.get(), &codeSize, &block) == GIF_ERROR)
+            LibraryFailed(name, gif->Error);
+        while (block) {
+            if (DGifGetCodeNext(gif.get(), &block) == GIF_ERROR)
+                LibraryFailed(name, gif->Error);
+        }
+    }
+    return count;
+}
+
 DecodedPicture DecodeGif(QByteArrayView data, QSize keep, const QString &name, DecodeBudget &budget)
 {
     Reader reader{data, 0};

@@ -38,4 +38,8 @@ int DecodeGifFrames(QByteArrayView data, int frames, QSize keep, const QString &
                     DecodeBudget &budget,
                     const std::function<void(const DecodedPicture &, int delay)> &take);
 
+// How many images the GIF in data holds, their pixel data skipped, not
+// decoded. Refused as the file's structure is damaged.
+int CountGifFrames(QByteArrayView data, const QString &name);
+
 } // namespace bitvane

@@ -366,6 +366,20 @@ LoadedSprite LoadSprite(const QString &path, const PictureOptions &options, Keep
     return sprite;
 }
 
+int CountFrames(const QString &path, const PictureOptions &options, DecodeBudget &budget)
+{
+    if (options.frames > 0)
+        return options.frames;
+    const QString name = Named(path);
+    const QByteArray data = ReadPictureFile(path);
+    if (options.isSheet()) {
+        // The declared size is all a sheet's cells need: one pixel decoded.
+        const QSize size = DecodeKept(data, name, QSize(1, 1), budget).SourceSize;
+        return (size.width() / options.cellWidth) * (size.height() / options.cellHeight);
+    }
+    return IsGif(data) ? CountGifFrames(data, name) : 1;
+}
+
 QString FittingNote(QSize source)
 {
     QStringList notes;

@@ -129,6 +129,13 @@ LoadedSprite LoadSprite(const QString &path, const PictureOptions &options = {},
                         KeepFitted keepFitted = KeepFitted::No,
                         DecodeBudget &budget = RunDecodeBudget());
 
+// How many frames LoadSprite would give the picture at path, read only as
+// far as that needs: a sheet's declared size, an animated GIF's images
+// counted, not decoded. A picture LoadSprite would refuse may be counted
+// all the same. Throws Error naming the file when it cannot be read.
+int CountFrames(const QString &path, const PictureOptions &options,
+                DecodeBudget &budget = RunDecodeBudget());
+
 // LoadSprite's image alone.
 PictureSurface LoadPicture(const QString &path, const PictureOptions &options = {},
                            DecodeBudget &budget = RunDecodeBudget());

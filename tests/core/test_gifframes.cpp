@@ -1,4 +1,4 @@
-// Animated GIFs loaded as frames: disposal against screens composited by hand, and refusals.
+// Animated GIFs loaded as frames: disposal against screens composited by hand, refusals, counts.
 #include "gifwriter.h"
 #include "loaderfixture.h"
 #include "testsupport.h"
@@ -113,6 +113,40 @@ TEST_F(Loader, GifFramesThatAreNotThereAreRefused)
             EXPECT_EQ(e.reason(), QString::fromUtf8(c.reason)) << c.file << " " << c.field;
         }
     }
+}
+
+// The frames taken when a record asks for all of them, counted without
+// decoding: what the name rule goes by before the compile reads them.
+TEST_F(Loader, FramesAreCountedAsLoadingWouldTakeThem)
+{
+    write(QStringLiteral("walk.gif"), DisposalGif());
+    write(QStringLiteral("still.gif"),
+          giftest::makeGif(QSize(2, 1), Palette, {giftest::Frame{{1, 2}}}));
+    QImage sheet(70, 20, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    save(QStringLiteral("sheet.png"), sheet, "PNG");
+    const struct {
+        const char *file, *field;
+        int frames;
+    } cases[] = {
+        {"walk.gif", "frames=all", 4},
+        {"walk.gif", "frames=2", 2},
+        {"still.gif", "frames=all", 1},
+        {"sheet.png", "frames=all", 1},
+        {"sheet.png", "cell=16x16;frames=all", 4},
+        {"sheet.png", "cell=10x5;frames=all", 28},
+        {"sheet.png", "cell=80x8;frames=all", 0}, // refused when loaded
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CountFrames(dir.filePath(QString::fromUtf8(c.file)),
+                              ResolveOptions(ParseOptionField(c.field, "p.bvp", 1))),
+                  c.frames)
+            << c.file << " " << c.field;
+    // Cut short inside its first image's descriptor.
+    write(QStringLiteral("cut.gif"), DisposalGif().left(40));
+    EXPECT_THROW(CountFrames(dir.filePath(QStringLiteral("cut.gif")),
+                             ResolveOptions(ParseOptionField("frames=all", "p.bvp", 1))),
+                 Error);
 }
 
 } // namespace
