@@ -126,52 +126,6 @@ const uint16_t fading_mask[20] BITVANE_DATA = {
 };
 #endif /* BITVANE_IMPLEMENTATION */
 
-#define five_WIDTH 8
-#define five_HEIGHT 6
-extern const uint8_t five[12] BITVANE_DATA;
-extern const uint8_t five_mask[6] BITVANE_DATA;
-#ifdef BITVANE_IMPLEMENTATION
-const uint8_t five[12] BITVANE_DATA = {
-    0xB8, /* -.---... */
-    0xF0, /* ----.... */
-    0x78, /* .----... */
-    0xF8, /* -----... */
-    0xF8, /* -----... */
-    0xC0, /* --...... */
-    0x00,
-    0x00,
-    0x00,
-    0x00,
-    0x00,
-    0x00
-};
-const uint8_t five_mask[6] BITVANE_DATA = {
-    0xF8,
-    0xF8,
-    0xF8,
-    0xF8,
-    0xF8,
-    0xF8
-};
-#endif /* BITVANE_IMPLEMENTATION */
-
-#define five_alpha_WIDTH 8
-#define five_alpha_HEIGHT 2
-extern const uint8_t five_alpha[4] BITVANE_DATA;
-extern const uint8_t five_alpha_mask[2] BITVANE_DATA;
-#ifdef BITVANE_IMPLEMENTATION
-const uint8_t five_alpha[4] BITVANE_DATA = {
-    0xF8, /* #####... */
-    0xF8, /* #####... */
-    0xF8,
-    0xF8
-};
-const uint8_t five_alpha_mask[2] BITVANE_DATA = {
-    0xF8,
-    0xF8
-};
-#endif /* BITVANE_IMPLEMENTATION */
-
 #define wide_WIDTH 32
 #define wide_HEIGHT 3
 extern const uint32_t wide[6] BITVANE_DATA;
