@@ -143,43 +143,6 @@ TEST(Identifiers, SheetsMeetTheNamesTheirStyleWrites)
         EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
 }
 
-// Rows of a project: a picture taking all its frames writes as many as
-// loading found (a still one, or a sheet of one cell, its name alone);
-// before it is loaded, any NAME_<index> may be its.
-struct LoadedCase {
-    const char *name;
-    const char *options;
-    int frames; // as loaded; 0: not loaded yet
-    const char *reason;
-};
-const LoadedCase Loaded[] = {
-    {"still", "frames=all", 1, ""},
-    {"still_1", "", 1, ""},
-    {"coin", "frames=all", 3, ""},
-    {"coin_2", "", 1, "also the name of row 3"},
-    {"coin_3", "", 1, ""},
-    {"later", "frames=all", 0, ""},
-    {"later_7", "", 1, "also the name of row 6"},
-    {"tiles", "cell=8x8;frames=all", 1, ""},
-    {"tiles_0", "", 0, ""},
-};
-
-TEST(Identifiers, LoadedPicturesWriteTheFramesTheyHave)
-{
-    std::vector<PictureEntry> entries;
-    for (const LoadedCase &c : Loaded) {
-        PictureEntry &entry = entries.emplace_back(
-            MakeEntry(QString::fromUtf8(c.name), QStringLiteral("/art/%1.gif").arg(entries.size()),
-                      c.frames > 0 ? PictureSurface(8, 2, ShadeDark) : PictureSurface()));
-        entry.Sprite.MoreFrames.resize(std::size_t(std::max(c.frames - 1, 0)));
-        entry.Options = ParseOptionField(c.options, QStringLiteral("project.bvp"), 1);
-    }
-    const std::vector<QString> problems =
-        NameProblems(EntryNames(entries), EntryNameUses(entries), false);
-    for (std::size_t i = 0; i < std::size(Loaded); ++i)
-        EXPECT_EQ(problems[i], QString::fromUtf8(Loaded[i].reason)) << "row " << i + 1;
-}
-
 // The header "Fix names" leads to, compiled as C (GNU C 99, as the binary
 // notation needs) and as C++: every array named, no complaint.
 TEST(Identifiers, FixedNamesCompileAsCAndCpp)
