@@ -77,6 +77,12 @@ void FileListModel::entryChanged(int row)
     emit dataChanged(index(row, NameColumn), index(row, ColumnCount - 1));
 }
 
+void FileListModel::entriesLoaded()
+{
+    if (rowCount() > 0)
+        emit dataChanged(index(0, NameColumn), index(rowCount() - 1, ColumnCount - 1));
+}
+
 void FileListModel::setModernNames(bool modern)
 {
     if (modern == m_modern)

@@ -37,6 +37,8 @@ public:
     // The entry of row changed what it writes (a sheet's cell or frames):
     // its row is shown again and the names checked again.
     void entryChanged(int row);
+    // Every entry was loaded again (its frames now known): all rows at once.
+    void entriesLoaded();
     // The header style whose names the rule checks (a sheet writes NAME_0..
     // in the classic one, NAME and NAME_FRAMES in the modern one).
     void setModernNames(bool modern);

@@ -90,12 +90,11 @@ void frmMain::LoadPictures()
             return;
         ui->prbLoadFiles->setValue(i + 1);
     }
-    for (std::size_t i = 0; i < sprites.size(); ++i) {
+    for (std::size_t i = 0; i < sprites.size(); ++i)
         Entries[i].Sprite = std::move(sprites[i]);
-        // The names a picture writes follow the frames it turned out to
-        // have, so the list's signs are worked out again.
-        m_files->entryChanged(int(i));
-    }
+    // The names a picture writes follow the frames it turned out to have,
+    // so the list's signs are worked out again.
+    m_files->entriesLoaded();
 }
 
 int frmMain::currentPicture() const
